@@ -14,7 +14,7 @@ packages=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   mingw-w64-tools libz-mingw-w64-dev nasm
   zlib1g-dev libjpeg62-turbo-dev libpng-dev libgif-dev libtiff-dev
-  googletest libbenchmark-dev
+  googletest libbenchmark-dev libspng-dev libstb-dev
   wine wine32:i386 xvfb xauth x11-utils fonts-ipafont-gothic imagemagick
   fp-utils
 )
