@@ -136,7 +136,7 @@ struct Channel {
         }
     }
     uint8_t operator()(uint32_t p) noexcept {
-        const uint32_t v = shift >= 32 ? 0 : (p & mask) >> shift;
+        const uint32_t v = (p & mask) >> shift;
         if (bits <= 8) return table[v];
         // Wide fields: 64-bit product, so that v * 255 cannot wrap.
         return static_cast<uint8_t>(uint64_t{v} * 255 / ((uint64_t{1} << bits) - 1));
@@ -150,10 +150,16 @@ uint32_t bitLength(uint32_t v) noexcept {
     return n ? n : 1;
 }
 
-inline uint32_t shiftRight(uint32_t v, uint32_t s) noexcept { return s >= 32 ? 0 : v >> s; }
+uint32_t lowestSetBit(uint32_t v) noexcept {
+    if (v == 0) return 0;
+    uint32_t n = 0;
+    for (; !(v & 1); v >>= 1) ++n;
+    return n;
+}
 
-// 16- and 32-bit files. The three mask fields are taken as stacked: blue at
-// the bottom, green directly above it, red above green.
+// 16- and 32-bit files. Each colour field is read from where its mask puts
+// it and scaled from its own width: writers order the fields differently
+// (blue lowest is usual, red lowest and a low alpha byte both occur).
 LoadedImage* readMasked(DecoderState& state, const BmpHeader& h) noexcept {
     uint32_t red, green, blue;
     if (h.compression == kCompressionBitFields) {
@@ -167,17 +173,18 @@ LoadedImage* readMasked(DecoderState& state, const BmpHeader& h) noexcept {
     } else {
         red = 0xFF0000, green = 0x00FF00, blue = 0x0000FF;
     }
-    const uint32_t nB = bitLength(blue);
-    const uint32_t nG = bitLength(shiftRight(green, nB));
-    const uint32_t nR = bitLength(shiftRight(red, nB + nG));
-    // A field reaching bit 31 with nothing above it leaves no divisor.
+    const uint32_t sB = lowestSetBit(blue), sG = lowestSetBit(green), sR = lowestSetBit(red);
+    const uint32_t nB = bitLength(blue >> sB);
+    const uint32_t nG = bitLength(green >> sG);
+    const uint32_t nR = bitLength(red >> sR);
+    // A field 32 bits wide leaves no divisor (2^32 - 1 does not fit).
     if (nB >= 32 || nG >= 32 || nR >= 32) return nullptr;
     if (h.offBits >= state.fileSize) return nullptr;  // no pixel bytes at all
 
     Channel cb, cg, cr;
-    cb.prepare(blue, 0, nB);
-    cg.prepare(green, nB, nG);
-    cr.prepare(red, nB + nG, nR);
+    cb.prepare(blue, sB, nB);
+    cg.prepare(green, sG, nG);
+    cr.prepare(red, sR, nR);
 
     const uint32_t dstStride = rowStride(h.width, 24);
     PageBlock dst(pixelBlockSize(h.width, h.height, 24));
