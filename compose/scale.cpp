@@ -15,30 +15,45 @@ inline uint8_t blend(uint32_t a, uint32_t b, uint32_t f) noexcept {
     return static_cast<uint8_t>((a * (65536 - f) + b * f) >> 16);
 }
 
-// Along every row: w source pixels become tw destination pixels.
+// Along every row: w source pixels become tw destination pixels. Every row
+// takes the same samples, so where each output pixel reads and with what
+// weight is worked out once; the samples that only repeat the last source
+// pixel form the tail.
 bool horizontalPass(const uint8_t* src, uint32_t w, uint32_t h, uint8_t* dst,
                     uint32_t tw) noexcept {
     if (tw > 2 * w) return false;
+    struct Sample {
+        uint32_t offset;  // byte offset of source pixel i in its row
+        uint32_t f;       // weight of pixel i + 1, 0..65535
+    };
+    PageBlock table(sizeof(Sample) * tw);
+    if (!table) return false;
+    auto* samples = reinterpret_cast<Sample*>(table.get());
+    const uint32_t step = stepFor(w, tw);
+    uint32_t blended = 0;  // samples before the tail
+    uint32_t pos = 0;
+    for (uint32_t k = 0; k < tw; ++k, pos += step) {
+        const uint32_t i = pos >> 16;
+        samples[k] = {3 * i, pos & 0xFFFF};
+        if (i < w - 1) blended = k + 1;
+    }
     const uint32_t srcStride = rowStride(static_cast<int32_t>(w), 24);
     const uint32_t dstStride = rowStride(static_cast<int32_t>(tw), 24);
-    const uint32_t step = stepFor(w, tw);
     for (uint32_t y = 0; y < h; ++y) {
         const uint8_t* s = src + size_t{y} * srcStride;
         uint8_t* d = dst + size_t{y} * dstStride;
-        uint32_t pos = 0;
-        for (uint32_t k = 0; k < tw; ++k, pos += step, d += 3) {
-            const uint32_t i = pos >> 16;
-            const uint8_t* p = s + 3 * i;
-            if (i < w - 1) {
-                const uint32_t f = pos & 0xFFFF;
-                d[0] = blend(p[0], p[3], f);
-                d[1] = blend(p[1], p[4], f);
-                d[2] = blend(p[2], p[5], f);
-            } else {
-                d[0] = p[0];
-                d[1] = p[1];
-                d[2] = p[2];
-            }
+        for (uint32_t k = 0; k < blended; ++k, d += 3) {
+            const uint8_t* p = s + samples[k].offset;
+            const uint32_t f = samples[k].f;
+            d[0] = blend(p[0], p[3], f);
+            d[1] = blend(p[1], p[4], f);
+            d[2] = blend(p[2], p[5], f);
+        }
+        const uint8_t* last = s + 3 * (w - 1);
+        for (uint32_t k = blended; k < tw; ++k, d += 3) {
+            d[0] = last[0];
+            d[1] = last[1];
+            d[2] = last[2];
         }
     }
     return true;
