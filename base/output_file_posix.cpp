@@ -1,5 +1,3 @@
-#include "base/output_file.h"
-
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -7,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/output_file.h"
 #include "base/wide_path.h"
 
 namespace {

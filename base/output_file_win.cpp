@@ -1,11 +1,11 @@
-#include "base/output_file.h"
-
 #include <windows.h>
+
+#include "base/output_file.h"
 
 bool OutputFile::create(const wchar_t* path) noexcept {
     close();
-    HANDLE f = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                           nullptr);
+    HANDLE f =
+        CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE) return false;
     handle_ = f;
     return true;

@@ -9,9 +9,7 @@ namespace {
 
 constexpr uint32_t kFixedHeaderBytes = 14 + 40;
 
-uint32_t paletteEntries(int bitCount) noexcept {
-    return bitCount == 24 ? 0 : (1u << bitCount);
-}
+uint32_t paletteEntries(int bitCount) noexcept { return bitCount == 24 ? 0 : (1u << bitCount); }
 
 void put16(uint8_t* p, uint32_t v) noexcept {
     p[0] = static_cast<uint8_t>(v);
@@ -38,8 +36,8 @@ uint32_t bmpFileBytes(const dib::BITMAPINFOHEADER& header) noexcept {
     return head + pixels;
 }
 
-bool buildBmpHeaders(const dib::BITMAPINFOHEADER& header, const dib::RGBQUAD* palette,
-                     uint8_t* out, size_t outSize) noexcept {
+bool buildBmpHeaders(const dib::BITMAPINFOHEADER& header, const dib::RGBQUAD* palette, uint8_t* out,
+                     size_t outSize) noexcept {
     const uint32_t head = bmpHeaderBytes(header);
     const uint32_t total = bmpFileBytes(header);
     if (head == 0 || total == 0 || !out || outSize < head) return false;

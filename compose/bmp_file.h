@@ -22,8 +22,8 @@ uint32_t bmpFileBytes(const dib::BITMAPINFOHEADER& header) noexcept;
 // The info header carries width, height, bit count and the two resolutions
 // of `header`; every other field is the uncompressed default (biSizeImage 0,
 // biClrUsed 0). `palette` may be null for 24-bit pictures.
-bool buildBmpHeaders(const dib::BITMAPINFOHEADER& header, const dib::RGBQUAD* palette,
-                     uint8_t* out, size_t outSize) noexcept;
+bool buildBmpHeaders(const dib::BITMAPINFOHEADER& header, const dib::RGBQUAD* palette, uint8_t* out,
+                     size_t outSize) noexcept;
 
 // The whole file in memory: `outSize` must be at least bmpFileBytes.
 bool buildBmpFile(const dib::BITMAPINFOHEADER& header, const dib::RGBQUAD* palette,

@@ -11,10 +11,18 @@ bool layoutDepthJob(DepthJob& job) noexcept {
     if (stride == 0 || size == 0) return false;
     const uint32_t w = static_cast<uint32_t>(job.width);
     switch (job.dstBits) {
-        case 1: job.dstRowBytes = (w + 7) / 8; break;
-        case 4: job.dstRowBytes = (w + 1) / 2; break;
-        case 8: job.dstRowBytes = w; break;
-        default: job.dstRowBytes = 3 * w; break;
+        case 1:
+            job.dstRowBytes = (w + 7) / 8;
+            break;
+        case 4:
+            job.dstRowBytes = (w + 1) / 2;
+            break;
+        case 8:
+            job.dstRowBytes = w;
+            break;
+        default:
+            job.dstRowBytes = 3 * w;
+            break;
     }
     job.dstStride = stride;
     job.dstSize = size;
@@ -27,9 +35,12 @@ namespace {
 // leftmost pixel in the most significant bit, 4-bit rows in the high nibble.
 inline uint8_t indexAt(const uint8_t* row, uint32_t x, int bits) noexcept {
     switch (bits) {
-        case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-        case 4: return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
-        default: return row[x];
+        case 1:
+            return (row[x >> 3] >> (7 - (x & 7))) & 1;
+        case 4:
+            return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
+        default:
+            return row[x];
     }
 }
 

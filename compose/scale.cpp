@@ -61,8 +61,7 @@ bool horizontalPass(const uint8_t* src, uint32_t w, uint32_t h, uint8_t* dst,
 
 // Along every column: h source rows become th destination rows of the same
 // width. Worked row by row, which gives the same samples as column by column.
-bool verticalPass(const uint8_t* src, uint32_t w, uint32_t h, uint8_t* dst,
-                  uint32_t th) noexcept {
+bool verticalPass(const uint8_t* src, uint32_t w, uint32_t h, uint8_t* dst, uint32_t th) noexcept {
     if (th > 2 * h) return false;
     const uint32_t stride = rowStride(static_cast<int32_t>(w), 24);
     const uint32_t bytes = 3 * w;

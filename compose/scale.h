@@ -20,4 +20,3 @@ struct ScaleRequest {
 // directions change) cannot be had. Padding bytes of destination rows are
 // not written.
 bool scaleImage(const ScaleRequest& request, int32_t targetWidth, int32_t targetHeight) noexcept;
-

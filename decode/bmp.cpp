@@ -56,8 +56,10 @@ uint32_t colourTableOffset(uint32_t infoSize) noexcept {
         case 52:
         case 56:
         case 108:
-        case 124: return kFileHeaderBytes + infoSize;
-        default: return kFileHeaderBytes + kInfoHeaderBytes;
+        case 124:
+            return kFileHeaderBytes + infoSize;
+        default:
+            return kFileHeaderBytes + kInfoHeaderBytes;
     }
 }
 
@@ -78,8 +80,7 @@ void readColourTable(const uint8_t* data, size_t size, const BmpHeader& h,
     }
 }
 
-LoadedImage* finish(DecoderState& state, const BmpHeader& h, int bitCount,
-                    uint8_t* bits) noexcept {
+LoadedImage* finish(DecoderState& state, const BmpHeader& h, int bitCount, uint8_t* bits) noexcept {
     setOutputHeader(state, h.width, h.height, bitCount, h.xPelsPerMeter, h.yPelsPerMeter);
     state.image.bits = bits;
     return &state.image;
@@ -265,7 +266,8 @@ LoadedImage* decodeBmpBytes(DecoderState& state) noexcept {
             if (h.compression != kCompressionNone && h.compression != kCompressionBitFields)
                 return nullptr;
             return readMasked(state, h);
-        default: return nullptr;
+        default:
+            return nullptr;
     }
 }
 

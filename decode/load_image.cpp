@@ -80,19 +80,25 @@ bool loadImageFile(const wchar_t* path) noexcept {
     const ImageFormat format = sniffImageFormat(path);
     LoadedImage* image = nullptr;
     switch (format) {
-        case ImageFormat::Bmp: image = readBmp(path, bmp); break;
+        case ImageFormat::Bmp:
+            image = readBmp(path, bmp);
+            break;
         case ImageFormat::Png:
             if (mapImageFile(path, png)) image = decodePng(png);
             break;
-        case ImageFormat::Jpeg: image = decodeJpeg(path, jpeg); break;
+        case ImageFormat::Jpeg:
+            image = decodeJpeg(path, jpeg);
+            break;
         case ImageFormat::Tiff:
             if (mapImageFile(path, tiff)) image = decodeTiff(tiff);
             break;
         case ImageFormat::Gif:
             if (mapImageFile(path, gif)) image = decodeGif(gif);
             break;
-        case ImageFormat::ReadError: return false;
-        case ImageFormat::Unknown: break;
+        case ImageFormat::ReadError:
+            return false;
+        case ImageFormat::Unknown:
+            break;
     }
     if (!image && pluginFolderUsable(g_settings.SPI.c_str()))
         image = decodeWithPlugin(path, g_settings.SPI.c_str(), plugin);

@@ -6,9 +6,7 @@
 #include "decode/plugin.h"
 
 // Plug-ins are Windows libraries: natively nothing is ever loaded.
-void PluginBinding::release() noexcept {
-    library = infoMemory = bitsMemory = nullptr;
-}
+void PluginBinding::release() noexcept { library = infoMemory = bitsMemory = nullptr; }
 
 bool pluginFolderUsable(const wchar_t* folder) noexcept {
     if (!folder || !*folder) return false;

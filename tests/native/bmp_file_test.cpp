@@ -1,12 +1,13 @@
 // The .bmp writer: exact file layout, and files that the reader (and an
 // independent reading of the headers) take back unchanged.
+#include "compose/bmp_file.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
 #include "base/page_alloc.h"
-#include "compose/bmp_file.h"
 #include "compose/loaded_image.h"
 #include "decode/decoders.h"
 #include "support/test_files.h"

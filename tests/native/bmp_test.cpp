@@ -83,16 +83,15 @@ void expectMatchesReference(const std::vector<uint8_t>& file, int w, int h, int 
         for (int x = 0; x < w; ++x)
             if (channelDiff(rgbAt(*img, x, y), ref[size_t(y) * w + x]) > tolerance &&
                 ++mismatches <= 5)
-                ADD_FAILURE() << "pixel " << x << "," << y << ": " << std::hex
-                              << rgbAt(*img, x, y) << " vs " << ref[size_t(y) * w + x];
+                ADD_FAILURE() << "pixel " << x << "," << y << ": " << std::hex << rgbAt(*img, x, y)
+                              << " vs " << ref[size_t(y) * w + x];
     EXPECT_EQ(mismatches, 0);
 }
 
 std::vector<uint8_t> patterned(const testbmp::Spec& s) {
     const int bits = s.bits;
-    return testbmp::make(s, [bits](int x, int y) {
-        return testbmp::patternValue(x, y, bits == 24 ? 24 : bits);
-    });
+    return testbmp::make(
+        s, [bits](int x, int y) { return testbmp::patternValue(x, y, bits == 24 ? 24 : bits); });
 }
 
 }  // namespace
@@ -107,8 +106,7 @@ TEST(BmpReader, EveryDepthMatchesReference) {
                 s.width = w;
                 s.height = h;
                 s.padByte = 0xA5;
-                expectMatchesReference(patterned(s), w, h, bits <= 8 ? 8 : 24,
-                                       bits == 16 ? 1 : 0);
+                expectMatchesReference(patterned(s), w, h, bits <= 8 ? 8 : 24, bits == 16 ? 1 : 0);
             }
         }
     }
@@ -120,11 +118,11 @@ TEST(BmpReader, BitFieldFilesMatchReference) {
         uint32_t r, g, b;
         int tolerance;
     };
-    for (const Case& c : {Case{16, 0xF800, 0x07E0, 0x001F, 1}, Case{16, 0x7C00, 0x03E0, 0x001F, 1},
-                          Case{32, 0xFF0000, 0x00FF00, 0x0000FF, 0},
-                          Case{32, 0xFF000000, 0x00FF0000, 0x0000FF00, 0},
-                          Case{32, 0x000000FF, 0x0000FF00, 0x00FF0000, 0},
-                          Case{16, 0x0F00, 0x00F0, 0x000F, 1}}) {
+    for (const Case& c :
+         {Case{16, 0xF800, 0x07E0, 0x001F, 1}, Case{16, 0x7C00, 0x03E0, 0x001F, 1},
+          Case{32, 0xFF0000, 0x00FF00, 0x0000FF, 0},
+          Case{32, 0xFF000000, 0x00FF0000, 0x0000FF00, 0},
+          Case{32, 0x000000FF, 0x0000FF00, 0x00FF0000, 0}, Case{16, 0x0F00, 0x00F0, 0x000F, 1}}) {
         for (uint32_t infoSize : {40u, 108u, 124u}) {
             SCOPED_TRACE(testing::Message() << c.bits << "-bit header " << infoSize << std::hex
                                             << " red mask " << c.r);
@@ -221,17 +219,24 @@ TEST(BmpReader, MaskFieldsWiderThanEightBits) {
 }
 
 TEST(BmpReader, RefusesWhatItDoesNotRead) {
-    auto refused = [](testbmp::Spec s) {
-        return !Decoded(patterned(s));
-    };
+    auto refused = [](testbmp::Spec s) { return !Decoded(patterned(s)); };
     testbmp::Spec s;
     s.width = 4;
     s.height = 3;
     testbmp::Spec t = s;
     t.height = -100;  // top-down
     EXPECT_TRUE(refused(t));
-    for (auto [bits, compression] : {std::pair{8, 1}, {4, 2}, {8, 2}, {24, 1}, {24, 3}, {8, 3},
-                                    {4, 3}, {1, 3}, {16, 1}, {32, 4}, {16, 6}}) {
+    for (auto [bits, compression] : {std::pair{8, 1},
+                                     {4, 2},
+                                     {8, 2},
+                                     {24, 1},
+                                     {24, 3},
+                                     {8, 3},
+                                     {4, 3},
+                                     {1, 3},
+                                     {16, 1},
+                                     {32, 4},
+                                     {16, 6}}) {
         t = s;
         t.bits = static_cast<uint16_t>(bits);
         t.compression = compression;
@@ -247,8 +252,8 @@ TEST(BmpReader, RefusesWhatItDoesNotRead) {
         t.width = w;
         t.height = h;
         // Only the headers: the sizes are refused before any pixel is read.
-        std::vector<uint8_t> f = testbmp::make(t.width > 0 && t.width < 100 ? t : s,
-                                               [](int, int) { return 0u; });
+        std::vector<uint8_t> f =
+            testbmp::make(t.width > 0 && t.width < 100 ? t : s, [](int, int) { return 0u; });
         testbmp::put32(f, 18, static_cast<uint32_t>(w));
         testbmp::put32(f, 22, static_cast<uint32_t>(h));
         EXPECT_FALSE(Decoded(f)) << w << "x" << h;

@@ -1,12 +1,13 @@
 // The depth converter: palette pictures widened to 8 and 24 bits, odd
 // widths whose last byte is only partly used, and the pairs it refuses.
+#include "compose/convert.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
 #include "base/page_alloc.h"
-#include "compose/convert.h"
 
 namespace {
 
@@ -129,8 +130,8 @@ TEST(DepthConverter, RefusesOtherPairs) {
     const Palette pal;
     uint8_t src[64] = {}, dst[256] = {};
     dib::RGBQUAD out[256];
-    for (auto [from, to] : {std::pair{2, 24}, {16, 24}, {32, 24}, {24, 24}, {8, 8}, {24, 8},
-                            {1, 4}, {4, 1}}) {
+    for (auto [from, to] :
+         {std::pair{2, 24}, {16, 24}, {32, 24}, {24, 24}, {8, 8}, {24, 8}, {1, 4}, {4, 1}}) {
         DepthJob job;
         job.width = 3;
         job.height = 2;

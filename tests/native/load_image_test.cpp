@@ -90,9 +90,8 @@ TEST(LoadImageFile, HandsThePictureOver) {
     s.bits = 4;
     s.width = 5;
     s.height = 3;
-    const std::wstring eight = dir.write("pal.bmp", testbmp::make(s, [](int x, int y) {
-        return uint32_t(x + y * 5) & 15;
-    }));
+    const std::wstring eight = dir.write(
+        "pal.bmp", testbmp::make(s, [](int x, int y) { return uint32_t(x + y * 5) & 15; }));
     ASSERT_TRUE(loadImageFile(eight.c_str()));
     EXPECT_EQ(CurrentImage.header.biBitCount, 8);
     EXPECT_EQ(CurrentImage.header.biWidth, 5);
@@ -106,8 +105,8 @@ TEST(LoadImageFile, HandsThePictureOver) {
     s.bits = 24;
     s.width = 2;
     s.height = 2;
-    const std::wstring rgb =
-        dir.write("rgb.png", testbmp::make(s, [](int x, int y) { return 0x102030u * (x + 2 * y); }));
+    const std::wstring rgb = dir.write(
+        "rgb.png", testbmp::make(s, [](int x, int y) { return 0x102030u * (x + 2 * y); }));
     ASSERT_TRUE(loadImageFile(rgb.c_str()));
     EXPECT_EQ(CurrentImage.header.biBitCount, 24);
     EXPECT_EQ(CurrentImage.header.biWidth, 2);

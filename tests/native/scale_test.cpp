@@ -1,18 +1,20 @@
 // The scaler: the worked five-from-three example in both directions, the
 // refusals, and two-direction scaling as the two passes one after the other.
+#include "compose/scale.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "compose/loaded_image.h"
-#include "compose/scale.h"
 
 namespace {
 
 struct Block {
     int w, h;
     std::vector<uint8_t> bytes;
-    Block(int w_, int h_, uint8_t fill = 0) : w(w_), h(h_), bytes(pixelBlockSize(w_, h_, 24), fill) {}
+    Block(int w_, int h_, uint8_t fill = 0)
+        : w(w_), h(h_), bytes(pixelBlockSize(w_, h_, 24), fill) {}
     uint8_t* px(int x, int y) { return &bytes[size_t{rowStride(w, 24)} * y + 3 * x]; }
 };
 
@@ -62,8 +64,9 @@ TEST(Scaler, ThreeToFiveDownAColumn) {
         const int i = pos[k] >> 16;
         for (int x = 0; x < 2; ++x)
             for (int c = 0; c < 3; ++c) {
-                const uint8_t want = i < 2 ? lerp(src.px(x, i)[c], src.px(x, i + 1)[c], pos[k] & 0xFFFF)
-                                           : src.px(x, 2)[c];
+                const uint8_t want =
+                    i < 2 ? lerp(src.px(x, i)[c], src.px(x, i + 1)[c], pos[k] & 0xFFFF)
+                          : src.px(x, 2)[c];
                 EXPECT_EQ(dst.px(x, k)[c], want) << k;
             }
         EXPECT_EQ(dst.bytes[size_t{rowStride(2, 24)} * k + 6], 0xEE) << "padding";

@@ -77,9 +77,8 @@ TEST(LoadImageFileWin, FillsCurrentImageAndKeepsThePaletteAfterTwentyFourBits) {
     s.width = 3;
     s.height = 2;
     s.infoSize = 124;
-    const std::wstring pal = dir.write(L"pal.bmp", testbmp::make(s, [](int x, int y) {
-        return uint32_t(40 + x + 3 * y);
-    }));
+    const std::wstring pal = dir.write(
+        L"pal.bmp", testbmp::make(s, [](int x, int y) { return uint32_t(40 + x + 3 * y); }));
     ASSERT_EQ(sniffImageFormat(pal.c_str()), ImageFormat::Bmp);
     ASSERT_TRUE(loadImageFile(pal.c_str()));
     EXPECT_EQ(CurrentImage.header.biSize, 40u);

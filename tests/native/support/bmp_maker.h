@@ -96,9 +96,15 @@ inline std::vector<uint8_t> make(const Spec& s, const std::function<uint32_t(int
         for (int32_t x = 0; x < s.width; ++x) {
             const uint32_t v = pixel(x, y);
             switch (s.bits) {
-                case 1: row[x / 8] |= static_cast<uint8_t>((v & 1) << (7 - x % 8)); break;
-                case 4: row[x / 2] |= static_cast<uint8_t>((v & 15) << (x % 2 ? 0 : 4)); break;
-                case 8: row[x] = static_cast<uint8_t>(v); break;
+                case 1:
+                    row[x / 8] |= static_cast<uint8_t>((v & 1) << (7 - x % 8));
+                    break;
+                case 4:
+                    row[x / 2] |= static_cast<uint8_t>((v & 15) << (x % 2 ? 0 : 4));
+                    break;
+                case 8:
+                    row[x] = static_cast<uint8_t>(v);
+                    break;
                 case 16:
                     row[2 * x] = static_cast<uint8_t>(v);
                     row[2 * x + 1] = static_cast<uint8_t>(v >> 8);
@@ -111,7 +117,8 @@ inline std::vector<uint8_t> make(const Spec& s, const std::function<uint32_t(int
                 case 32:
                     for (int k = 0; k < 4; ++k) row[4 * x + k] = static_cast<uint8_t>(v >> (8 * k));
                     break;
-                default: break;
+                default:
+                    break;
             }
         }
         used = (static_cast<uint32_t>(s.width) * s.bits + 7) / 8;

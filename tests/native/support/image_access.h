@@ -14,9 +14,12 @@ inline const uint8_t* rowFromTop(const LoadedImage& img, int y) {
 inline uint32_t paletteIndexAt(const LoadedImage& img, int x, int y) {
     const uint8_t* row = rowFromTop(img, y);
     switch (img.header.biBitCount) {
-        case 1: return (row[x / 8] >> (7 - x % 8)) & 1;
-        case 4: return (row[x / 2] >> (x % 2 ? 0 : 4)) & 15;
-        default: return row[x];
+        case 1:
+            return (row[x / 8] >> (7 - x % 8)) & 1;
+        case 4:
+            return (row[x / 2] >> (x % 2 ? 0 : 4)) & 15;
+        default:
+            return row[x];
     }
 }
 
