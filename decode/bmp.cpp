@@ -4,6 +4,7 @@
 // Pixel data that the file does not hold (a truncated file) reads as zeros.
 #include <cstring>
 
+#include "base/input_file.h"
 #include "base/page_alloc.h"
 #include "compose/convert.h"
 #include "decode/decoders.h"
@@ -35,17 +36,34 @@ struct BmpHeader {
     uint32_t clrUsed;
 };
 
-// Copies `n` bytes starting at file offset `from` into `dst`; whatever lies
-// beyond the end of the file is left as it is in `dst` (zero in a fresh
-// page block). Returns the number of bytes copied.
-size_t copyFromFile(const uint8_t* data, size_t size, uint64_t from, uint8_t* dst,
-                    size_t n) noexcept {
-    if (from >= size) return 0;
-    const size_t avail = size - static_cast<size_t>(from);
-    const size_t take = n < avail ? n : avail;
-    std::memcpy(dst, data + from, take);
-    return take;
-}
+// Where the reader's bytes come from: the file itself, read at offsets
+// straight into the blocks that keep them, or bytes already in memory (a
+// test's buffer, a fuzzer's input).
+class Source {
+public:
+    Source(const uint8_t* data, uint64_t size) noexcept : data_(data), size_(size) {}
+    explicit Source(InputFile& file) noexcept : file_(&file), size_(file.size()) {}
+
+    uint64_t size() const noexcept { return size_; }
+    const uint8_t* memory() const noexcept { return data_; }  // null for a file
+
+    // Copies up to `n` bytes from offset `from` into `dst`; whatever lies
+    // beyond the end is left as it is in `dst` (zero in a fresh page block).
+    // Returns the number of bytes copied.
+    size_t copy(uint64_t from, uint8_t* dst, size_t n) const noexcept {
+        if (from >= size_) return 0;
+        const uint64_t avail = size_ - from;
+        const size_t take = n < avail ? n : static_cast<size_t>(avail);
+        if (file_) return file_->readAt(from, dst, take);
+        std::memcpy(dst, data_ + from, take);
+        return take;
+    }
+
+private:
+    const uint8_t* data_ = nullptr;
+    InputFile* file_ = nullptr;
+    uint64_t size_ = 0;
+};
 
 // Where the colour table starts. It follows the info header, whose length
 // differs between the header versions that image editors write; for a
@@ -66,12 +84,11 @@ uint32_t colourTableOffset(uint32_t infoSize) noexcept {
 // Reads the colour table into `palette` (256 entries, zeroed by the caller):
 // biClrUsed entries, or 2^bits when biClrUsed is 0, at most 256; entries the
 // file does not hold stay black.
-void readColourTable(const uint8_t* data, size_t size, const BmpHeader& h,
-                     dib::RGBQUAD* palette) noexcept {
+void readColourTable(const Source& in, const BmpHeader& h, dib::RGBQUAD* palette) noexcept {
     uint32_t entries = h.clrUsed ? h.clrUsed : (1u << h.bitCount);
     if (entries > 256) entries = 256;
     uint8_t raw[1024] = {};
-    copyFromFile(data, size, colourTableOffset(h.infoSize), raw, size_t{entries} * 4);
+    in.copy(colourTableOffset(h.infoSize), raw, size_t{entries} * 4);
     for (uint32_t i = 0; i < entries; ++i) {
         palette[i].rgbBlue = raw[4 * i];
         palette[i].rgbGreen = raw[4 * i + 1];
@@ -87,24 +104,24 @@ LoadedImage* finish(DecoderState& state, const BmpHeader& h, int bitCount, uint8
 }
 
 // 8- and 24-bit files: the stored rows are the output rows as they stand.
-LoadedImage* readDirect(DecoderState& state, const BmpHeader& h) noexcept {
+LoadedImage* readDirect(const Source& in, DecoderState& state, const BmpHeader& h) noexcept {
     const int bits = h.bitCount;
     const uint32_t size = pixelBlockSize(h.width, h.height, bits);
-    if (bits == 8) readColourTable(state.view, state.fileSize, h, state.image.palette);
+    if (bits == 8) readColourTable(in, h, state.image.palette);
     PageBlock block(size);
     if (!block) return nullptr;
-    copyFromFile(state.view, state.fileSize, h.offBits, block.get(), size);
+    in.copy(h.offBits, block.get(), size);
     return finish(state, h, bits, block.release());
 }
 
 // 1- and 4-bit files are widened to one byte a pixel by the depth converter.
-LoadedImage* readPacked(DecoderState& state, const BmpHeader& h) noexcept {
+LoadedImage* readPacked(const Source& in, DecoderState& state, const BmpHeader& h) noexcept {
     dib::RGBQUAD scratch[256] = {};
-    readColourTable(state.view, state.fileSize, h, scratch);
+    readColourTable(in, h, scratch);
     const uint32_t srcSize = pixelBlockSize(h.width, h.height, h.bitCount);
     PageBlock src(srcSize);
     if (!src) return nullptr;
-    copyFromFile(state.view, state.fileSize, h.offBits, src.get(), srcSize);
+    in.copy(h.offBits, src.get(), srcSize);
 
     DepthJob& job = state.depthJob;
     job = DepthJob{};
@@ -161,11 +178,11 @@ uint32_t lowestSetBit(uint32_t v) noexcept {
 // 16- and 32-bit files. Each colour field is read from where its mask puts
 // it and scaled from its own width: writers order the fields differently
 // (blue lowest is usual, red lowest and a low alpha byte both occur).
-LoadedImage* readMasked(DecoderState& state, const BmpHeader& h) noexcept {
+LoadedImage* readMasked(const Source& in, DecoderState& state, const BmpHeader& h) noexcept {
     uint32_t red, green, blue;
     if (h.compression == kCompressionBitFields) {
         uint8_t m[12] = {};
-        copyFromFile(state.view, state.fileSize, kFileHeaderBytes + kInfoHeaderBytes, m, 12);
+        in.copy(kFileHeaderBytes + kInfoHeaderBytes, m, 12);
         red = le32(m);
         green = le32(m + 4);
         blue = le32(m + 8);
@@ -180,7 +197,7 @@ LoadedImage* readMasked(DecoderState& state, const BmpHeader& h) noexcept {
     const uint32_t nR = bitLength(red >> sR);
     // A field 32 bits wide leaves no divisor (2^32 - 1 does not fit).
     if (nB >= 32 || nG >= 32 || nR >= 32) return nullptr;
-    if (h.offBits >= state.fileSize) return nullptr;  // no pixel bytes at all
+    if (h.offBits >= in.size()) return nullptr;  // no pixel bytes at all
 
     Channel cb, cg, cr;
     cb.prepare(blue, sB, nB);
@@ -191,13 +208,26 @@ LoadedImage* readMasked(DecoderState& state, const BmpHeader& h) noexcept {
     PageBlock dst(pixelBlockSize(h.width, h.height, 24));
     if (!dst) return nullptr;
 
-    const uint8_t* data = state.view + h.offBits;
-    const uint64_t avail = state.fileSize - h.offBits;
     const uint32_t w = static_cast<uint32_t>(h.width);
     const uint32_t bytesPerPixel = h.bitCount / 8;
     // 16-bit rows hold an even number of pixels, so every row is a multiple
     // of 4 bytes; 32-bit rows are 4 bytes a pixel anyway.
     const uint64_t srcRow = uint64_t{h.bitCount == 16 ? ((w + 1) & ~1u) : w} * bytesPerPixel;
+    // The pixel bytes: in place when they are in memory, else read from the
+    // file into a block of their own (no more than the picture needs).
+    const uint64_t needed = srcRow * static_cast<uint32_t>(h.height);
+    const uint64_t inFile = in.size() - h.offBits;
+    uint64_t avail = inFile < needed ? inFile : needed;
+    const uint8_t* data;
+    PageBlock rest;
+    if (in.memory()) {
+        data = in.memory() + h.offBits;
+    } else {
+        rest = PageBlock(static_cast<size_t>(avail));
+        if (!rest) return nullptr;
+        avail = in.copy(h.offBits, rest.get(), static_cast<size_t>(avail));
+        data = rest.get();
+    }
     for (uint32_t y = 0; y < static_cast<uint32_t>(h.height); ++y) {
         const uint64_t rowStart = uint64_t{y} * srcRow;
         if (rowStart >= avail) break;  // the rest stays zero: black
@@ -229,14 +259,13 @@ LoadedImage* readMasked(DecoderState& state, const BmpHeader& h) noexcept {
 
 bool acceptedSide(int32_t v) noexcept { return v >= 1 && v <= kMaxImageSide; }
 
-}  // namespace
-
-LoadedImage* decodeBmpBytes(DecoderState& state) noexcept {
+// Reads the headers and hands over to the reader for the bit count.
+LoadedImage* decodeBmp(const Source& in, DecoderState& state) noexcept {
     std::memset(state.image.palette, 0, sizeof state.image.palette);
     state.depthJob = DepthJob{};
-    const uint8_t* p = state.view;
     // Both headers must be there: a file cut inside them has no picture.
-    if (!p || state.fileSize < kFileHeaderBytes + kInfoHeaderBytes) return nullptr;
+    uint8_t p[kFileHeaderBytes + kInfoHeaderBytes];
+    if (in.copy(0, p, sizeof p) != sizeof p) return nullptr;
     if (p[0] != 'B' || p[1] != 'M') return nullptr;
     BmpHeader h;
     h.offBits = le32(p + 10);
@@ -256,22 +285,34 @@ LoadedImage* decodeBmpBytes(DecoderState& state) noexcept {
         case 1:
         case 4:
             if (h.compression != kCompressionNone) return nullptr;
-            return readPacked(state, h);
+            return readPacked(in, state, h);
         case 8:
         case 24:
             if (h.compression != kCompressionNone) return nullptr;
-            return readDirect(state, h);
+            return readDirect(in, state, h);
         case 16:
         case 32:
             if (h.compression != kCompressionNone && h.compression != kCompressionBitFields)
                 return nullptr;
-            return readMasked(state, h);
+            return readMasked(in, state, h);
         default:
             return nullptr;
     }
 }
 
+}  // namespace
+
+LoadedImage* decodeBmpBytes(DecoderState& state) noexcept {
+    if (!state.view) return nullptr;
+    return decodeBmp(Source(state.view, state.fileSize), state);
+}
+
+// The file is read with ordinary reads: the 8- and 24-bit pixel data goes
+// with one read straight into the picture's block.
 LoadedImage* readBmp(const wchar_t* path, DecoderState& state) noexcept {
-    if (!mapImageFile(path, state)) return nullptr;
-    return decodeBmpBytes(state);
+    InputFile file;
+    if (!file.open(path)) return nullptr;
+    const uint64_t size = file.size();
+    state.fileSize = size > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(size);
+    return decodeBmp(Source(file), state);
 }

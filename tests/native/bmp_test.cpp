@@ -3,6 +3,7 @@
 // meant to differ (mask scaling) or where the reader must refuse.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "decode/decoders.h"
 #include "support/bmp_maker.h"
 #include "support/image_access.h"
+#include "support/test_files.h"
 
 #define STB_IMAGE_STATIC
 #define STB_IMAGE_IMPLEMENTATION
@@ -387,4 +389,36 @@ TEST(BmpReader, OnePixelWideKeepsPaddingAndResolution) {
     EXPECT_EQ(img->header.biYPelsPerMeter, 3780);
     EXPECT_EQ(img->header.biClrUsed, 0u);
     EXPECT_EQ(img->header.biSizeImage, 0u);
+}
+
+// readBmp reads the file with ordinary reads rather than from memory: the
+// same pictures must come out, whole files and cut ones alike.
+TEST(BmpReader, ReadingTheFileGivesTheSamePicture) {
+    TempDir dir;
+    for (int bits : {1, 4, 8, 16, 24, 32}) {
+        testbmp::Spec s;
+        s.bits = static_cast<uint16_t>(bits);
+        s.width = 13;
+        s.height = 5;
+        const std::vector<uint8_t> full = patterned(s);
+        const size_t off = full[10] | full[11] << 8;
+        for (size_t keep : {full.size(), full.size() - 3, off + 7}) {
+            SCOPED_TRACE(testing::Message() << bits << "-bit, " << keep << " bytes");
+            std::vector<uint8_t> f(full.begin(), full.begin() + keep);
+            const std::wstring path = dir.write("f.bmp", f);
+            Decoded fromMemory(f);
+            DecoderState st;
+            LoadedImage* fromFile = readBmp(path.c_str(), st);
+            ASSERT_TRUE(fromMemory);
+            ASSERT_NE(fromFile, nullptr);
+            EXPECT_EQ(std::memcmp(&fromFile->header, &fromMemory->header, 40), 0);
+            EXPECT_EQ(std::memcmp(fromFile->palette, fromMemory->palette, 1024), 0);
+            const uint32_t size = pixelBlockSize(13, 5, fromFile->header.biBitCount);
+            EXPECT_EQ(std::memcmp(fromFile->bits, fromMemory->bits, size), 0);
+            pageFree(fromFile->bits);
+        }
+    }
+    DecoderState st;
+    EXPECT_EQ(readBmp(dir.path("missing.bmp").c_str(), st), nullptr);
+    EXPECT_EQ(readBmp(dir.write("empty.bmp", {}).c_str(), st), nullptr);
 }
