@@ -1,18 +1,27 @@
-// The road through the image plug-ins, for files no built-in decoder reads.
-// The bridge itself is not built yet: decodeWithPlugin produces no picture on
-// either platform, so the dispatcher behaves as with no plug-in folder set.
+// The road through the image plug-ins (*.spi libraries in the folder the
+// user names), for files no built-in decoder reads, for the size filter of
+// folder adds, and for the file patterns the plug-ins declare. Nothing is
+// cached: every call lists the folder and loads each library anew. Natively
+// no library is ever loaded and every entry behaves as with no folder set.
 #pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
 
 #include "compose/loaded_image.h"
 
-// What one plug-in decode holds (library, the plug-in's memory handles) and
-// the record it fills. Released with the other decoder states; a pixel block
-// handed over from `image` is never touched by the release.
+// What one plug-in decode or size query holds (library, the offset the
+// picture starts at, the plug-in's memory handles) and the record it fills.
+// Released with the other decoder states; a pixel block handed over from
+// `image` is never touched by the release.
 struct PluginBinding {
     LoadedImage image{};
     void* library = nullptr;
     void* infoMemory = nullptr;
     void* bitsMemory = nullptr;
+    uint32_t offset = 0;     // 0, or 128 for a file with a 128-byte prefix
+    uint64_t fileSize = 0;
 
     PluginBinding() noexcept = default;
     ~PluginBinding() { release(); }
@@ -22,11 +31,37 @@ struct PluginBinding {
     void release() noexcept;
 };
 
+// At most this many plug-ins are used and this many patterns listed.
+inline constexpr size_t kMaxPlugins = 100;
+inline constexpr size_t kMaxPluginPatterns = 100;
+
 // True when `folder` is not empty and names an existing directory: only then
 // are plug-ins tried.
 bool pluginFolderUsable(const wchar_t* folder) noexcept;
 
+// The file patterns ("*.pic") the plug-ins of `folder` declare: lower-cased,
+// each once, none whose extension a built-in decoder reads; empty when the
+// folder is not usable.
+std::vector<std::wstring> listPluginPatterns(const wchar_t* folder);
+
+// Adds the patterns of one declared text ("*.PIC;*.pct") to `table`: each
+// piece trimmed and lower-cased, skipped when empty, too long, already listed
+// or of a built-in extension; stops when the table is full.
+void addDeclaredPatterns(const wchar_t* text, std::vector<std::wstring>& table);
+
+// True when `fileName` (a name or a path) matches one of `patterns` as a
+// "*.ext" pattern does (letter case aside). Other pattern shapes match by
+// their extension part.
+bool matchesPluginPattern(const wchar_t* fileName,
+                          const std::vector<std::wstring>& patterns) noexcept;
+
 // Decodes `path` through the plug-in in `folder` that accepts it; returns
-// &binding.image (its bits owned by the caller) or null.
+// &binding.image (its bits owned by the caller) or null. The caller releases
+// the binding afterwards, on success and failure alike.
 LoadedImage* decodeWithPlugin(const wchar_t* path, const wchar_t* folder,
                               PluginBinding& binding) noexcept;
+
+// The picture size the accepting plug-in reports for `path`; false (and
+// 0 x 0) when the folder is not usable or no plug-in takes the file.
+bool probeWithPlugin(const wchar_t* path, const wchar_t* folder, int32_t& width,
+                     int32_t& height) noexcept;

@@ -5,7 +5,8 @@
 #include "base/wide_path.h"
 #include "decode/plugin.h"
 
-// Plug-ins are Windows libraries: natively nothing is ever loaded.
+// Plug-ins are Windows libraries: natively nothing is ever loaded, and every
+// entry answers as with no plug-in folder set.
 void PluginBinding::release() noexcept { library = infoMemory = bitsMemory = nullptr; }
 
 bool pluginFolderUsable(const wchar_t* folder) noexcept {
@@ -14,6 +15,13 @@ bool pluginFolderUsable(const wchar_t* folder) noexcept {
     return stat(narrowPath(folder).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+std::vector<std::wstring> listPluginPatterns(const wchar_t*) { return {}; }
+
 LoadedImage* decodeWithPlugin(const wchar_t*, const wchar_t*, PluginBinding&) noexcept {
     return nullptr;
+}
+
+bool probeWithPlugin(const wchar_t*, const wchar_t*, int32_t& width, int32_t& height) noexcept {
+    width = height = 0;
+    return false;
 }

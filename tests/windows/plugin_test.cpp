@@ -1,0 +1,202 @@
+// The plug-in bridge against real libraries built for the tests: which
+// libraries are used, the patterns they declare, the offset-128 prefix, the
+// checks on what a plug-in hands back, and that the bridge stays untouched
+// when no usable plug-in folder is set.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "base/page_alloc.h"
+#include "decode/decoders.h"
+#include "decode/plugin.h"
+#include "settings/settings.h"
+#include "support/harness.h"
+#include "support/plugin_fixture.h"
+
+using harness::TvxMode;
+using harness::TvxPicture;
+
+namespace {
+
+class PluginBridge : public ::testing::Test {
+protected:
+    void SetUp() override {
+        spi_ = pictures_.path() + L"\\spi";
+        CreateDirectoryW(spi_.c_str(), nullptr);
+        harness::installTestPlugins(spi_);
+    }
+
+    std::wstring picture(const wchar_t* name, const TvxPicture& p) {
+        const std::wstring path = pictures_.file(name);
+        harness::writeBytes(path, harness::tvxBytes(p));
+        return path;
+    }
+
+    // Decodes through the bridge; the pixel block becomes the test's to free.
+    struct Result {
+        bool ok = false;
+        LoadedImage image{};
+        bool libraryLeftLoaded = false;
+    };
+    Result decode(const std::wstring& path) {
+        Result r;
+        {
+            PluginBinding binding;
+            LoadedImage* image = decodeWithPlugin(path.c_str(), spi_.c_str(), binding);
+            r.ok = image != nullptr;
+            if (image) r.image = *image;
+        }
+        r.libraryLeftLoaded = GetModuleHandleW((spi_ + L"\\tvx.spi").c_str()) != nullptr;
+        return r;
+    }
+    harness::TempFolder pictures_;
+    std::wstring spi_;
+};
+
+TvxPicture greyPicture() {
+    TvxPicture p;
+    p.bits = 8;
+    p.width = 3;
+    p.height = 2;
+    p.rows = std::string("\x10\x20\x30\x00\x40\x50\x60\x00", 8);
+    return p;
+}
+
+}  // namespace
+
+TEST_F(PluginBridge, PatternsAreListedOnceLowerCasedAndWithoutBuiltInExtensions) {
+    const std::vector<std::wstring> patterns = listPluginPatterns(spi_.c_str());
+    auto count = [&](const wchar_t* p) { return std::count(patterns.begin(), patterns.end(), p); };
+    EXPECT_EQ(count(L"*.tvx"), 1);  // declared by both good libraries, once upper-case
+    EXPECT_EQ(count(L"*.pic"), 1);
+    EXPECT_EQ(count(L"*.abc"), 1);
+    EXPECT_EQ(patterns.size(), 3u);  // no *.jpg, *.png, nor the bad libraries' *.wrong
+
+    EXPECT_TRUE(matchesPluginPattern(L"C:\\a\\b.TVX", patterns));
+    EXPECT_FALSE(matchesPluginPattern(L"C:\\a.tvx\\b", patterns));
+    EXPECT_TRUE(listPluginPatterns(L"").empty());
+    EXPECT_TRUE(listPluginPatterns((spi_ + L"\\missing").c_str()).empty());
+}
+
+TEST_F(PluginBridge, DecodesIntoAPageBlockWithHeaderAndPalette) {
+    const Result r = decode(picture(L"grey.tvx", greyPicture()));
+    ASSERT_TRUE(r.ok);
+    EXPECT_FALSE(r.libraryLeftLoaded);
+    EXPECT_EQ(r.image.header.biSize, 40u);
+    EXPECT_EQ(r.image.header.biWidth, 3);
+    EXPECT_EQ(r.image.header.biHeight, 2);
+    EXPECT_EQ(r.image.header.biBitCount, 8);
+    EXPECT_EQ(r.image.palette[255].rgbRed, 255);
+    EXPECT_EQ(r.image.palette[1].rgbGreen, 1);
+    EXPECT_EQ(std::memcmp(r.image.bits, "\x10\x20\x30\x00\x40\x50\x60\x00", 8), 0);
+    pageFree(r.image.bits);
+    const auto calls = harness::pluginCalls(spi_);
+    EXPECT_EQ(calls, (std::vector<std::string>{"info 0", "picture 0"}));
+}
+
+TEST_F(PluginBridge, AFileTakenOnlyBehindTheFirst128BytesIsReadAtOffset128) {
+    TvxPicture p = greyPicture();
+    p.prefix128 = true;
+    const Result r = decode(picture(L"prefixed.tvx", p));
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.image.bits[4], 0x40);
+    pageFree(r.image.bits);
+    EXPECT_EQ(harness::pluginCalls(spi_), (std::vector<std::string>{"info 128", "picture 128"}));
+}
+
+TEST_F(PluginBridge, OneByOneTwentyFourBitsCopiesItsFourBytes) {
+    TvxPicture p;
+    p.bits = 24;
+    p.rows = std::string("\x01\x02\x03\x7F", 4);
+    const Result r = decode(picture(L"one.tvx", p));
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(std::memcmp(r.image.bits, "\x01\x02\x03\x7F", 4), 0);
+    EXPECT_EQ(r.image.bits[4], 0);
+    pageFree(r.image.bits);
+}
+
+TEST_F(PluginBridge, AShortBitsBlockFillsOnlyTheStartOfAWholePixelBlock) {
+    TvxPicture p;
+    p.mode = TvxMode::ShortBits;
+    p.bits = 8;
+    p.width = 64;
+    p.height = 128;  // two pages of pixels, of which the plug-in hands back 6 bytes
+    p.shortSize = 6;
+    p.rows = std::string(8192, '\x77');
+    const Result r = decode(picture(L"short.tvx", p));
+    ASSERT_TRUE(r.ok);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(r.image.bits[i], 0x77) << i;
+    // Every row the header promises is there to read, zero past the copy.
+    for (int i = 6; i < 8192; ++i) ASSERT_EQ(r.image.bits[i], 0) << i;
+    pageFree(r.image.bits);
+}
+
+TEST_F(PluginBridge, PicturesTheProgramCannotTrustAreRefusedAndEverythingIsReleased) {
+    struct Case {
+        const wchar_t* name;
+        TvxMode mode;
+        int bits;
+    } cases[] = {
+        {L"compressed.tvx", TvxMode::Compressed, 8}, {L"topdown.tvx", TvxMode::TopDown, 8},
+        {L"sixteen.tvx", TvxMode::AsGiven, 16},      {L"thirtytwo.tvx", TvxMode::AsGiven, 32},
+        {L"oversized.tvx", TvxMode::Oversized, 8},   {L"failed.tvx", TvxMode::Fail, 8},
+        {L"tinyinfo.tvx", TvxMode::TinyInfo, 8},
+    };
+    for (const Case& c : cases) {
+        TvxPicture p;
+        p.mode = c.mode;
+        p.bits = c.bits;
+        p.width = 2;
+        p.height = 2;
+        p.rows = std::string(16, '\x11');
+        const Result r = decode(picture(c.name, p));
+        EXPECT_FALSE(r.ok) << c.name;
+        EXPECT_FALSE(r.libraryLeftLoaded) << c.name;
+    }
+}
+
+TEST_F(PluginBridge, LibrariesOfAnotherVersionOrWithoutInfoArePassedOver) {
+    TvxPicture p = greyPicture();
+    p.otherMagic = true;  // only the two bad libraries would take it
+    const std::wstring path = picture(L"bad.wrong", p);
+    EXPECT_FALSE(decode(path).ok);
+    int32_t w = -1, h = -1;
+    EXPECT_FALSE(probeWithPlugin(path.c_str(), spi_.c_str(), w, h));
+    EXPECT_EQ(w, 0);
+    EXPECT_EQ(h, 0);
+    EXPECT_TRUE(harness::pluginCalls(spi_).empty());
+}
+
+TEST_F(PluginBridge, ProbeReportsThePluginsSize) {
+    TvxPicture p = greyPicture();
+    p.prefix128 = true;
+    const std::wstring path = picture(L"probe.tvx", p);
+    int32_t w = 0, h = 0;
+    EXPECT_TRUE(probeWithPlugin(path.c_str(), spi_.c_str(), w, h));
+    EXPECT_EQ(w, 3);
+    EXPECT_EQ(h, 2);
+    EXPECT_EQ(harness::pluginCalls(spi_), std::vector<std::string>{"info 128"});
+    EXPECT_FALSE(probeWithPlugin(pictures_.file(L"absent.tvx").c_str(), spi_.c_str(), w, h));
+    EXPECT_FALSE(probeWithPlugin(path.c_str(), L"", w, h));
+}
+
+TEST_F(PluginBridge, TheDispatcherUsesPluginsOnlyWithAnExistingFolder) {
+    const std::wstring path = picture(L"dispatch.tvx", greyPicture());
+    const std::wstring saved = g_settings.SPI;
+    for (const std::wstring& unusable : {std::wstring(), spi_ + L"\\missing"}) {
+        g_settings.SPI = unusable;
+        EXPECT_FALSE(loadImageFile(path.c_str()));
+    }
+    EXPECT_TRUE(harness::pluginCalls(spi_).empty());
+
+    g_settings.SPI = spi_;
+    ASSERT_TRUE(loadImageFile(path.c_str()));
+    EXPECT_EQ(CurrentImage.header.biWidth, 3);
+    EXPECT_EQ(CurrentImage.bits[5], 0x50);
+    pageFree(CurrentImage.bits);
+    CurrentImage.bits = nullptr;
+    g_settings.SPI = saved;
+}
