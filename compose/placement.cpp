@@ -84,9 +84,3 @@ PlaceSize enlargeTarget(bool keepAspect, bool fitInside, int32_t sw, int32_t sh,
     if (byHeight) return {static_cast<int32_t>(iw * g), sh};
     return {sw, static_cast<int32_t>(ih * f)};
 }
-
-PlaceSize tileCounts(int32_t sw, int32_t sh, int32_t iw, int32_t ih) noexcept {
-    if (iw <= 0 || ih <= 0) return {0, 0};
-    return {static_cast<int32_t>((int64_t{sw} + iw - 1) / iw),
-            static_cast<int32_t>((int64_t{sh} + ih - 1) / ih)};
-}

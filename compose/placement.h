@@ -48,6 +48,3 @@ Placement placeByRule(bool keepAspect, bool fitInside, int32_t sw, int32_t sh, i
 // Target size of the "拡大" enlargement, before the rectangle rule.
 PlaceSize enlargeTarget(bool keepAspect, bool fitInside, int32_t sw, int32_t sh, int32_t iw,
                         int32_t ih) noexcept;
-
-// Columns and rows of "並列" tiles (rounded up; the last ones are cut off).
-PlaceSize tileCounts(int32_t sw, int32_t sh, int32_t iw, int32_t ih) noexcept;

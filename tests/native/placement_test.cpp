@@ -93,11 +93,4 @@ TEST(Placement, EnlargeTargets) {
     EXPECT_EQ(enlargeTarget(false, true, SW, SH, 1000, 700), (PlaceSize{SW, SH}));
 }
 
-TEST(Placement, TileCounts) {
-    EXPECT_EQ(tileCounts(SW, SH, 1919, 1079), (PlaceSize{2, 2}));
-    EXPECT_EQ(tileCounts(SW, SH, 960, 540), (PlaceSize{2, 2}));
-    EXPECT_EQ(tileCounts(SW, SH, 100, 7), (PlaceSize{20, 155}));
-    EXPECT_EQ(tileCounts(SW, SH, 0, 7), (PlaceSize{0, 0}));
-}
-
 }  // namespace
