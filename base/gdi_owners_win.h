@@ -72,8 +72,7 @@ public:
     ~WindowDc() {
         if (dc_) ReleaseDC(window_, dc_);
     }
-    WindowDc(WindowDc&& o) noexcept
-        : window_(o.window_), dc_(std::exchange(o.dc_, nullptr)) {}
+    WindowDc(WindowDc&& o) noexcept : window_(o.window_), dc_(std::exchange(o.dc_, nullptr)) {}
     WindowDc& operator=(WindowDc&&) = delete;
     WindowDc(const WindowDc&) = delete;
     WindowDc& operator=(const WindowDc&) = delete;

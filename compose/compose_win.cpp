@@ -87,18 +87,26 @@ void drawTiled(HDC dc, int32_t sw, int32_t sh) noexcept {
     GdiFlush();
     // Every copied span is a whole number of tiles wide (or high), so each
     // pixel lands on the one of the same place in its own tile.
-    for (int32_t w = iw; w < sw; w *= 2) BitBlt(dc, w, 0, std::min(w, sw - w), ih, dc, 0, 0, SRCCOPY);
-    for (int32_t h = ih; h < sh; h *= 2) BitBlt(dc, 0, h, sw, std::min(h, sh - h), dc, 0, 0, SRCCOPY);
+    for (int32_t w = iw; w < sw; w *= 2)
+        BitBlt(dc, w, 0, std::min(w, sw - w), ih, dc, 0, 0, SRCCOPY);
+    for (int32_t h = ih; h < sh; h *= 2)
+        BitBlt(dc, 0, h, sw, std::min(h, sh - h), dc, 0, 0, SRCCOPY);
 }
 
 bool drawSmall(HDC dc, int32_t sw, int32_t sh) noexcept {
     const int32_t iw = CurrentImage.header.biWidth;
     const int32_t ih = CurrentImage.header.biHeight;
     switch (g_settings.StyleS) {
-        case 0: drawPlaced(dc, placeCentred(sw, sh, iw, ih)); return true;
-        case 1: return drawEnlarged(dc, sw, sh);
-        case 2: drawTiled(dc, sw, sh); return true;
-        default: return false;  // an unknown mode read from the file
+        case 0:
+            drawPlaced(dc, placeCentred(sw, sh, iw, ih));
+            return true;
+        case 1:
+            return drawEnlarged(dc, sw, sh);
+        case 2:
+            drawTiled(dc, sw, sh);
+            return true;
+        default:
+            return false;  // an unknown mode read from the file
     }
 }
 

@@ -1,5 +1,3 @@
-#include "compose/wallpaper_output.h"
-
 #include <windows.h>
 
 #include <utility>
@@ -7,6 +5,7 @@
 #include "base/gdi_owners_win.h"
 #include "compose/bmp_file.h"
 #include "compose/compose_win.h"
+#include "compose/wallpaper_output.h"
 #include "decode/decoders.h"
 #include "settings/settings_file.h"
 
@@ -104,7 +103,8 @@ bool makeWallpaper(const wchar_t* imagePath) noexcept {
     if (!wallpaper) return false;
 
     const std::wstring output = wallpaperFilePath();
-    const bool written = output.size() < MAX_PATH && writeWallpaperFile(output.c_str(), CurrentImage);
+    const bool written =
+        output.size() < MAX_PATH && writeWallpaperFile(output.c_str(), CurrentImage);
     if (written) {
         SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, const_cast<wchar_t*>(output.c_str()),
                               SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);

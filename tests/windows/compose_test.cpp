@@ -1,8 +1,7 @@
 // The composer on a set screen size: every placement mode, checked pixel by
 // pixel against positions and colours worked out here.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -28,9 +27,7 @@ std::ostream& operator<<(std::ostream& os, const Bgr& c) {
     return os << "(r" << int{c.r} << " g" << int{c.g} << " b" << int{c.b} << ")";
 }
 
-constexpr Bgr fromColorRef(COLORREF c) {
-    return {GetBValue(c), GetGValue(c), GetRValue(c)};
-}
+constexpr Bgr fromColorRef(COLORREF c) { return {GetBValue(c), GetGValue(c), GetRValue(c)}; }
 
 constexpr COLORREF kMargin = RGB(10, 200, 30);
 
