@@ -100,7 +100,7 @@ public:
           }) {}
     ~MessageBoxWatch() {
         stop_ = true;
-        thread_.join();
+        if (thread_.joinable()) thread_.join();
     }
     std::wstring text() {
         stop_ = true;
