@@ -51,7 +51,8 @@ void measure(const char* name, const std::function<void()>& prepare,
 std::wstring tempFolder() {
     wchar_t base[MAX_PATH];
     GetTempPathW(MAX_PATH, base);
-    std::wstring folder = std::wstring(base) + L"tolvex_bench_" + std::to_wstring(GetCurrentProcessId());
+    std::wstring folder =
+        std::wstring(base) + L"tolvex_bench_" + std::to_wstring(GetCurrentProcessId());
     CreateDirectoryW(folder.c_str(), nullptr);
     return folder + L"\\";
 }
@@ -87,8 +88,10 @@ void useBenchScreen() {
 }
 
 void writeSettings(const std::wstring& ini, const std::wstring& picture) {
-    const std::wstring text = L"[WP]\r\nListHold=1\r\nCalendar=1\r\nCycle=0\r\n[List]\r\nCount=1\r\n"
-                              L"WPNum=-1\r\n0=" + picture + L"\r\n";
+    const std::wstring text =
+        L"[WP]\r\nListHold=1\r\nCalendar=1\r\nCycle=0\r\n[List]\r\nCount=1\r\n"
+        L"WPNum=-1\r\n0=" +
+        picture + L"\r\n";
     HANDLE f = CreateFileW(ini.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
     const wchar_t bom = 0xFEFF;
@@ -111,28 +114,31 @@ int main() {
     setSettingsFilePathForTesting(ini);
     std::printf("4000 x 3000 24-bit BMP onto 1920 x 1080, %d rounds\n", kRounds);
 
-    measure("whole /s run (settings, all parts)", [] {},
-            [] {
-                loadSettings();
-                useBenchScreen();
-                changeWallpaper();
-            });
+    measure(
+        "whole /s run (settings, all parts)", [] {},
+        [] {
+            loadSettings();
+            useBenchScreen();
+            changeWallpaper();
+        });
 
     loadSettings();
     useBenchScreen();
-    measure("decode (BMP reader)", [] { pageFree(CurrentImage.bits); },
-            [&] { (void)loadImageFile(picture.c_str()); });
+    measure(
+        "decode (BMP reader)", [] { pageFree(CurrentImage.bits); },
+        [&] { (void)loadImageFile(picture.c_str()); });
 
     g_settings.Calendar = 0;
-    measure("compose (halftone shrink)",
-            [&] {
-                pageFree(CurrentImage.bits);
-                (void)loadImageFile(picture.c_str());
-            },
-            [] {
-                UniqueBitmap b(composeWallpaper());
-                CurrentImage.bits = nullptr;
-            });
+    measure(
+        "compose (halftone shrink)",
+        [&] {
+            pageFree(CurrentImage.bits);
+            (void)loadImageFile(picture.c_str());
+        },
+        [] {
+            UniqueBitmap b(composeWallpaper());
+            CurrentImage.bits = nullptr;
+        });
 
     {
         BITMAPINFO bi{};
@@ -141,11 +147,12 @@ int main() {
         UniqueBitmap section(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
         MemoryDc dc(CreateCompatibleDC(nullptr));
         SelectGuard use(dc.get(), section.get());
-        measure("calendar (three months)", [] {},
-                [&] {
-                    drawCalendar(dc.get(), g_settings.cal, g_settings.today);
-                    GdiFlush();
-                });
+        measure(
+            "calendar (three months)", [] {},
+            [&] {
+                drawCalendar(dc.get(), g_settings.cal, g_settings.today);
+                GdiFlush();
+            });
     }
 
     g_settings.Calendar = 1;
@@ -153,8 +160,9 @@ int main() {
     UniqueBitmap composed(composeWallpaper());
     const LoadedImage wallpaper = CurrentImage;
     const std::wstring output = folder + L"save_wp.bmp";
-    measure("write save_wp.bmp (6,220,854 bytes)", [] {},
-            [&] { (void)writeWallpaperFile(output.c_str(), wallpaper); });
+    measure(
+        "write save_wp.bmp (6,220,854 bytes)", [] {},
+        [&] { (void)writeWallpaperFile(output.c_str(), wallpaper); });
     composed.reset();
     CurrentImage.bits = nullptr;
 
