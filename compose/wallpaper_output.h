@@ -8,7 +8,7 @@
 
 // True when "save_wp.bmp" was written whole and the system was told to use
 // it. On any failure the previous file and wallpaper stay as they were.
-[[nodiscard]] bool makeWallpaper(const wchar_t* imagePath) noexcept;
+bool makeWallpaper(const wchar_t* imagePath);
 
 // Full path of "save_wp.bmp": the settings file's folder + the name.
 std::wstring wallpaperFilePath();

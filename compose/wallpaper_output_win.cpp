@@ -97,7 +97,7 @@ bool writeWallpaperFile(const wchar_t* path, const LoadedImage& image) noexcept 
     return true;
 }
 
-bool makeWallpaper(const wchar_t* imagePath) noexcept {
+bool makeWallpaper(const wchar_t* imagePath) {
     if (!imagePath || !loadImageFile(imagePath)) return false;
     UniqueBitmap wallpaper(composeWallpaper());
     if (!wallpaper) return false;
