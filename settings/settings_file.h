@@ -39,8 +39,19 @@ void clearDateMark();  // WP/y = "0"
 void recordWallpaperChoice();
 
 // The closing save: saveFolderSettings then saveSettings, with the list
-// entries as the window holds them. The file is replaced whole or not at all.
-void saveAllSettings(const std::vector<std::wstring> (&entries)[kListCount]);
+// entries as the window holds them. The file is replaced whole or not at all;
+// false when the new copy could not be written or moved into place.
+bool saveAllSettings(const std::vector<std::wstring> (&entries)[kListCount]);
+
+// The settings file an executable at `exePath` uses (creating the
+// application-data folder when that is the one); empty when the executable
+// is not named "Tolvex.exe".
+std::wstring settingsFileFor(const std::wstring& exePath);
+
+// Test hook: called after the new copy is complete and before it replaces
+// the file; returning true abandons the save there, as a killed process would.
+using SaveInterruptHook = bool (*)();
+void setSaveInterruptHookForTesting(SaveInterruptHook hook);
 
 // Reads the local date and time into g_settings.today.
 void readToday();
