@@ -2,6 +2,7 @@
 // write "save_wp.bmp" beside the settings file, and tell the system.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "compose/loaded_image.h"
@@ -18,3 +19,8 @@ std::wstring wallpaperFilePath();
 // and only a complete file replaces the old one. False leaves `path` as it was
 // and no temporary file behind.
 [[nodiscard]] bool writeWallpaperFile(const wchar_t* path, const LoadedImage& image) noexcept;
+
+// Test hook: while set, every write of the wallpaper file asks `hook` first
+// and fails when it returns false, as on a full disk; null removes it.
+using WallpaperWriteHook = bool (*)(const void* data, uint32_t size);
+void setWallpaperWriteHookForTesting(WallpaperWriteHook hook);

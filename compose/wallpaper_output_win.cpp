@@ -51,7 +51,10 @@ private:
     wchar_t path_[MAX_PATH] = {};
 };
 
+WallpaperWriteHook g_writeHook = nullptr;
+
 bool writeAll(HANDLE file, const void* data, DWORD size) noexcept {
+    if (g_writeHook && !g_writeHook(data, size)) return false;
     DWORD written = 0;
     return WriteFile(file, data, size, &written, nullptr) && written == size;
 }
@@ -65,6 +68,8 @@ std::wstring folderOf(const wchar_t* path) {
 }
 
 }  // namespace
+
+void setWallpaperWriteHookForTesting(WallpaperWriteHook hook) { g_writeHook = hook; }
 
 std::wstring wallpaperFilePath() { return settingsFolder() + L"save_wp.bmp"; }
 

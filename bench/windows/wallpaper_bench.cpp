@@ -142,7 +142,11 @@ int main() {
 
     {
         BITMAPINFO bi{};
-        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 1920, 1080, 1, 24};
+        bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        bi.bmiHeader.biWidth = 1920;
+        bi.bmiHeader.biHeight = 1080;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 24;
         void* bits = nullptr;
         UniqueBitmap section(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
         MemoryDc dc(CreateCompatibleDC(nullptr));

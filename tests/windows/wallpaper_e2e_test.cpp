@@ -11,6 +11,8 @@
 #include "base/page_alloc.h"
 #include "compose/loaded_image.h"
 #include "compose/wallpaper_output.h"
+#include "settings/settings.h"
+#include "settings/settings_file.h"
 #include "support/harness.h"
 
 namespace {
@@ -30,6 +32,45 @@ std::vector<std::wstring> filesIn(const std::wstring& folder) {
     } while (FindNextFileW(h, &fd));
     FindClose(h);
     return names;
+}
+
+// A 24-bit BMP of one colour.
+std::string uniformBmp(int w, int h, uint8_t r, uint8_t g, uint8_t b) {
+    const uint32_t stride = (3u * w + 3) & ~3u;
+    std::string bytes(54 + size_t{stride} * h, '\0');
+    auto put32 = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put32(2, static_cast<uint32_t>(bytes.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, w);
+    put32(22, h);
+    bytes[26] = 1;
+    bytes[28] = 24;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            char* px = &bytes[54 + size_t{stride} * y + 3 * x];
+            px[0] = static_cast<char>(b);
+            px[1] = static_cast<char>(g);
+            px[2] = static_cast<char>(r);
+        }
+    return bytes;
+}
+
+std::wstring registryWallpaper() {
+    wchar_t value[MAX_PATH] = {};
+    DWORD size = sizeof value;
+    RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"Wallpaper", RRF_RT_REG_SZ, nullptr,
+                 value, &size);
+    return value;
+}
+
+void setRegistryWallpaper(const std::wstring& value) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"Wallpaper", REG_SZ,
+                    value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
 uint32_t le32(const std::string& b, size_t at) {
@@ -107,47 +148,72 @@ TEST(WallpaperFile, FailureLeavesTheOldFile) {
     EXPECT_EQ(readBytes(out), "old wallpaper");
 }
 
+// Fails the n-th write of the file (1 = the headers, 2 = the pixel block),
+// as a disk that fills up part way would.
+int g_writes = 0;
+int g_failingWrite = 0;
+bool failNthWrite(const void*, uint32_t) { return ++g_writes != g_failingWrite; }
+
+class FailingWrites {
+public:
+    explicit FailingWrites(int n) {
+        g_writes = 0;
+        g_failingWrite = n;
+        setWallpaperWriteHookForTesting(failNthWrite);
+    }
+    ~FailingWrites() { setWallpaperWriteHookForTesting(nullptr); }
+};
+
+TEST(WallpaperFile, ShortWriteLeavesTheOldFile) {
+    harness::TempFolder dir;
+    const std::wstring out = dir.file(L"save_wp.bmp");
+    writeBytes(out, "old wallpaper");
+    Picture p(64, 32, 1);
+    for (int n : {1, 2}) {
+        FailingWrites fail(n);
+        EXPECT_FALSE(writeWallpaperFile(out.c_str(), p.image)) << n;
+        EXPECT_EQ(g_writes, n);
+        EXPECT_EQ(readBytes(out), "old wallpaper");
+        EXPECT_EQ(filesIn(dir.path()), std::vector<std::wstring>{L"save_wp.bmp"});
+    }
+}
+
+TEST(MakeWallpaper, FullDiskKeepsTheFileAndTheWallpaper) {
+    harness::TempFolder dir;
+    setSettingsFilePathForTesting(dir.file(L"Tolvex.ini"));
+    g_settings = Settings{};
+    g_settings.screenWidth = 64;
+    g_settings.screenHeight = 48;
+    g_settings.today = LocalDate{2024, 5, 17, 5};
+    g_settings.cal.CalPosX = 0;
+    const std::wstring picture = dir.file(L"picture.bmp");
+    const std::wstring out = dir.file(L"save_wp.bmp");
+    writeBytes(picture, uniformBmp(100, 80, 1, 2, 3));
+    writeBytes(out, "old wallpaper");
+    setRegistryWallpaper(L"C:\\previous.bmp");
+    {
+        FailingWrites fail(2);
+        EXPECT_FALSE(makeWallpaper(picture.c_str()));
+    }
+    EXPECT_EQ(readBytes(out), "old wallpaper");
+    EXPECT_EQ(registryWallpaper(), L"C:\\previous.bmp");
+    EXPECT_EQ(CurrentImage.bits, nullptr);
+    EXPECT_EQ(filesIn(dir.path()).size(), 2u);
+
+    // The same with room on the disk: written and handed to the system.
+    EXPECT_TRUE(makeWallpaper(picture.c_str()));
+    EXPECT_EQ(readBytes(out).size(), 54u + 192 * 48);
+    EXPECT_EQ(_wcsicmp(registryWallpaper().c_str(), out.c_str()), 0) << registryWallpaper();
+    EXPECT_EQ(CurrentImage.bits, nullptr);
+
+    // A picture that cannot be decoded changes nothing.
+    writeBytes(out, "old wallpaper");
+    EXPECT_FALSE(makeWallpaper(dir.file(L"missing.bmp").c_str()));
+    EXPECT_EQ(readBytes(out), "old wallpaper");
+}
+
 // ---------------------------------------------------------------------------
 // The real program, copied beside a Tolvex.ini of the test's own.
-
-// A 24-bit BMP of one colour.
-std::string uniformBmp(int w, int h, uint8_t r, uint8_t g, uint8_t b) {
-    const uint32_t stride = (3u * w + 3) & ~3u;
-    std::string bytes(54 + size_t{stride} * h, '\0');
-    auto put32 = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-    };
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    put32(2, static_cast<uint32_t>(bytes.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, w);
-    put32(22, h);
-    bytes[26] = 1;
-    bytes[28] = 24;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            char* px = &bytes[54 + size_t{stride} * y + 3 * x];
-            px[0] = static_cast<char>(b);
-            px[1] = static_cast<char>(g);
-            px[2] = static_cast<char>(r);
-        }
-    return bytes;
-}
-
-std::wstring registryWallpaper() {
-    wchar_t value[MAX_PATH] = {};
-    DWORD size = sizeof value;
-    RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"Wallpaper", RRF_RT_REG_SZ, nullptr,
-                 value, &size);
-    return value;
-}
-
-void setRegistryWallpaper(const std::wstring& value) {
-    RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"Wallpaper", REG_SZ,
-                    value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-}
 
 struct Today {
     int y, m, d;
@@ -228,7 +294,9 @@ TEST_F(Installation, ChangeRunTakesTheNextPictureEachTime) {
     run(L"/s");
     EXPECT_EQ(centreColour(), kBlue);
     EXPECT_EQ(ini(L"List", L"WPNum"), L"1");
-    if (today() == t) EXPECT_EQ(markInFile(), t);
+    if (today() == t) {
+        EXPECT_EQ(markInFile(), t);
+    }
     // The file has the screen's size whatever the picture's.
     const uint32_t stride = (3u * sw + 3) & ~3u;
     EXPECT_EQ(readBytes(output()).size(), 54u + size_t{stride} * sh);
@@ -265,7 +333,9 @@ TEST_F(Installation, CalendarRunRedrawsTheSamePicture) {
     run(L"/d");
     EXPECT_EQ(centreColour(), kBlue);
     EXPECT_EQ(ini(L"List", L"WPNum"), L"1");
-    if (today() == t) EXPECT_EQ(markInFile(), t);
+    if (today() == t) {
+        EXPECT_EQ(markInFile(), t);
+    }
 
     // Once a day: a second run on the same day leaves everything alone.
     ASSERT_TRUE(DeleteFileW(output().c_str()));
