@@ -45,7 +45,7 @@ void measure(const char* name, const std::function<void()>& prepare,
         ms.push_back(nowMs() - start);
     }
     std::sort(ms.begin(), ms.end());
-    std::printf("%-34s best %8.1f ms   median %8.1f ms\n", name, ms.front(), ms[ms.size() / 2]);
+    std::printf("%-38s best %8.1f ms   median %8.1f ms\n", name, ms.front(), ms[ms.size() / 2]);
 }
 
 std::wstring tempFolder() {
