@@ -11,7 +11,7 @@ samples_tool=build/native/make_samples
 [ -f "$exe" ] || { echo "demo: $exe is missing (make windows)" >&2; exit 1; }
 [ -x "$samples_tool" ] || { echo "demo: $samples_tool is missing (make native)" >&2; exit 1; }
 
-out="$top/build/demo"
+out="$top/out/demo"
 rm -rf "$out"
 mkdir -p "$out/run" "$out/pictures"
 # The samples come from a sanitizer build; leaks are not its business here.
