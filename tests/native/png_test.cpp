@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <optional>
 
 #include "base/page_alloc.h"
@@ -609,4 +612,45 @@ TEST(PngData, TruncatedDataLeavesLaterRowsAtZero) {
     ASSERT_TRUE(dc.ok);
     EXPECT_EQ(dc.pixels[5 * 40], full.pixels[5 * 40]);
     EXPECT_EQ(dc.pixels.back(), (Rgb{0, 0, 0}));
+}
+
+// Writes the fuzzer's seed corpus (run by hand with
+// --gtest_also_run_disabled_tests --gtest_filter=PngCorpus.*).
+TEST(PngCorpus, DISABLED_WriteSeeds) {
+    const char* root = std::getenv("TOLVEX_SOURCE_DIR");
+    ASSERT_NE(root, nullptr);
+    const std::string dir = std::string(root) + "/fuzz/corpus/png/";
+    auto write = [&](const std::string& name, const Bytes& b) {
+        FILE* f = std::fopen((dir + name + ".png").c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(b.data(), 1, b.size(), f);
+        std::fclose(f);
+    };
+    uint32_t seed = 500;
+    for (const Format f : kAllFormats) {
+        const std::string base = "d" + std::to_string(f.depth) + "_t" + std::to_string(f.colourType);
+        const Samples s = randomSamples(7, 5, f.depth, f.colourType, seed++, 1 << std::min(f.depth, 8));
+        write(base, fileFor(s, {}));
+        Options o;
+        o.interlaced = true;
+        write(base + "_adam7", fileFor(s, o));
+    }
+    Options split;
+    split.idatPieces = 6;
+    write("split_idat", makePng(randomSamples(9, 9, 8, 6, 600), split));
+    Options trns;
+    trns.palette = randomPalette(4, 601);
+    trns.beforeIdat = {{"tRNS", {0, 100}}, {"bKGD", {3}}, {"pHYs", {0, 0, 0x0B, 0x13, 0, 0, 0x0B, 0x13, 1}}};
+    write("palette_trns_bkgd", makePng(randomSamples(8, 6, 2, 3, 602, 4), trns));
+    Options grey;
+    grey.beforeIdat = {{"tRNS", be16(3)}, {"bKGD", be16(9)}, {"gAMA", be32(45455)}};
+    grey.afterIdat = {{"tEXt", {'k', 0, 'v'}}};
+    write("grey_trns_bkgd", makePng(randomSamples(6, 6, 4, 0, 603), grey));
+    Options rgb;
+    rgb.beforeIdat = {{"tRNS", {0, 1, 0, 2, 0, 3}}, {"bKGD", {0, 9, 0, 8, 0, 7}}};
+    write("rgb_trns_bkgd", makePng(randomSamples(6, 6, 8, 2, 604), rgb));
+    Options rgba;
+    rgba.interlaced = true;
+    rgba.beforeIdat = {{"bKGD", {0, 9, 0, 8, 0, 7}}};
+    write("rgba16_bkgd_adam7", makePng(randomSamples(10, 10, 16, 6, 605), rgba));
 }
