@@ -32,42 +32,13 @@ inline uint32_t be32(const uint8_t* p) noexcept {
     return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
 }
 
-// CRC-32 (reflected polynomial 0xEDB88320), eight bytes per step: image data
-// runs to tens of megabytes and is checked before it is inflated.
-struct CrcTables {
-    uint32_t t[8][256];
-};
-constexpr CrcTables makeCrcTables() noexcept {
-    CrcTables c{};
-    for (uint32_t n = 0; n < 256; ++n) {
-        uint32_t v = n;
-        for (int k = 0; k < 8; ++k) v = (v & 1) ? 0xEDB88320u ^ (v >> 1) : v >> 1;
-        c.t[0][n] = v;
-    }
-    for (uint32_t n = 0; n < 256; ++n)
-        for (int k = 1; k < 8; ++k) c.t[k][n] = (c.t[k - 1][n] >> 8) ^ c.t[0][c.t[k - 1][n] & 0xFF];
-    return c;
-}
-constexpr CrcTables kCrc = makeCrcTables();
-
-uint32_t crcUpdate(uint32_t crc, const uint8_t* p, size_t n) noexcept {
-    const auto& t = kCrc.t;
-    while (n >= 8) {
-        const uint32_t lo = crc ^ (uint32_t{p[0]} | (uint32_t{p[1]} << 8) |
-                                   (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24));
-        crc = t[7][lo & 0xFF] ^ t[6][(lo >> 8) & 0xFF] ^ t[5][(lo >> 16) & 0xFF] ^ t[4][lo >> 24] ^
-              t[3][p[4]] ^ t[2][p[5]] ^ t[1][p[6]] ^ t[0][p[7]];
-        p += 8;
-        n -= 8;
-    }
-    while (n--) crc = t[0][(crc ^ *p++) & 0xFF] ^ (crc >> 8);
-    return crc;
-}
-
 // `chunk` points at a chunk's length field and the whole chunk (length + 12
 // bytes) is known to lie inside the file.
+// The CRC-32 of PNG and zlib is the same one (reflected polynomial
+// 0xEDB88320), so zlib's implementation serves; it is fast on the tens of
+// megabytes of image data.
 bool crcMatches(const uint8_t* chunk, uint32_t length) noexcept {
-    const uint32_t crc = crcUpdate(0xFFFFFFFFu, chunk + 4, size_t{length} + 4) ^ 0xFFFFFFFFu;
+    const uint32_t crc = static_cast<uint32_t>(crc32_z(0, chunk + 4, size_t{length} + 4));
     return crc == be32(chunk + 8 + length);
 }
 
@@ -81,8 +52,8 @@ voidpf zAlloc(voidpf, uInt items, uInt size) noexcept {
 }
 void zFree(voidpf, voidpf p) noexcept { heapFree(p); }
 
-// Two row buffers (filter-type byte then the row) in one application-heap
-// block, zero-filled.
+// Two row buffers (filter-type byte then the row, then slack for the row
+// routines) in one application-heap block, zero-filled.
 class RowBuffers {
 public:
     RowBuffers() noexcept = default;
@@ -91,11 +62,11 @@ public:
     RowBuffers& operator=(const RowBuffers&) = delete;
 
     bool allocate(size_t bytesPlusOne) noexcept {
-        size_ = bytesPlusOne;
-        block_ = static_cast<uint8_t*>(heapAlloc(2 * bytesPlusOne));
+        size_ = bytesPlusOne + kRowSlack;
+        block_ = static_cast<uint8_t*>(heapAlloc(2 * size_));
         if (!block_) return false;
         cur = block_;
-        prior = block_ + bytesPlusOne;
+        prior = block_ + size_;
         clear();
         return true;
     }
@@ -111,9 +82,11 @@ private:
 
 enum class RowResult { Full, Last, Stop };
 
-// The compressed image data: one run of IDAT chunks, all inside the file and
-// with matching CRCs. Inflated a row at a time; the chunks are fed to zlib
-// one after another, so data split over many chunks needs no gathering copy.
+// The compressed image data: one run of IDAT chunks, all inside the file.
+// Inflated a row at a time; the chunks are fed to zlib one after another, so
+// data split over many chunks needs no gathering copy. Each chunk's CRC is
+// checked as it is fed (while its bytes are about to be read anyway), the
+// rest by checkRest(); any mismatch fails the whole decode.
 class IdatStream {
 public:
     IdatStream(const uint8_t* firstChunk, const uint8_t* runEnd) noexcept
@@ -123,6 +96,12 @@ public:
     }
     IdatStream(const IdatStream&) = delete;
     IdatStream& operator=(const IdatStream&) = delete;
+
+    // After the rows: the CRCs of the chunks inflate did not reach.
+    bool checkRest() noexcept {
+        while (!damaged_ && next_ != end_) feedNextChunk();
+        return !damaged_;
+    }
 
     bool open() noexcept {
         z_.zalloc = zAlloc;
@@ -166,6 +145,11 @@ public:
 private:
     void feedNextChunk() noexcept {
         const uint32_t length = be32(next_);
+        if (!crcMatches(next_, length)) {
+            damaged_ = true;
+            next_ = end_;  // nothing more is fed; the decode fails
+            return;
+        }
         z_.next_in = const_cast<Bytef*>(next_ + 8);
         z_.avail_in = length;
         next_ += size_t{length} + 12;
@@ -177,6 +161,7 @@ private:
 
     z_stream z_{};
     bool open_ = false;
+    bool damaged_ = false;
     const uint8_t* next_;  // next chunk of the run to feed (its length field)
     const uint8_t* end_;   // just past the run
 };
@@ -427,8 +412,8 @@ void PngDecoder::takeResolution(const uint8_t* data, uint32_t) noexcept {
 // chunks, inflates it into the pixel block and tells the chunk loop how far
 // to jump.
 bool PngDecoder::decodeImageData(const uint8_t* firstChunk, size_t* runLength) noexcept {
-    // Walk the run: every chunk inside the file with a matching CRC, and the
-    // chunk after it inside the file too.
+    // Walk the run: every chunk inside the file, and the chunk after it
+    // inside the file too. (The CRCs are checked as the data is inflated.)
     size_t pos = static_cast<size_t>(firstChunk - data_);
     const size_t start = pos;
     for (;;) {
@@ -437,7 +422,6 @@ bool PngDecoder::decodeImageData(const uint8_t* firstChunk, size_t* runLength) n
         const uint32_t length = be32(chunk);
         if (length >= 0x80000000u || size_ - pos - 4 < size_t{length} + 8) return false;
         if (be32(chunk + 4) != kIDAT) break;
-        if (!crcMatches(chunk, length)) return false;
         pos += size_t{length} + 12;
     }
     idatTaken_ = true;
@@ -455,6 +439,10 @@ bool PngDecoder::decodeImageData(const uint8_t* firstChunk, size_t* runLength) n
     if (!rows.allocate(size_t{rowBytes(width_)} + 1)) return false;
     if (hasAlpha_) {
         const Colour k = flattenColour();
+        blend_.colour[0] = k.red;
+        blend_.colour[1] = k.green;
+        blend_.colour[2] = k.blue;
+        blend_.colour[3] = 0;
         blend_.product = productTable();
         for (int a = 0; a < 256; ++a) {
             const uint8_t* t = blend_.product + ((255 - a) << 8);
@@ -465,7 +453,7 @@ bool PngDecoder::decodeImageData(const uint8_t* firstChunk, size_t* runLength) n
         }
     }
     inflateRows(stream, rows);
-    return true;
+    return stream.checkRest();
 }
 
 void PngDecoder::inflateRows(IdatStream& stream, RowBuffers& rows) noexcept {

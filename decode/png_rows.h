@@ -31,9 +31,14 @@ inline constexpr int kPixelFormatCount = 11;
 // by a / 255, rounded the decoder's way); `backPart[a]` holds the
 // background's share at alpha a: T[255 - a][blue], [green], [red], unused.
 struct Blend {
+    uint8_t colour[4];  // red, green, blue, unused
     const uint8_t* product;
     uint8_t backPart[256][4];
 };
+
+// Row routines may read and write up to this many bytes past the end of a
+// row buffer (pixels are moved 4 bytes at a time); the buffers carry it.
+inline constexpr size_t kRowSlack = 16;
 
 // One row's work.
 struct RowJob {
