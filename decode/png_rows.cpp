@@ -189,8 +189,81 @@ inline __m128i toBitmap(__m128i px16, __m128i colour16) noexcept {
     return _mm_packus_epi16(bgr, bgr);
 }
 
+// RGBA rows whose pixels are adjacent go in two steps: the filter chain
+// alone, then the blend over the reconstructed row, two pixels a register.
+template <int Filter>
+void unfilterRgba(uint8_t* cur, const uint8_t* up, size_t pixels) noexcept {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i one = _mm_set1_epi8(1);
+    const __m128i low = _mm_set1_epi16(0xFF);
+    if constexpr (Filter == 0) return;
+    if constexpr (Filter == 2) {
+        unfilterBytes<4, 2>(cur, up, pixels * 4);
+        return;
+    }
+    __m128i left = zero, upLeft = zero;
+    for (size_t n = pixels; n != 0; --n, cur += 4, up += 4) {
+        const __m128i x = load4(cur);
+        if constexpr (Filter == 1) {
+            left = _mm_add_epi8(x, left);
+            store4(cur, left);
+        } else if constexpr (Filter == 3) {
+            const __m128i b = load4(up);
+            const __m128i avg = _mm_avg_epu8(left, b);
+            const __m128i odd = _mm_and_si128(_mm_xor_si128(left, b), one);
+            left = _mm_sub_epi8(_mm_add_epi8(x, avg), odd);
+            store4(cur, left);
+        } else {
+            const __m128i a = left;
+            const __m128i b = _mm_unpacklo_epi8(load4(up), zero);
+            const __m128i c = upLeft;
+            const __m128i bc = _mm_sub_epi16(b, c);
+            const __m128i ac = _mm_sub_epi16(a, c);
+            const __m128i pa = abs16(bc);
+            const __m128i pb = abs16(ac);
+            const __m128i pc = abs16(_mm_add_epi16(ac, bc));
+            const __m128i smallest = _mm_min_epi16(pa, _mm_min_epi16(pb, pc));
+            const __m128i takeA = _mm_cmpeq_epi16(pa, smallest);
+            const __m128i takeB = _mm_cmpeq_epi16(pb, smallest);
+            __m128i pred = _mm_or_si128(_mm_and_si128(takeB, b), _mm_andnot_si128(takeB, c));
+            pred = _mm_or_si128(_mm_and_si128(takeA, a), _mm_andnot_si128(takeA, pred));
+            left = _mm_and_si128(_mm_add_epi16(_mm_unpacklo_epi8(x, zero), pred), low);
+            upLeft = b;
+            store4(cur, _mm_packus_epi16(left, left));
+        }
+    }
+}
+
+inline void blendRgbaRow(const uint8_t* v, uint8_t* out, size_t pixels, const uint8_t* k) noexcept {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i k255 = _mm_set1_epi16(255);
+    const __m128i colour16 = _mm_setr_epi16(k[0], k[1], k[2], 0, k[0], k[1], k[2], 0);
+    constexpr int kBgr = _MM_SHUFFLE(3, 0, 1, 2);
+    size_t i = 0;
+    // Two pixels at a time while a third follows, whose place takes the
+    // fourth byte of each 4-byte store before it is written itself.
+    for (; i + 2 < pixels; i += 2, v += 8, out += 6) {
+        const __m128i px = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(v)), zero);
+        const __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(px, 0xFF), 0xFF);
+        __m128i r = _mm_add_epi16(product16(a, px), product16(_mm_sub_epi16(k255, a), colour16));
+        r = _mm_shufflehi_epi16(_mm_shufflelo_epi16(r, kBgr), kBgr);
+        const __m128i b = _mm_packus_epi16(r, r);
+        store4(out, b);
+        store4(out + 3, _mm_srli_si128(b, 4));
+    }
+    for (; i < pixels; ++i, v += 4, out += 3) {
+        const __m128i px = _mm_unpacklo_epi8(load4(v), zero);
+        store3(out, toBitmap<4>(px, colour16));
+    }
+}
+
 template <int Unit, int Filter, bool Spaced>
 void colourRow(const RowJob& job) noexcept {
+    if constexpr (Unit == 4 && !Spaced) {
+        unfilterRgba<Filter>(job.cur, job.prior, job.pixels);
+        blendRgbaRow(job.cur, job.out, job.pixels, job.blend->colour);
+        return;
+    }
     const __m128i zero = _mm_setzero_si128();
     const __m128i one = _mm_set1_epi8(1);
     const __m128i low = _mm_set1_epi16(0xFF);
