@@ -395,26 +395,29 @@ constexpr const RowRoutine* pick(bool spaced) noexcept {
 
 }  // namespace
 
-const RowRoutine* rowRoutines(PixelFormat format, bool spaced) noexcept {
+const RowRoutine* portableRowRoutines(PixelFormat format, bool spaced) noexcept {
     switch (format) {
         case PixelFormat::Packed1: return pick<PackedRows<1>::Row>(spaced);
         case PixelFormat::Packed2: return pick<PackedRows<2>::Row>(spaced);
         case PixelFormat::Packed4: return pick<PackedRows<4>::Row>(spaced);
         case PixelFormat::Index8: return pick<SampleRows<Index8>::Row>(spaced);
         case PixelFormat::GreyAlpha8: return pick<SampleRows<GreyAlpha<1>>::Row>(spaced);
-#ifdef __SSE2__
-        case PixelFormat::Rgb8: return pick<ColourRows<3>::Row>(spaced);
-        case PixelFormat::Rgba8: return pick<ColourRows<4>::Row>(spaced);
-#else
         case PixelFormat::Rgb8: return pick<SampleRows<Rgb<1>>::Row>(spaced);
         case PixelFormat::Rgba8: return pick<SampleRows<Rgba<1>>::Row>(spaced);
-#endif
         case PixelFormat::Grey16: return pick<SampleRows<Grey16>::Row>(spaced);
         case PixelFormat::GreyAlpha16: return pick<SampleRows<GreyAlpha<2>>::Row>(spaced);
         case PixelFormat::Rgb16: return pick<SampleRows<Rgb<2>>::Row>(spaced);
         case PixelFormat::Rgba16: return pick<SampleRows<Rgba<2>>::Row>(spaced);
     }
     return nullptr;
+}
+
+const RowRoutine* rowRoutines(PixelFormat format, bool spaced) noexcept {
+#ifdef __SSE2__
+    if (format == PixelFormat::Rgb8) return pick<ColourRows<3>::Row>(spaced);
+    if (format == PixelFormat::Rgba8) return pick<ColourRows<4>::Row>(spaced);
+#endif
+    return portableRowRoutines(format, spaced);
 }
 
 const uint8_t* productTable() noexcept {

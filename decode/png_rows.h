@@ -54,6 +54,9 @@ using RowRoutine = void (*)(const RowJob&) noexcept;
 // The five routines (filter types 0 None, 1 Sub, 2 Up, 3 Average, 4 Paeth) of
 // a format; `spaced` for rows whose pixels are not adjacent in the bitmap.
 const RowRoutine* rowRoutines(PixelFormat format, bool spaced) noexcept;
+// The same without SIMD: what builds without SSE2 (the 32-bit program) run.
+// The tests hold the two to the same results.
+const RowRoutine* portableRowRoutines(PixelFormat format, bool spaced) noexcept;
 
 // The blend table T: T[a][b] = T[b][a], T[0][x] = 0, T[255][x] = x, and for
 // 1 <= i <= j <= 254, T[i][j] = (j * floor(i * 65536 / 255) + 32768) / 65536.

@@ -10,6 +10,7 @@
 
 #include "base/page_alloc.h"
 #include "decode/decoders.h"
+#include "decode/png_rows.h"
 #include "support/png_builder.h"
 #include "support/png_reference.h"
 
@@ -653,4 +654,47 @@ TEST(PngCorpus, DISABLED_WriteSeeds) {
     rgba.interlaced = true;
     rgba.beforeIdat = {{"bKGD", {0, 9, 0, 8, 0, 7}}};
     write("rgba16_bkgd_adam7", makePng(randomSamples(10, 10, 16, 6, 605), rgba));
+}
+
+// The SIMD row routines of this build against the portable ones that the
+// 32-bit program runs: same bitmap bytes, same reconstructed row.
+TEST(PngRows, SimdAndPortableRoutinesAgree) {
+    using png::PixelFormat;
+    const std::pair<PixelFormat, uint32_t> formats[] = {{PixelFormat::Rgb8, 3}, {PixelFormat::Rgba8, 4}};
+    png::Blend blend{};
+    blend.colour[0] = 10;
+    blend.colour[1] = 200;
+    blend.colour[2] = 77;
+    blend.product = png::productTable();
+    for (int a = 0; a < 256; ++a)
+        for (int c = 0; c < 3; ++c)
+            blend.backPart[a][2 - c] = product(255 - a, blend.colour[c]);
+    const Samples noise = randomSamples(4096, 1, 8, 0, 90);
+    for (const auto& [format, unit] : formats) {
+        for (uint32_t pixels : {1u, 2u, 3u, 37u}) {
+            for (uint32_t step : {1u, 2u, 8u}) {
+                for (int filter = 0; filter < 5; ++filter) {
+                    SCOPED_TRACE(testing::Message() << unit << " " << pixels << " " << step << " " << filter);
+                    const size_t bytes = size_t(pixels) * unit;
+                    std::vector<uint8_t> cur[2], prior(bytes + png::kRowSlack), out[2];
+                    for (size_t i = 0; i < bytes; ++i) prior[i] = uint8_t(noise.values[i + 1000]);
+                    for (int k = 0; k < 2; ++k) {
+                        cur[k].assign(bytes + png::kRowSlack, 0);
+                        for (size_t i = 0; i < bytes; ++i) cur[k][i] = uint8_t(noise.values[i]);
+                        out[k].assign(size_t(pixels) * step * 3 + 8, 0x5A);
+                        png::RowJob job{cur[k].data(), prior.data(), pixels, out[k].data(), step, &blend};
+                        const png::RowRoutine* set = k == 0 ? png::rowRoutines(format, step != 1)
+                                                            : png::portableRowRoutines(format, step != 1);
+                        set[filter](job);
+                    }
+                    EXPECT_TRUE(std::equal(cur[0].begin(), cur[0].begin() + bytes, cur[1].begin()));
+                    // Bytes the row owns; spaced rows leave the others alone.
+                    for (uint32_t x = 0; x < pixels; ++x)
+                        for (int c = 0; c < 3; ++c)
+                            ASSERT_EQ(out[0][x * step * 3 + c], out[1][x * step * 3 + c]) << x;
+                    if (step != 1) EXPECT_EQ(out[0], out[1]);
+                }
+            }
+        }
+    }
 }
