@@ -6,6 +6,7 @@
 // `x_library` is each result's CPU time over the library's best of five on
 // the same file.
 #include <benchmark/benchmark.h>
+#include <jpeglib.h>
 #include <malloc.h>
 
 #include <cmath>
@@ -16,8 +17,6 @@
 #include <map>
 #include <string>
 #include <vector>
-
-#include <jpeglib.h>
 
 #include "base/page_alloc.h"
 #include "decode/decoders.h"
@@ -34,8 +33,8 @@ std::vector<uint8_t> photo(uint32_t w, uint32_t h) {
             sx[c * size_t(w) + x] = 60 * std::sin(x * (0.0021f + 0.0007f * c) + c) +
                                     25 * std::sin(x * 0.031f * (c + 1));
         for (uint32_t y = 0; y < h; ++y)
-            sy[c * size_t(h) + y] = 45 * std::cos(y * (0.0033f + 0.0005f * c) - c) +
-                                    15 * std::sin(y * 0.027f + c);
+            sy[c * size_t(h) + y] =
+                45 * std::cos(y * (0.0033f + 0.0005f * c) - c) + 15 * std::sin(y * 0.027f + c);
     }
     uint32_t lcg = 777;
     size_t i = 0;
@@ -147,8 +146,9 @@ const TestFile& testFile(uint32_t w, uint32_t h, bool progressive) {
 }
 
 void finish(benchmark::State& state, const TestFile& f) {
-    state.counters["x_library"] = benchmark::Counter(f.librarySeconds * double(state.iterations()),
-                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["x_library"] =
+        benchmark::Counter(f.librarySeconds * double(state.iterations()),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     state.counters["MB_jpeg"] = double(f.jpeg.size()) / 1e6;
 }
 
@@ -186,11 +186,13 @@ void registerAll() {
         uint32_t w, h;
         bool progressive;
     };
-    for (const Case c : {Case{4000, 3000, false}, Case{1920, 1080, false}, Case{1920, 1080, true}}) {
+    for (const Case c :
+         {Case{4000, 3000, false}, Case{1920, 1080, false}, Case{1920, 1080, true}}) {
         const std::string base = std::to_string(c.w) + "x" + std::to_string(c.h) +
                                  (c.progressive ? "_progressive" : "_baseline");
         using Fn = void (*)(benchmark::State&, uint32_t, uint32_t, bool);
-        const std::pair<const char*, Fn> decoders[] = {{"libjpeg_bgr", BM_Library}, {"ours", BM_Ours}};
+        const std::pair<const char*, Fn> decoders[] = {{"libjpeg_bgr", BM_Library},
+                                                       {"ours", BM_Ours}};
         for (const auto& [name, fn] : decoders) {
             benchmark::RegisterBenchmark((base + "/" + name).c_str(), fn, c.w, c.h, c.progressive)
                 ->Unit(benchmark::kMillisecond)

@@ -40,11 +40,16 @@ enum class Kind { Rgb, Rgba, Palette, Rgb16, RgbInterlaced };
 
 const char* kindName(Kind k) {
     switch (k) {
-        case Kind::Rgb: return "rgb8";
-        case Kind::Rgba: return "rgba8";
-        case Kind::Palette: return "palette8";
-        case Kind::Rgb16: return "rgb16";
-        case Kind::RgbInterlaced: return "rgb8_adam7";
+        case Kind::Rgb:
+            return "rgb8";
+        case Kind::Rgba:
+            return "rgba8";
+        case Kind::Palette:
+            return "palette8";
+        case Kind::Rgb16:
+            return "rgb16";
+        case Kind::RgbInterlaced:
+            return "rgb8_adam7";
     }
     return "";
 }
@@ -64,8 +69,8 @@ Photo makePhoto(uint32_t w, uint32_t h) {
             sx[c * size_t(w) + x] = 60 * std::sin(x * (0.0021f + 0.0007f * c) + c) +
                                     25 * std::sin(x * 0.031f * (c + 1));
         for (uint32_t y = 0; y < h; ++y)
-            sy[c * size_t(h) + y] = 45 * std::cos(y * (0.0033f + 0.0005f * c) - c) +
-                                    15 * std::sin(y * 0.027f + c);
+            sy[c * size_t(h) + y] =
+                45 * std::cos(y * (0.0033f + 0.0005f * c) - c) + 15 * std::sin(y * 0.027f + c);
     }
     uint32_t lcg = 12345;
     size_t i = 0;
@@ -137,13 +142,15 @@ Bytes encode(const Photo& p, Kind kind) {
 
 struct TestFile {
     Bytes png;
-    Bytes zdata;          // the IDAT chunks' data, concatenated
-    size_t rawSize = 0;   // inflated size
+    Bytes zdata;         // the IDAT chunks' data, concatenated
+    size_t rawSize = 0;  // inflated size
     double floorSeconds = 0;
     double freshSeconds = 0;
 };
 
-uint32_t be32(const uint8_t* p) { return (uint32_t{p[0]} << 24) | (p[1] << 16) | (p[2] << 8) | p[3]; }
+uint32_t be32(const uint8_t* p) {
+    return (uint32_t{p[0]} << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
+}
 
 double cpuSeconds() {
     timespec ts;
@@ -214,10 +221,12 @@ const TestFile& testFile(uint32_t w, uint32_t h, Kind kind) {
 
 void finish(benchmark::State& state, const TestFile& f) {
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(f.rawSize));
-    state.counters["x_floor"] = benchmark::Counter(f.floorSeconds * double(state.iterations()),
-                                                   benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    state.counters["x_fresh"] = benchmark::Counter(f.freshSeconds * double(state.iterations()),
-                                                   benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["x_floor"] =
+        benchmark::Counter(f.floorSeconds * double(state.iterations()),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["x_fresh"] =
+        benchmark::Counter(f.freshSeconds * double(state.iterations()),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     state.counters["MB_png"] = double(f.png.size()) / 1e6;
 }
 
@@ -303,7 +312,9 @@ void BM_Libpng(benchmark::State& state, uint32_t w, uint32_t h, Kind kind) {
 
 void BM_Spng(benchmark::State& state, uint32_t w, uint32_t h, Kind kind) {
     const TestFile& f = testFile(w, h, kind);
-    const int fmt = kind == Kind::Palette ? SPNG_FMT_PNG : kind == Kind::Rgba ? SPNG_FMT_RGBA8 : SPNG_FMT_RGB8;
+    const int fmt = kind == Kind::Palette ? SPNG_FMT_PNG
+                    : kind == Kind::Rgba  ? SPNG_FMT_RGBA8
+                                          : SPNG_FMT_RGB8;
     for (auto _ : state) {
         spng_ctx* ctx = spng_ctx_new(0);
         spng_set_png_buffer(ctx, f.png.data(), f.png.size());
@@ -347,9 +358,11 @@ void registerAll() {
     const std::pair<uint32_t, uint32_t> sizes[] = {{4000, 3000}, {1920, 1080}};
     const Kind kinds[] = {Kind::Rgb, Kind::Rgba, Kind::Palette, Kind::Rgb16, Kind::RgbInterlaced};
     using Fn = void (*)(benchmark::State&, uint32_t, uint32_t, Kind);
-    const std::pair<const char*, Fn> decoders[] = {
-        {"floor_inflate", BM_Floor}, {"ours", BM_Ours}, {"libpng", BM_Libpng},
-        {"spng", BM_Spng},           {"stb_image", BM_Stb}};
+    const std::pair<const char*, Fn> decoders[] = {{"floor_inflate", BM_Floor},
+                                                   {"ours", BM_Ours},
+                                                   {"libpng", BM_Libpng},
+                                                   {"spng", BM_Spng},
+                                                   {"stb_image", BM_Stb}};
     for (const auto& [w, h] : sizes) {
         for (Kind k : kinds) {
             for (const auto& [name, fn] : decoders) {

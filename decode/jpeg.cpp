@@ -3,12 +3,12 @@
 // source manager over the mapping, the output form by component count (grey
 // with a ramp palette, blue-green-red, CMYK converted), the bottom-up row
 // order and the JFIF resolution.
+#include <jpeglib.h>
+
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>  // jpeglib.h needs FILE
 #include <cstring>
-
-#include <jpeglib.h>
 
 #include "base/page_alloc.h"
 #include "decode/decoders.h"
@@ -81,7 +81,8 @@ const uint8_t* inkTable() noexcept {
         uint8_t t[256 * 256];
         Table() noexcept {
             for (uint32_t a = 0; a < 256; ++a)
-                for (uint32_t b = 0; b < 256; ++b) t[a * 256 + b] = static_cast<uint8_t>(a * b / 255);
+                for (uint32_t b = 0; b < 256; ++b)
+                    t[a * 256 + b] = static_cast<uint8_t>(a * b / 255);
         }
     };
     static const Table table;
@@ -149,7 +150,8 @@ uint8_t* decompress(JpegWork* w, const uint8_t* data, size_t size, JpegResult* o
     const uint32_t width = cinfo->output_width, height = cinfo->output_height;
     const int components = cinfo->output_components;
     if (width < 1 || width > uint32_t{kMaxImageSide} || height < 1 ||
-        height > uint32_t{kMaxImageSide} || (components != 1 && components != 3 && components != 4)) {
+        height > uint32_t{kMaxImageSide} ||
+        (components != 1 && components != 3 && components != 4)) {
         jpeg_destroy_decompress(cinfo);
         return nullptr;
     }
@@ -179,7 +181,8 @@ uint8_t* decompress(JpegWork* w, const uint8_t* data, size_t size, JpegResult* o
             uint32_t n = height - first;
             if (n > 8) n = 8;
             for (uint32_t i = 0; i < n; ++i) rows[i] = rowAt(first + i);
-            if (jpeg_read_scanlines(cinfo, rows, n) == 0) errorExit(reinterpret_cast<j_common_ptr>(cinfo));
+            if (jpeg_read_scanlines(cinfo, rows, n) == 0)
+                errorExit(reinterpret_cast<j_common_ptr>(cinfo));
         }
     } else {
         const uint8_t* ink = components == 4 ? inkTable() : nullptr;
@@ -187,7 +190,8 @@ uint8_t* decompress(JpegWork* w, const uint8_t* data, size_t size, JpegResult* o
                                                       JPOOL_IMAGE, width * components, 1);
         while (cinfo->output_scanline < height) {
             uint8_t* dst = rowAt(cinfo->output_scanline);
-            if (jpeg_read_scanlines(cinfo, line, 1) != 1) errorExit(reinterpret_cast<j_common_ptr>(cinfo));
+            if (jpeg_read_scanlines(cinfo, line, 1) != 1)
+                errorExit(reinterpret_cast<j_common_ptr>(cinfo));
             const uint8_t* s = line[0];
             if (components == 3) {
                 // Red first from the library: swap into the bitmap's order.

@@ -23,9 +23,8 @@ constexpr uint32_t chunkType(const char (&s)[5]) noexcept {
     return (uint32_t(uint8_t(s[0])) << 24) | (uint32_t(uint8_t(s[1])) << 16) |
            (uint32_t(uint8_t(s[2])) << 8) | uint32_t(uint8_t(s[3]));
 }
-constexpr uint32_t kIHDR = chunkType("IHDR"), kPLTE = chunkType("PLTE"),
-                   kIDAT = chunkType("IDAT"), kIEND = chunkType("IEND"),
-                   kTRNS = chunkType("tRNS"), kBKGD = chunkType("bKGD"),
+constexpr uint32_t kIHDR = chunkType("IHDR"), kPLTE = chunkType("PLTE"), kIDAT = chunkType("IDAT"),
+                   kIEND = chunkType("IEND"), kTRNS = chunkType("tRNS"), kBKGD = chunkType("bKGD"),
                    kPHYS = chunkType("pHYs");
 
 inline uint32_t be32(const uint8_t* p) noexcept {
@@ -197,10 +196,14 @@ private:
 
     uint32_t rowBytes(uint32_t pixels) const noexcept {
         switch (bitDepth_) {
-            case 1: return (pixels + 7) / 8;
-            case 2: return (pixels + 3) / 4;
-            case 4: return (pixels + 1) / 2;
-            default: return pixels * filterUnit_;
+            case 1:
+                return (pixels + 7) / 8;
+            case 2:
+                return (pixels + 3) / 4;
+            case 4:
+                return (pixels + 1) / 2;
+            default:
+                return pixels * filterUnit_;
         }
     }
     Colour flattenColour() const noexcept {
@@ -283,7 +286,8 @@ bool PngDecoder::choosePixelFormat() noexcept {
             format_ = wide ? PixelFormat::Rgba16 : PixelFormat::Rgba8;
             outBitCount_ = 24;
             break;
-        default: return false;
+        default:
+            return false;
     }
     outStride_ = rowStride(static_cast<int32_t>(width_), outBitCount_);
     if (isGrey_) {
@@ -323,7 +327,8 @@ bool PngDecoder::chunkLoop() noexcept {
         const uint8_t* data = chunk + 8;
         size_t advance = size_t{length} + 12;
         switch (type) {
-            case kIHDR: return false;
+            case kIHDR:
+                return false;
             case kPLTE:
                 if (colourType_ != 3) break;
                 if (plteTaken_ || idatTaken_ || !crcMatches(chunk, length)) return false;
@@ -348,7 +353,8 @@ bool PngDecoder::chunkLoop() noexcept {
                 if (!idatTaken_ && length == 9 && crcMatches(chunk, length))
                     takeResolution(data, length);
                 break;
-            default: break;  // gAMA, text and everything unknown: skipped
+            default:
+                break;  // gAMA, text and everything unknown: skipped
         }
         pos += advance;
     }

@@ -49,7 +49,8 @@ inline void unfilterBytes(uint8_t* cur, const uint8_t* up, size_t bytes) noexcep
         for (size_t i = 0; i < first; ++i)
             cur[i] = static_cast<uint8_t>(cur[i] + predict<Filter>(0, up[i], 0));
         for (size_t i = first; i < bytes; ++i)
-            cur[i] = static_cast<uint8_t>(cur[i] + predict<Filter>(cur[i - Unit], up[i], up[i - Unit]));
+            cur[i] =
+                static_cast<uint8_t>(cur[i] + predict<Filter>(cur[i - Unit], up[i], up[i - Unit]));
     }
 }
 
@@ -65,7 +66,8 @@ inline void unfilterHighBytes(uint8_t* cur, const uint8_t* up, size_t pixels) no
     for (size_t n = pixels; n != 0; --n, cur += Unit, up += Unit) {
         for (int s = 0; s < kSamples; ++s) {
             const uint8_t b = up[2 * s];
-            const uint8_t r = static_cast<uint8_t>(cur[2 * s] + predict<Filter>(left[s], b, upLeft[s]));
+            const uint8_t r =
+                static_cast<uint8_t>(cur[2 * s] + predict<Filter>(left[s], b, upLeft[s]));
             cur[2 * s] = r;
             left[s] = r;
             upLeft[s] = b;
@@ -138,7 +140,8 @@ void sampleRow(const RowJob& job) noexcept {
     }
     const size_t outStep = (Spaced ? size_t{job.pixelStep} : 1) * F::kOutBytes;
     const Blend* blend = job.blend;
-    for (uint32_t n = job.pixels; n != 0; --n, v += F::kUnit, out += outStep) F::emit(v, out, blend);
+    for (uint32_t n = job.pixels; n != 0; --n, v += F::kUnit, out += outStep)
+        F::emit(v, out, blend);
 }
 
 #ifdef __SSE2__
@@ -243,7 +246,8 @@ inline void blendRgbaRow(const uint8_t* v, uint8_t* out, size_t pixels, const ui
     // Two pixels at a time while a third follows, whose place takes the
     // fourth byte of each 4-byte store before it is written itself.
     for (; i + 2 < pixels; i += 2, v += 8, out += 6) {
-        const __m128i px = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(v)), zero);
+        const __m128i px =
+            _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(v)), zero);
         const __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(px, 0xFF), 0xFF);
         __m128i r = _mm_add_epi16(product16(a, px), product16(_mm_sub_epi16(k255, a), colour16));
         r = _mm_shufflehi_epi16(_mm_shufflelo_epi16(r, kBgr), kBgr);
@@ -397,17 +401,28 @@ constexpr const RowRoutine* pick(bool spaced) noexcept {
 
 const RowRoutine* portableRowRoutines(PixelFormat format, bool spaced) noexcept {
     switch (format) {
-        case PixelFormat::Packed1: return pick<PackedRows<1>::Row>(spaced);
-        case PixelFormat::Packed2: return pick<PackedRows<2>::Row>(spaced);
-        case PixelFormat::Packed4: return pick<PackedRows<4>::Row>(spaced);
-        case PixelFormat::Index8: return pick<SampleRows<Index8>::Row>(spaced);
-        case PixelFormat::GreyAlpha8: return pick<SampleRows<GreyAlpha<1>>::Row>(spaced);
-        case PixelFormat::Rgb8: return pick<SampleRows<Rgb<1>>::Row>(spaced);
-        case PixelFormat::Rgba8: return pick<SampleRows<Rgba<1>>::Row>(spaced);
-        case PixelFormat::Grey16: return pick<SampleRows<Grey16>::Row>(spaced);
-        case PixelFormat::GreyAlpha16: return pick<SampleRows<GreyAlpha<2>>::Row>(spaced);
-        case PixelFormat::Rgb16: return pick<SampleRows<Rgb<2>>::Row>(spaced);
-        case PixelFormat::Rgba16: return pick<SampleRows<Rgba<2>>::Row>(spaced);
+        case PixelFormat::Packed1:
+            return pick<PackedRows<1>::Row>(spaced);
+        case PixelFormat::Packed2:
+            return pick<PackedRows<2>::Row>(spaced);
+        case PixelFormat::Packed4:
+            return pick<PackedRows<4>::Row>(spaced);
+        case PixelFormat::Index8:
+            return pick<SampleRows<Index8>::Row>(spaced);
+        case PixelFormat::GreyAlpha8:
+            return pick<SampleRows<GreyAlpha<1>>::Row>(spaced);
+        case PixelFormat::Rgb8:
+            return pick<SampleRows<Rgb<1>>::Row>(spaced);
+        case PixelFormat::Rgba8:
+            return pick<SampleRows<Rgba<1>>::Row>(spaced);
+        case PixelFormat::Grey16:
+            return pick<SampleRows<Grey16>::Row>(spaced);
+        case PixelFormat::GreyAlpha16:
+            return pick<SampleRows<GreyAlpha<2>>::Row>(spaced);
+        case PixelFormat::Rgb16:
+            return pick<SampleRows<Rgb<2>>::Row>(spaced);
+        case PixelFormat::Rgba16:
+            return pick<SampleRows<Rgba<2>>::Row>(spaced);
     }
     return nullptr;
 }

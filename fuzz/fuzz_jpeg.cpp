@@ -1,12 +1,12 @@
 // JPEG decoder on arbitrary bytes: never crashes, never reads or writes out
 // of bounds, and a picture it returns is complete and as described.
+#include <jpeglib.h>
+
 #include <csetjmp>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-
-#include <jpeglib.h>
 
 #include "base/page_alloc.h"
 #include "decode/decoders.h"
@@ -50,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     LoadedImage* image = decodeJpegBytes(state);
     if (!image) return 0;
     const auto& h = image->header;
-    if (h.biWidth < 1 || h.biHeight < 1 || (h.biBitCount != 8 && h.biBitCount != 24) || !image->bits)
+    if (h.biWidth < 1 || h.biHeight < 1 || (h.biBitCount != 8 && h.biBitCount != 24) ||
+        !image->bits)
         std::abort();
     const size_t bytes = pixelBlockSize(h.biWidth, h.biHeight, h.biBitCount);
     unsigned sum = 0;

@@ -21,8 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     LoadedImage* image = decodePng(state);
     if (!image) return 0;
     const auto& h = image->header;
-    if (size < 24 || h.biWidth != int32_t(be32(data + 16)) || h.biHeight != int32_t(be32(data + 20)) ||
-        (h.biBitCount != 8 && h.biBitCount != 24) || !image->bits)
+    if (size < 24 || h.biWidth != int32_t(be32(data + 16)) ||
+        h.biHeight != int32_t(be32(data + 20)) || (h.biBitCount != 8 && h.biBitCount != 24) ||
+        !image->bits)
         std::abort();
     // Every byte of the block is there to be read.
     const size_t bytes = pixelBlockSize(h.biWidth, h.biHeight, h.biBitCount);

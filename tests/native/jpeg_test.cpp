@@ -45,7 +45,8 @@ Decoded fromImage(LoadedImage* image) {
     d.greyRamp = true;
     for (int i = 0; i < 256; ++i) {
         const auto& e = image->palette[i];
-        if (e.rgbRed != i || e.rgbGreen != i || e.rgbBlue != i || e.rgbReserved != 0) d.greyRamp = false;
+        if (e.rgbRed != i || e.rgbGreen != i || e.rgbBlue != i || e.rgbReserved != 0)
+            d.greyRamp = false;
     }
     const uint32_t stride = rowStride(h.biWidth, h.biBitCount);
     const size_t rowBytes = size_t(d.width) * (d.bitCount / 8);
@@ -139,7 +140,8 @@ TEST(JpegDecode, TruncatedFileStillDecodes) {
             // The top rows are those of the whole file (the next ones share
             // chroma samples with the rows that were cut).
             const Decoded whole = decode(full);
-            EXPECT_TRUE(std::equal(d.pixels.begin(), d.pixels.begin() + 8 * 120 * 3, whole.pixels.begin()));
+            EXPECT_TRUE(
+                std::equal(d.pixels.begin(), d.pixels.begin() + 8 * 120 * 3, whole.pixels.begin()));
         }
     }
 }

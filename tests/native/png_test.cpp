@@ -5,8 +5,8 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 #include <optional>
+#include <string>
 
 #include "base/page_alloc.h"
 #include "decode/decoders.h"
@@ -74,12 +74,15 @@ uint8_t product(int i, int j) {
     if (j == 255) return uint8_t(i);
     return uint8_t((j * (i * 65536 / 255) + 32768) / 65536);
 }
-uint8_t blend(uint8_t c, uint8_t a, uint8_t k) { return uint8_t(product(a, c) + product(255 - a, k)); }
+uint8_t blend(uint8_t c, uint8_t a, uint8_t k) {
+    return uint8_t(product(a, c) + product(255 - a, k));
+}
 
 // How the test expects transparency to be flattened.
 struct Flatten {
     Rgb colour = kWhite;
-    std::optional<uint8_t> greyKey;  // 8-bit grey value (as the reference gives it) that is transparent
+    std::optional<uint8_t>
+        greyKey;  // 8-bit grey value (as the reference gives it) that is transparent
     std::optional<Rgb> rgbKey;
 };
 
@@ -126,8 +129,9 @@ std::vector<uint8_t> randomPalette(int entries, uint32_t seed) {
 struct Format {
     int depth, colourType;
 };
-constexpr Format kAllFormats[15] = {{1, 0}, {2, 0}, {4, 0}, {8, 0}, {16, 0}, {8, 2}, {16, 2}, {1, 3},
-                                    {2, 3}, {4, 3}, {8, 3}, {8, 4}, {16, 4}, {8, 6}, {16, 6}};
+constexpr Format kAllFormats[15] = {{1, 0}, {2, 0},  {4, 0},  {8, 0}, {16, 0},
+                                    {8, 2}, {16, 2}, {1, 3},  {2, 3}, {4, 3},
+                                    {8, 3}, {8, 4},  {16, 4}, {8, 6}, {16, 6}};
 
 Bytes fileFor(const Samples& s, Options o) {
     if (s.colourType == 3 && o.palette.empty()) o.palette = randomPalette(1 << s.depth, 99);
@@ -147,9 +151,10 @@ TEST(PngDecode, MatchesReferenceForEveryFormat) {
         for (const auto& [w, h] : sizes) {
             for (bool interlaced : {false, true}) {
                 for (int filter : {kCycleFilters, 0, 1, 2, 3, 4}) {
-                    SCOPED_TRACE(testing::Message() << "depth " << f.depth << " type " << f.colourType
-                                                    << " " << w << "x" << h << " interlaced "
-                                                    << interlaced << " filter " << filter);
+                    SCOPED_TRACE(testing::Message()
+                                 << "depth " << f.depth << " type " << f.colourType << " " << w
+                                 << "x" << h << " interlaced " << interlaced << " filter "
+                                 << filter);
                     const Samples s = randomSamples(w, h, f.depth, f.colourType, seed++);
                     Options o;
                     o.interlaced = interlaced;
@@ -235,7 +240,8 @@ TEST(PngTransparency, PaletteEntriesWithAlphaAreBlended) {
         EXPECT_EQ(d.palette[1], (Rgb{blend(p1.r, 128, colour.r), blend(p1.g, 128, colour.g),
                                      blend(p1.b, 128, colour.b)}));
         for (int i = 3; i < 6; ++i)  // no tRNS data: unchanged
-            EXPECT_EQ(d.palette[i], (Rgb{o.palette[3 * i], o.palette[3 * i + 1], o.palette[3 * i + 2]}));
+            EXPECT_EQ(d.palette[i],
+                      (Rgb{o.palette[3 * i], o.palette[3 * i + 1], o.palette[3 * i + 2]}));
     }
 }
 
@@ -253,7 +259,8 @@ TEST(PngTransparency, GreySampleBecomesTheBackground) {
         ASSERT_TRUE(d.ok);
         EXPECT_EQ(d.palette[key], kWhite);
         // At depth 16 the key is matched by its high byte, like the samples.
-        EXPECT_EQ(d.pixels, expected(reference(file), {.colour = kWhite, .greyKey = uint8_t(key * scale)}));
+        EXPECT_EQ(d.pixels,
+                  expected(reference(file), {.colour = kWhite, .greyKey = uint8_t(key * scale)}));
     }
     // Depth 2, sample 2, onto a grey background level 1 (85).
     Samples s = randomSamples(8, 8, 2, 0, 30);
@@ -271,7 +278,8 @@ TEST(PngTransparency, RgbColourBecomesTheBackground) {
     for (int depth : {8, 16}) {
         Samples s = randomSamples(16, 16, depth, 2, 31, 256);
         // A few pixels carry the key exactly.
-        const uint16_t key[3] = {uint16_t(depth == 16 ? 0x1234 : 0x12), uint16_t(depth == 16 ? 0x5678 : 0x56),
+        const uint16_t key[3] = {uint16_t(depth == 16 ? 0x1234 : 0x12),
+                                 uint16_t(depth == 16 ? 0x5678 : 0x56),
                                  uint16_t(depth == 16 ? 0x9ABC : 0x9A)};
         for (uint32_t x = 0; x < 16; x += 3)
             for (int c = 0; c < 3; ++c) s.at(x, x, c) = key[c];
@@ -351,7 +359,11 @@ TEST(PngTransparency, BackgroundOfEveryKind) {
         o.beforeIdat.push_back({"bKGD", depth == 16 ? Bytes{0x99, 0x11} : Bytes{0, 1}});
         const Decoded d = decode(makePng(s, o));
         ASSERT_TRUE(d.ok);
-        const int level = depth == 1 ? 255 : depth == 2 ? 85 : depth == 4 ? 17 : depth == 8 ? 1 : 0x99;
+        const int level = depth == 1   ? 255
+                          : depth == 2 ? 85
+                          : depth == 4 ? 17
+                          : depth == 8 ? 1
+                                       : 0x99;
         EXPECT_EQ(d.pixels[0], (Rgb{uint8_t(level), uint8_t(level), uint8_t(level)})) << depth;
     }
     Samples s = randomSamples(5, 5, 4, 3, 62, 4);
@@ -416,7 +428,8 @@ TEST(PngChunks, DamagedCrcInEachChunkKind) {
     const auto palette = randomPalette(4, 76);
     const Bytes z = compress(filteredData(s, false, kCycleFilters));
     auto build = [&](const std::string& damaged) {
-        std::vector<Chunk> chunks = {headerChunk(16, 8, 8, 3, false), paletteChunk(palette),
+        std::vector<Chunk> chunks = {headerChunk(16, 8, 8, 3, false),
+                                     paletteChunk(palette),
                                      {"tRNS", {0, 0, 0, 0}},
                                      {"bKGD", {1}},
                                      {"pHYs", {0, 0, 0x0B, 0x13, 0, 0, 0x0B, 0x13, 1}},
@@ -483,16 +496,19 @@ TEST(PngChunks, RulesThatFailTheDecode) {
     const auto idat = idatChunks(z, 2);
     auto ok = [](std::vector<Chunk> c) { return decode(assemble(c)).ok; };
     EXPECT_TRUE(ok({header, idat[0], idat[1], {"IEND", {}}}));
-    EXPECT_FALSE(ok({header, idat[0], idat[1]}));                               // no IEND
-    EXPECT_FALSE(ok({header, {"IEND", {}}}));                                   // no image data
+    EXPECT_FALSE(ok({header, idat[0], idat[1]}));  // no IEND
+    EXPECT_FALSE(ok({header, {"IEND", {}}}));      // no image data
     EXPECT_FALSE(ok({header, idat[0], {"tEXt", {'a', 0}}, idat[1], {"IEND", {}}}));  // second run
-    EXPECT_FALSE(ok({header, header, idat[0], idat[1], {"IEND", {}}}));         // second IHDR
+    EXPECT_FALSE(ok({header, header, idat[0], idat[1], {"IEND", {}}}));              // second IHDR
     // Palette images need a PLTE.
     const Samples p = randomSamples(8, 8, 8, 3, 80, 2);
     const Bytes zp = compress(filteredData(p, false, kCycleFilters));
     EXPECT_FALSE(ok({headerChunk(8, 8, 8, 3, false), {"IDAT", zp}, {"IEND", {}}}));
-    EXPECT_FALSE(ok({headerChunk(8, 8, 8, 3, false), paletteChunk({1, 2, 3, 4, 5, 6}),
-                     paletteChunk({1, 2, 3}), {"IDAT", zp}, {"IEND", {}}}));
+    EXPECT_FALSE(ok({headerChunk(8, 8, 8, 3, false),
+                     paletteChunk({1, 2, 3, 4, 5, 6}),
+                     paletteChunk({1, 2, 3}),
+                     {"IDAT", zp},
+                     {"IEND", {}}}));
     // A chunk running past the end of the file, or with a huge length.
     Bytes file = assemble({header, idat[0], idat[1], {"IEND", {}}});
     Bytes cut(file.begin(), file.end() - 1);
@@ -516,7 +532,9 @@ TEST(PngHeader, MalformedHeadersAreRefused) {
     EXPECT_FALSE(decode({}).ok);
 
     const Bytes z = compress(filteredData(s, false, kCycleFilters));
-    auto withHeader = [&](Chunk header) { return decode(assemble({header, {"IDAT", z}, {"IEND", {}}})).ok; };
+    auto withHeader = [&](Chunk header) {
+        return decode(assemble({header, {"IDAT", z}, {"IEND", {}}})).ok;
+    };
     EXPECT_FALSE(withHeader(headerChunk(0, 4, 8, 0, false)));
     EXPECT_FALSE(withHeader(headerChunk(4, 0, 8, 0, false)));
     EXPECT_FALSE(withHeader(headerChunk(25001, 4, 8, 0, false)));
@@ -547,7 +565,8 @@ TEST(PngData, FilterTypeAboveFourIsTakenAsNone) {
     const Samples s = randomSamples(6, 3, 8, 0, 82);
     Bytes raw = filteredData(s, false, 0);
     raw[7] = 7;  // second row's filter byte
-    const Decoded d = decode(assemble({headerChunk(6, 3, 8, 0, false), {"IDAT", compress(raw)}, {"IEND", {}}}));
+    const Decoded d =
+        decode(assemble({headerChunk(6, 3, 8, 0, false), {"IDAT", compress(raw)}, {"IEND", {}}}));
     ASSERT_TRUE(d.ok);
     for (uint32_t x = 0; x < 6; ++x) EXPECT_EQ(d.indices[6 + x], s.at(x, 1, 0));
 }
@@ -560,7 +579,8 @@ TEST(PngData, TruncatedDataLeavesLaterRowsAtZero) {
     size_t cutAt = 0;
     const Bytes z = compress(raw, 10 * (1 + 40 * 3), &cutAt);
     const Bytes partial(z.begin(), z.begin() + cutAt);
-    const Bytes file = assemble({headerChunk(40, 100, 8, 2, false), {"IDAT", partial}, {"IEND", {}}});
+    const Bytes file =
+        assemble({headerChunk(40, 100, 8, 2, false), {"IDAT", partial}, {"IEND", {}}});
     const Decoded d = decode(file);
     ASSERT_TRUE(d.ok);
     const Decoded full = decode(makePng(s, {}));
@@ -609,7 +629,8 @@ TEST(PngData, TruncatedDataLeavesLaterRowsAtZero) {
     // Corrupt data mid-stream stops there as well; the decode still succeeds.
     Bytes corrupt = z;
     for (size_t i = cutAt; i < corrupt.size(); ++i) corrupt[i] = 0xFF;
-    const Decoded dc = decode(assemble({headerChunk(40, 100, 8, 2, false), {"IDAT", corrupt}, {"IEND", {}}}));
+    const Decoded dc =
+        decode(assemble({headerChunk(40, 100, 8, 2, false), {"IDAT", corrupt}, {"IEND", {}}}));
     ASSERT_TRUE(dc.ok);
     EXPECT_EQ(dc.pixels[5 * 40], full.pixels[5 * 40]);
     EXPECT_EQ(dc.pixels.back(), (Rgb{0, 0, 0}));
@@ -629,8 +650,10 @@ TEST(PngCorpus, DISABLED_WriteSeeds) {
     };
     uint32_t seed = 500;
     for (const Format f : kAllFormats) {
-        const std::string base = "d" + std::to_string(f.depth) + "_t" + std::to_string(f.colourType);
-        const Samples s = randomSamples(7, 5, f.depth, f.colourType, seed++, 1 << std::min(f.depth, 8));
+        const std::string base =
+            "d" + std::to_string(f.depth) + "_t" + std::to_string(f.colourType);
+        const Samples s =
+            randomSamples(7, 5, f.depth, f.colourType, seed++, 1 << std::min(f.depth, 8));
         write(base, fileFor(s, {}));
         Options o;
         o.interlaced = true;
@@ -641,7 +664,8 @@ TEST(PngCorpus, DISABLED_WriteSeeds) {
     write("split_idat", makePng(randomSamples(9, 9, 8, 6, 600), split));
     Options trns;
     trns.palette = randomPalette(4, 601);
-    trns.beforeIdat = {{"tRNS", {0, 100}}, {"bKGD", {3}}, {"pHYs", {0, 0, 0x0B, 0x13, 0, 0, 0x0B, 0x13, 1}}};
+    trns.beforeIdat = {
+        {"tRNS", {0, 100}}, {"bKGD", {3}}, {"pHYs", {0, 0, 0x0B, 0x13, 0, 0, 0x0B, 0x13, 1}}};
     write("palette_trns_bkgd", makePng(randomSamples(8, 6, 2, 3, 602, 4), trns));
     Options grey;
     grey.beforeIdat = {{"tRNS", be16(3)}, {"bKGD", be16(9)}, {"gAMA", be32(45455)}};
@@ -660,21 +684,22 @@ TEST(PngCorpus, DISABLED_WriteSeeds) {
 // 32-bit program runs: same bitmap bytes, same reconstructed row.
 TEST(PngRows, SimdAndPortableRoutinesAgree) {
     using png::PixelFormat;
-    const std::pair<PixelFormat, uint32_t> formats[] = {{PixelFormat::Rgb8, 3}, {PixelFormat::Rgba8, 4}};
+    const std::pair<PixelFormat, uint32_t> formats[] = {{PixelFormat::Rgb8, 3},
+                                                        {PixelFormat::Rgba8, 4}};
     png::Blend blend{};
     blend.colour[0] = 10;
     blend.colour[1] = 200;
     blend.colour[2] = 77;
     blend.product = png::productTable();
     for (int a = 0; a < 256; ++a)
-        for (int c = 0; c < 3; ++c)
-            blend.backPart[a][2 - c] = product(255 - a, blend.colour[c]);
+        for (int c = 0; c < 3; ++c) blend.backPart[a][2 - c] = product(255 - a, blend.colour[c]);
     const Samples noise = randomSamples(4096, 1, 8, 0, 90);
     for (const auto& [format, unit] : formats) {
         for (uint32_t pixels : {1u, 2u, 3u, 37u}) {
             for (uint32_t step : {1u, 2u, 8u}) {
                 for (int filter = 0; filter < 5; ++filter) {
-                    SCOPED_TRACE(testing::Message() << unit << " " << pixels << " " << step << " " << filter);
+                    SCOPED_TRACE(testing::Message()
+                                 << unit << " " << pixels << " " << step << " " << filter);
                     const size_t bytes = size_t(pixels) * unit;
                     std::vector<uint8_t> cur[2], prior(bytes + png::kRowSlack), out[2];
                     for (size_t i = 0; i < bytes; ++i) prior[i] = uint8_t(noise.values[i + 1000]);
@@ -682,9 +707,11 @@ TEST(PngRows, SimdAndPortableRoutinesAgree) {
                         cur[k].assign(bytes + png::kRowSlack, 0);
                         for (size_t i = 0; i < bytes; ++i) cur[k][i] = uint8_t(noise.values[i]);
                         out[k].assign(size_t(pixels) * step * 3 + 8, 0x5A);
-                        png::RowJob job{cur[k].data(), prior.data(), pixels, out[k].data(), step, &blend};
-                        const png::RowRoutine* set = k == 0 ? png::rowRoutines(format, step != 1)
-                                                            : png::portableRowRoutines(format, step != 1);
+                        png::RowJob job{cur[k].data(), prior.data(), pixels,
+                                        out[k].data(), step,         &blend};
+                        const png::RowRoutine* set =
+                            k == 0 ? png::rowRoutines(format, step != 1)
+                                   : png::portableRowRoutines(format, step != 1);
                         set[filter](job);
                     }
                     EXPECT_TRUE(std::equal(cur[0].begin(), cur[0].begin() + bytes, cur[1].begin()));

@@ -1,12 +1,12 @@
 #include "support/jpeg_builder.h"
 
-#include <csetjmp>
+#include <jpeglib.h>
+
 #include <cmath>
+#include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
-
-#include <jpeglib.h>
 
 namespace jpegtest {
 namespace {
@@ -74,7 +74,8 @@ Bytes encodeJpeg(uint32_t width, uint32_t height, const std::vector<uint8_t>& sa
     }
     jpeg_start_compress(&c, TRUE);
     while (c.next_scanline < height) {
-        JSAMPROW row = const_cast<JSAMPROW>(samples.data() + size_t(c.next_scanline) * width * o.components);
+        JSAMPROW row =
+            const_cast<JSAMPROW>(samples.data() + size_t(c.next_scanline) * width * o.components);
         jpeg_write_scanlines(&c, &row, 1);
     }
     jpeg_finish_compress(&c);

@@ -11,12 +11,12 @@ namespace jpegtest {
 using Bytes = std::vector<uint8_t>;
 
 struct EncodeOptions {
-    int components = 3;       // 1 grey, 2 (unknown colour space), 3 RGB, 4 CMYK
+    int components = 3;  // 1 grey, 2 (unknown colour space), 3 RGB, 4 CMYK
     bool progressive = false;
     bool arithmetic = false;
     int restartRows = 0;
     int quality = 90;
-    int densityUnit = 0;      // 0 aspect only, 1 dots per inch, 2 dots per cm
+    int densityUnit = 0;  // 0 aspect only, 1 dots per inch, 2 dots per cm
     int xDensity = 1, yDensity = 1;
 };
 

@@ -10,10 +10,14 @@ namespace pngtest {
 
 int Samples::channels() const {
     switch (colourType) {
-        case 2: return 3;
-        case 4: return 2;
-        case 6: return 4;
-        default: return 1;
+        case 2:
+            return 3;
+        case 4:
+            return 2;
+        case 6:
+            return 4;
+        default:
+            return 1;
     }
 }
 
@@ -74,10 +78,18 @@ void appendFiltered(Bytes& out, const Bytes& row, const Bytes& prior, int type, 
         const int c = i >= size_t(unit) ? prior[i - unit] : 0;
         int pred = 0;
         switch (type) {
-            case 1: pred = a; break;
-            case 2: pred = b; break;
-            case 3: pred = (a + b) / 2; break;
-            case 4: pred = paeth(a, b, c); break;
+            case 1:
+                pred = a;
+                break;
+            case 2:
+                pred = b;
+                break;
+            case 3:
+                pred = (a + b) / 2;
+                break;
+            case 4:
+                pred = paeth(a, b, c);
+                break;
         }
         out.push_back(uint8_t(row[i] - pred));
     }

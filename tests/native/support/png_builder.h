@@ -19,7 +19,9 @@ struct Samples {
     std::vector<uint16_t> values;
 
     int channels() const;
-    uint16_t& at(uint32_t x, uint32_t y, int c) { return values[(size_t(y) * width + x) * channels() + c]; }
+    uint16_t& at(uint32_t x, uint32_t y, int c) {
+        return values[(size_t(y) * width + x) * channels() + c];
+    }
     uint16_t at(uint32_t x, uint32_t y, int c) const {
         return values[(size_t(y) * width + x) * channels() + c];
     }
