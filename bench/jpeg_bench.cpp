@@ -6,7 +6,6 @@
 // `x_library` is each result's CPU time over the library's best of five on
 // the same file.
 #include <benchmark/benchmark.h>
-#include <jpeglib.h>
 #include <malloc.h>
 
 #include <cmath>
@@ -17,6 +16,13 @@
 #include <map>
 #include <string>
 #include <vector>
+
+// jpeglib.h needs size_t and FILE declared before it.
+// clang-format off
+#include <cstddef>
+#include <cstdio>
+#include <jpeglib.h>
+// clang-format on
 
 #include "base/page_alloc.h"
 #include "decode/decoders.h"

@@ -3,12 +3,18 @@
 // source manager over the mapping, the output form by component count (grey
 // with a ramp palette, blue-green-red, CMYK converted), the bottom-up row
 // order and the JFIF resolution.
-#include <jpeglib.h>
 
 #include <csetjmp>
 #include <cstddef>
-#include <cstdio>  // jpeglib.h needs FILE
+#include <cstdio>
 #include <cstring>
+
+// jpeglib.h needs size_t and FILE declared before it.
+// clang-format off
+#include <cstddef>
+#include <cstdio>
+#include <jpeglib.h>
+// clang-format on
 
 #include "base/page_alloc.h"
 #include "decode/decoders.h"

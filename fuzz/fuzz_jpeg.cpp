@@ -1,12 +1,18 @@
 // JPEG decoder on arbitrary bytes: never crashes, never reads or writes out
 // of bounds, and a picture it returns is complete and as described.
-#include <jpeglib.h>
 
 #include <csetjmp>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+
+// jpeglib.h needs size_t and FILE declared before it.
+// clang-format off
+#include <cstddef>
+#include <cstdio>
+#include <jpeglib.h>
+// clang-format on
 
 #include "base/page_alloc.h"
 #include "decode/decoders.h"

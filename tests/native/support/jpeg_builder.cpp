@@ -1,12 +1,17 @@
 #include "support/jpeg_builder.h"
 
-#include <jpeglib.h>
-
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
+
+// jpeglib.h needs size_t and FILE declared before it.
+// clang-format off
+#include <cstddef>
+#include <cstdio>
+#include <jpeglib.h>
+// clang-format on
 
 namespace jpegtest {
 namespace {
