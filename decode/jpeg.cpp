@@ -5,8 +5,6 @@
 // order and the JFIF resolution.
 
 #include <csetjmp>
-#include <cstddef>
-#include <cstdio>
 #include <cstring>
 
 // jpeglib.h needs size_t and FILE declared before it.
