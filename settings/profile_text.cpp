@@ -3,7 +3,7 @@
 #include <cwctype>
 
 namespace {
-bool equalsNoCase(std::wstring_view a, std::wstring_view b) {
+bool equalsNoCaseImpl(std::wstring_view a, std::wstring_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
         wchar_t x = a[i], y = b[i];
@@ -13,6 +13,8 @@ bool equalsNoCase(std::wstring_view a, std::wstring_view b) {
     }
     return true;
 }
+
+bool equalsNoCase(std::wstring_view a, std::wstring_view b) { return equalsNoCaseImpl(a, b); }
 
 std::wstring_view trim(std::wstring_view s) {
     while (!s.empty() && (s.front() == L' ' || s.front() == L'\t')) s.remove_prefix(1);
@@ -118,6 +120,32 @@ void mergeKeys(std::vector<ProfileEntry>& section, const std::vector<ProfileEntr
         }
         if (!found) section.emplace_back(key, value);
     }
+}
+
+bool sameKey(std::wstring_view a, std::wstring_view b) { return equalsNoCase(a, b); }
+
+std::wstring serializeProfile(const std::vector<ProfileSectionText>& sections) {
+    size_t size = 0;
+    for (const auto& s : sections) {
+        size += s.name.size() + 6;
+        for (const auto& [k, v] : s.entries) size += k.size() + v.size() + 3;
+    }
+    std::wstring out;
+    out.reserve(size);
+    for (const auto& s : sections) {
+        if (s.entries.empty()) continue;
+        if (!out.empty()) out += L"\r\n";
+        out += L'[';
+        out += s.name;
+        out += L"]\r\n";
+        for (const auto& [k, v] : s.entries) {
+            out += k;
+            out += L'=';
+            out += v;
+            out += L"\r\n";
+        }
+    }
+    return out;
 }
 
 int32_t clampInt(int32_t value, int32_t low, int32_t high) {

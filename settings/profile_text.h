@@ -48,5 +48,16 @@ int32_t parseProfileInt(std::wstring_view text);
 // of writing each key on its own.
 void mergeKeys(std::vector<ProfileEntry>& section, const std::vector<ProfileEntry>& updates);
 
+struct ProfileSectionText {
+    std::wstring name;
+    std::vector<ProfileEntry> entries;
+};
+
+// A whole settings file as text: "[name]\r\nkey=value\r\n" per section, a
+// blank line between sections. Sections without entries are left out.
+std::wstring serializeProfile(const std::vector<ProfileSectionText>& sections);
+
+bool sameKey(std::wstring_view a, std::wstring_view b);
+
 int32_t clampInt(int32_t value, int32_t low, int32_t high);
 std::wstring decimal(int64_t value);

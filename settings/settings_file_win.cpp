@@ -43,17 +43,6 @@ ProfileSection readSection(const wchar_t* section, const std::wstring& file) {
     }
 }
 
-void writeSection(const wchar_t* section, const std::vector<ProfileEntry>& entries,
-                  const std::wstring& file) {
-    if (entries.empty()) return;
-    const std::wstring text = buildSectionBuffer(entries);
-    WritePrivateProfileSectionW(section, text.c_str(), file.c_str());
-}
-
-void deleteSection(const wchar_t* section, const std::wstring& file) {
-    WritePrivateProfileStringW(section, nullptr, nullptr, file.c_str());
-}
-
 bool writeWholeFile(const std::wstring& path, const void* data, DWORD size) {
     HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -61,27 +50,6 @@ bool writeWholeFile(const std::wstring& path, const void* data, DWORD size) {
     DWORD written = 0;
     bool ok = WriteFile(h, data, size, &written, nullptr) && written == size;
     ok = FlushFileBuffers(h) && ok;
-    CloseHandle(h);
-    return ok;
-}
-
-bool readWholeFile(const std::wstring& path, std::string& out) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    LARGE_INTEGER size;
-    bool ok = GetFileSizeEx(h, &size) && size.QuadPart < (1LL << 30);
-    if (ok) {
-        out.resize(static_cast<size_t>(size.QuadPart));
-        DWORD total = 0;
-        while (ok && total < out.size()) {
-            DWORD got = 0;
-            ok = ReadFile(h, out.data() + total, static_cast<DWORD>(out.size() - total), &got,
-                          nullptr) &&
-                 got > 0;
-            total += got;
-        }
-    }
     CloseHandle(h);
     return ok;
 }
@@ -94,35 +62,6 @@ const wchar_t kBom[] = L"\xFEFF";
 // first write.
 void ensureFileExists(const std::wstring& path) {
     if (!isFile(path)) writeWholeFile(path, kBom, sizeof(wchar_t));
-}
-
-// The content of `path` as UTF-16 with a byte-order mark: copied as it is
-// when it already is, converted from UTF-8 or the ANSI code page otherwise.
-// A missing file gives just the mark.
-std::wstring unicodeImage(const std::wstring& path) {
-    std::string bytes;
-    std::wstring text(kBom);
-    if (!readWholeFile(path, bytes) || bytes.empty()) return text;
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-        static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        text.assign(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
-        return text;
-    }
-    UINT codePage = CP_ACP;
-    size_t skip = 0;
-    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        codePage = CP_UTF8;
-        skip = 3;
-    }
-    int n = MultiByteToWideChar(codePage, 0, bytes.data() + skip,
-                                static_cast<int>(bytes.size() - skip), nullptr, 0);
-    if (n > 0) {
-        std::wstring converted(static_cast<size_t>(n), L'\0');
-        MultiByteToWideChar(codePage, 0, bytes.data() + skip, static_cast<int>(bytes.size() - skip),
-                            converted.data(), n);
-        text += converted;
-    }
-    return text;
 }
 
 std::vector<ProfileEntry> calendarKeys(const Settings& s) {
@@ -159,86 +98,129 @@ std::vector<ProfileEntry> calendarKeys(const Settings& s) {
     return e;
 }
 
-// The closing save's steps, done on `file` (the temporary copy).
-void saveFolderSettingsTo(const std::wstring& file) {
-    deleteSection(L"TWin", file);
-    deleteSection(L"FolderList", file);
+// The closing save, first the folder window's part: the preset sizes, the
+// tree's expanded roots and the registered folders that still exist, under
+// gapless keys.
+std::vector<ProfileSectionText> folderSections() {
     const Settings& s = g_settings;
-    std::vector<ProfileEntry> twin;
+    ProfileSectionText twin{L"TWin", {}};
     for (int i = 0; i < 5; ++i) {
-        twin.emplace_back(L"PresetW" + decimal(i), decimal(s.PresetW[i]));
-        twin.emplace_back(L"PresetH" + decimal(i), decimal(s.PresetH[i]));
+        twin.entries.emplace_back(L"PresetW" + decimal(i), decimal(s.PresetW[i]));
+        twin.entries.emplace_back(L"PresetH" + decimal(i), decimal(s.PresetH[i]));
     }
-    twin.emplace_back(L"AddImgSize", decimal(s.AddImgSize));
-    twin.emplace_back(L"DTExpand", decimal(s.DTExpand));
-    twin.emplace_back(L"LRExpand", decimal(s.LRExpand));
-    writeSection(L"TWin", twin, file);
+    twin.entries.emplace_back(L"AddImgSize", decimal(s.AddImgSize));
+    twin.entries.emplace_back(L"DTExpand", decimal(s.DTExpand));
+    twin.entries.emplace_back(L"LRExpand", decimal(s.LRExpand));
 
-    std::vector<ProfileEntry> folders;
+    ProfileSectionText folders{L"FolderList", {}};
     for (size_t i = 0; i < s.registeredFolders.size() && i < kMaxRegisteredFolders; ++i) {
         const std::wstring& f = s.registeredFolders[i];
         if (f.empty()) break;
-        if (isDirectory(f)) folders.emplace_back(decimal(static_cast<int64_t>(folders.size())), f);
+        if (isDirectory(f))
+            folders.entries.emplace_back(decimal(static_cast<int64_t>(folders.entries.size())), f);
     }
-    writeSection(L"FolderList", folders, file);
+    return {std::move(twin), std::move(folders)};
 }
 
-void saveSettingsTo(const std::wstring& file,
-                    const std::vector<std::wstring> (&entries)[kListCount]) {
+ProfileSectionText wallpaperSection(int32_t y, int32_t m, int32_t d) {
     Settings& s = g_settings;
-    const ProfileSection oldWp = readSection(L"WP", file);
+    if (s.ListHold) s.activeList = s.shownList;
+    return {L"WP",
+            {
+                {L"y", decimal(y)},
+                {L"m", decimal(m)},
+                {L"d", decimal(d)},
+                {L"BgColor", decimal(static_cast<int32_t>(s.BgColor))},
+                {L"Random", decimal(s.Random)},
+                {L"Calendar", decimal(s.Calendar)},
+                {L"StyleS", decimal(s.StyleS)},
+                {L"StyleB", decimal(s.StyleB)},
+                {L"WpOptS0", decimal(s.WpOptS0)},
+                {L"WpOptS1", decimal(s.WpOptS1)},
+                {L"WpOptB0", decimal(s.WpOptB0)},
+                {L"WpOptB1", decimal(s.WpOptB1)},
+                {L"Cycle", decimal(s.Cycle)},
+                {L"ListHold", decimal(s.ListHold)},
+                {L"ToolTip", decimal(s.ToolTip)},
+                {L"WheelSel", decimal(s.WheelSel)},
+                {L"WpNoChg", decimal(s.WpNoChg)},
+                {L"ActList", decimal(s.activeList)},
+            }};
+}
+
+ProfileSectionText listSection(int i, const std::vector<std::wstring>& items) {
+    WallpaperList& list = g_settings.lists[i];
+    list.Count = static_cast<int32_t>(items.size());
+    ProfileSectionText section{listSectionName(i), {}};
+    section.entries.reserve(items.size() + 3);
+    section.entries.emplace_back(L"Count", decimal(list.Count));
+    section.entries.emplace_back(L"WPNum", decimal(list.WPNum));
+    section.entries.emplace_back(L"Name", list.Name);
+    for (size_t k = 0; k < items.size(); ++k)
+        section.entries.emplace_back(decimal(static_cast<int64_t>(k)), items[k]);
+    return section;
+}
+
+// Every section name of the file, in file order.
+std::vector<std::wstring> sectionNames(const std::wstring& file) {
+    std::vector<wchar_t> buf(4096);
+    for (;;) {
+        DWORD got = GetPrivateProfileSectionNamesW(buf.data(), static_cast<DWORD>(buf.size()),
+                                                   file.c_str());
+        if (got + 2 < buf.size() || buf.size() >= (1u << 24)) {
+            std::vector<std::wstring> names;
+            for (size_t i = 0; i < got && buf[i];) {
+                std::wstring name(&buf[i]);
+                i += name.size() + 1;
+                names.push_back(std::move(name));
+            }
+            return names;
+        }
+        buf.resize(buf.size() * 4);
+    }
+}
+
+// The sections the closing save rewrites whole; everything else in the file
+// (Cal, and sections this version does not know) is carried over.
+bool rewrittenSection(const std::wstring& name) {
+    if (sameKey(name, L"TWin") || sameKey(name, L"FolderList") || sameKey(name, L"Path") ||
+        sameKey(name, L"WP"))
+        return true;
+    for (int i = 0; i < kListCount; ++i)
+        if (sameKey(name, listSectionName(i))) return true;
+    return false;
+}
+
+// The file the closing save leaves: the kept sections in their places (Cal
+// updated key by key), then TWin, FolderList, WP, the eight lists and Path,
+// which is the order writing them one by one would give.
+std::wstring closingSaveText(const std::vector<std::wstring> (&entries)[kListCount]) {
+    const ProfileSection oldWp = readSection(L"WP", g_path);
     const int32_t y = oldWp.getInt(L"y", 0), m = oldWp.getInt(L"m", 0), d = oldWp.getInt(L"d", 0);
 
-    deleteSection(L"Path", file);
-    deleteSection(L"WP", file);
-    for (int i = 0; i < kListCount; ++i) deleteSection(listSectionName(i).c_str(), file);
-
-    if (s.ListHold) s.activeList = s.shownList;
-    std::vector<ProfileEntry> wp = {
-        {L"y", decimal(y)},
-        {L"m", decimal(m)},
-        {L"d", decimal(d)},
-        {L"BgColor", decimal(static_cast<int32_t>(s.BgColor))},
-        {L"Random", decimal(s.Random)},
-        {L"Calendar", decimal(s.Calendar)},
-        {L"StyleS", decimal(s.StyleS)},
-        {L"StyleB", decimal(s.StyleB)},
-        {L"WpOptS0", decimal(s.WpOptS0)},
-        {L"WpOptS1", decimal(s.WpOptS1)},
-        {L"WpOptB0", decimal(s.WpOptB0)},
-        {L"WpOptB1", decimal(s.WpOptB1)},
-        {L"Cycle", decimal(s.Cycle)},
-        {L"ListHold", decimal(s.ListHold)},
-        {L"ToolTip", decimal(s.ToolTip)},
-        {L"WheelSel", decimal(s.WheelSel)},
-        {L"WpNoChg", decimal(s.WpNoChg)},
-        {L"ActList", decimal(s.activeList)},
-    };
-    writeSection(L"WP", wp, file);
-
-    // Cal is never deleted: keys this version does not know survive.
-    std::vector<ProfileEntry> cal = readSection(L"Cal", file).entries();
-    mergeKeys(cal, calendarKeys(s));
-    writeSection(L"Cal", cal, file);
-
-    for (int i = 0; i < kListCount; ++i) {
-        const auto& items = entries[i];
-        WallpaperList& list = s.lists[i];
-        list.Count = static_cast<int32_t>(items.size());
-        std::vector<ProfileEntry> section;
-        section.reserve(items.size() + 3);
-        section.emplace_back(L"Count", decimal(list.Count));
-        section.emplace_back(L"WPNum", decimal(list.WPNum));
-        section.emplace_back(L"Name", list.Name);
-        for (size_t k = 0; k < items.size(); ++k)
-            section.emplace_back(decimal(static_cast<int64_t>(k)), items[k]);
-        writeSection(listSectionName(i).c_str(), section, file);
+    std::vector<ProfileSectionText> doc;
+    bool haveCal = false;
+    for (const std::wstring& name : sectionNames(g_path)) {
+        if (name.empty() || rewrittenSection(name)) continue;
+        ProfileSectionText kept{name, readSection(name.c_str(), g_path).entries()};
+        if (sameKey(name, L"Cal")) {
+            mergeKeys(kept.entries, calendarKeys(g_settings));
+            haveCal = true;
+        }
+        doc.push_back(std::move(kept));
     }
-
-    writeSection(L"Path", {{L"SPI", s.SPI}}, file);
+    for (auto& section : folderSections()) doc.push_back(std::move(section));
+    doc.push_back(wallpaperSection(y, m, d));
+    if (!haveCal) doc.push_back({L"Cal", calendarKeys(g_settings)});
+    for (int i = 0; i < kListCount; ++i) doc.push_back(listSection(i, entries[i]));
+    doc.push_back({L"Path", {{L"SPI", g_settings.SPI}}});
+    return std::wstring(kBom) + serializeProfile(doc);
 }
 
 SaveInterruptHook g_interruptHook = nullptr;
+
+// The list sections as loadSettings read them, until the lists are loaded.
+ProfileSection g_listSections[kListCount];
 
 }  // namespace
 
@@ -347,20 +329,16 @@ void loadSettings() {
     if (s.ActList < 0 || s.ActList >= kListCount) s.ActList = 0;
     s.activeList = s.shownList = s.ActList;
 
-    // Only the three small keys of each list: the entries stay in the file
-    // until the main window asks for them.
+    // One section read per list: the entries come along, and the windowed
+    // run takes them from here instead of reading each list a second time.
     for (int i = 0; i < kListCount; ++i) {
-        wchar_t buf[kMaxPathChars];
-        const std::wstring section = listSectionName(i);
+        ProfileSection section = readSection(listSectionName(i).c_str(), f);
         WallpaperList& list = s.lists[i];
-        list.Count = static_cast<int32_t>(
-            GetPrivateProfileIntW(section.c_str(), L"Count", 0, f.c_str()));
-        GetPrivateProfileStringW(section.c_str(), L"WPNum", L"-1", buf, kMaxPathChars, f.c_str());
-        list.WPNum = parseProfileInt(buf);
+        list.Count = section.getInt(L"Count", 0);
+        list.WPNum = section.getInt(L"WPNum", -1);
         list.selectedIndex = list.WPNum;
-        GetPrivateProfileStringW(section.c_str(), L"Name", decimal(i + 1).c_str(), buf,
-                                 kMaxPathChars, f.c_str());
-        list.Name = buf;
+        list.Name = section.getString(L"Name", decimal(i + 1));
+        g_listSections[i] = std::move(section);
     }
 
     wchar_t spi[kMaxPathChars];
@@ -408,7 +386,9 @@ std::vector<std::wstring> loadListEntries(int list) {
     const int32_t count = g_settings.lists[list].Count;
     std::vector<std::wstring> out;
     if (count <= 0) return out;
-    const ProfileSection section = readSection(listSectionName(list).c_str(), g_path);
+    ProfileSection section = std::move(g_listSections[list]);
+    g_listSections[list] = ProfileSection();
+    if (section.entries().empty()) section = readSection(listSectionName(list).c_str(), g_path);
     // Index the numeric keys once, so thousands of entries cost one pass.
     std::vector<const std::wstring*> byIndex(static_cast<size_t>(count), nullptr);
     for (const auto& [key, value] : section.entries()) {
@@ -463,16 +443,19 @@ void recordWallpaperChoice() {
 }
 
 bool saveAllSettings(const std::vector<std::wstring> (&entries)[kListCount]) {
-    // The new content is built in a copy beside the file and moved over it in
-    // one step, so a process killed half-way leaves the old file whole.
+    // The old file is read through the profile calls (which know its
+    // encoding); the new content goes into a copy beside it, every write
+    // checked, and the copy replaces the file in one step. A process killed
+    // half-way leaves the old file whole, and the new file is UTF-16 whatever
+    // the old one was. One write of the whole text keeps a save of thousands
+    // of entries quick, where a profile call per section rewrites the file
+    // each time.
+    const std::wstring text = closingSaveText(entries);
     const std::wstring temp = g_path + L".new";
-    const std::wstring image = unicodeImage(g_path);
-    if (!writeWholeFile(temp, image.data(), static_cast<DWORD>(image.size() * sizeof(wchar_t))))
+    if (!writeWholeFile(temp, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)))) {
+        DeleteFileW(temp.c_str());
         return false;
-    saveFolderSettingsTo(temp);
-    saveSettingsTo(temp, entries);
-    // Flush the profile cache so every write is on disk before the move.
-    WritePrivateProfileStringW(nullptr, nullptr, nullptr, temp.c_str());
+    }
     if (g_interruptHook && g_interruptHook()) return false;
     if (!MoveFileExW(temp.c_str(), g_path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteFileW(temp.c_str());

@@ -65,3 +65,18 @@ TEST(ProfileText, Clamp) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ProfileText, SerializedFileHasOneBlankLineBetweenSectionsAndSkipsEmptyOnes) {
+    const std::vector<ProfileSectionText> doc = {
+        {L"Cal", {{L"FtSize", L"10"}}},
+        {L"FolderList", {}},
+        {L"List", {{L"Count", L"1"}, {L"0", L"C:\\a.png"}}},
+    };
+    EXPECT_EQ(serializeProfile(doc),
+              L"[Cal]\r\nFtSize=10\r\n\r\n[List]\r\nCount=1\r\n0=C:\\a.png\r\n");
+    EXPECT_EQ(serializeProfile({}), L"");
+}
+
+}  // namespace

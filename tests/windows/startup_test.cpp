@@ -88,6 +88,9 @@ TEST(Startup, MainWindowHasItsSizeAndNeverStartsMaximised) {
     Process p = Process::start(exe, L"", SW_SHOWMAXIMIZED);
     HWND main = harness::waitForWindow(p.id(), kMainClass, L"Tolvex", kWait);
     ASSERT_NE(main, nullptr);
+    // The window is found as soon as it exists; it is shown (minimised, then
+    // normal) a moment later.
+    for (int i = 0; i < 250 && (!IsWindowVisible(main) || IsIconic(main)); ++i) Sleep(20);
     RECT client;
     GetClientRect(main, &client);
     EXPECT_EQ(client.right - client.left, 612);
