@@ -20,7 +20,7 @@ struct PluginBinding {
     void* library = nullptr;
     void* infoMemory = nullptr;
     void* bitsMemory = nullptr;
-    uint32_t offset = 0;     // 0, or 128 for a file with a 128-byte prefix
+    uint32_t offset = 0;  // 0, or 128 for a file with a 128-byte prefix
     uint64_t fileSize = 0;
 
     PluginBinding() noexcept = default;

@@ -15,8 +15,8 @@ namespace {
 using GetPluginInfoFn = int(WINAPI*)(int infoNumber, char* buffer, int bufferLength);
 using IsSupportedFn = int(WINAPI*)(const char* path, void* head);
 using ProgressFn = int(WINAPI*)(int number, int denominator, long data);
-using GetPictureFn = int(WINAPI*)(const char* path, long offset, unsigned flag,
-                                  HLOCAL* info, HLOCAL* bits, ProgressFn progress, long data);
+using GetPictureFn = int(WINAPI*)(const char* path, long offset, unsigned flag, HLOCAL* info,
+                                  HLOCAL* bits, ProgressFn progress, long data);
 
 #pragma pack(push, 1)
 struct PictureInfo {
@@ -47,8 +47,8 @@ Fn lookUp(HMODULE library, const char* name) noexcept {
 // not put up a system error box.
 HMODULE loadQuietly(const std::wstring& path) noexcept {
     DWORD previous = 0;
-    const BOOL changed = SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX,
-                                            &previous);
+    const BOOL changed =
+        SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previous);
     HMODULE library = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (changed) SetThreadErrorMode(previous, nullptr);
     return library;
@@ -196,8 +196,7 @@ std::vector<std::wstring> listPluginPatterns(const wchar_t* folder) {
             if (info(number, text, kPatternBuffer) == 0) break;
             text[kPatternBuffer] = 0;
             wchar_t wide[kPatternBuffer + 1] = {};
-            if (MultiByteToWideChar(CP_ACP, 0, text, -1, wide, kPatternBuffer + 1) <= 0)
-                continue;
+            if (MultiByteToWideChar(CP_ACP, 0, text, -1, wide, kPatternBuffer + 1) <= 0) continue;
             CharLowerW(wide);
             addDeclaredPatterns(wide, table);
         }

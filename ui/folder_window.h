@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+// After windows.h:
 #include <commctrl.h>
 
 // "フォルダ選択": shows the window (creating it when needed).
@@ -16,8 +17,8 @@ void saveFolderWindowState();
 
 // What the window needs from the main window; the start-up fills it.
 struct FolderWindowHost {
-    HWND owner = nullptr;          // the main window
-    HFONT font = nullptr;          // the UI font every control gets
+    HWND owner = nullptr;                                // the main window
+    HFONT font = nullptr;                                // the UI font every control gets
     void (*addFolder)(const wchar_t* folder) = nullptr;  // adds to the shown list
     bool (*overLists)(POINT screenPoint) = nullptr;      // within the list area
     HMENU (*popupMenu)() = nullptr;                      // the owner-drawn context menu

@@ -2,6 +2,7 @@
 // the commands that act on a tree item. Tree contents are made lazily: only
 // expanded items have children, and collapsing discards them.
 #include <windows.h>
+// After windows.h:
 #include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -22,12 +23,12 @@ constexpr int kDragCursorId = 110;
 
 // Attached to every tree item as its item data; freed when the item goes.
 struct TreeNode {
-    int kind;                   // 0 = shell namespace item, 1 = file-system path item
-    IShellFolder* folder;       // shell item: its own folder, bound on first expansion
-    LPITEMIDLIST relative;      // shell item: owned, released with CoTaskMemFree
-    LPITEMIDLIST absolute;      // shell item: application heap
-    int level;                  // path item: 0 root, 1 registered, 2 below
-    wchar_t path[MAX_PATH];     // path item
+    int kind;                // 0 = shell namespace item, 1 = file-system path item
+    IShellFolder* folder;    // shell item: its own folder, bound on first expansion
+    LPITEMIDLIST relative;   // shell item: owned, released with CoTaskMemFree
+    LPITEMIDLIST absolute;   // shell item: application heap
+    int level;               // path item: 0 root, 1 registered, 2 below
+    wchar_t path[MAX_PATH];  // path item
 };
 
 struct FolderWindowState {
@@ -126,8 +127,8 @@ void setChildrenIndicator(HTREEITEM item, bool has) {
     TreeView_SetItem(g_folder.tree, &tv);
 }
 
-HTREEITEM insertItem(HTREEITEM parent, HTREEITEM after, const wchar_t* text, int icon,
-                     int openIcon, bool hasChildren, TreeNode* node, UINT state = 0) {
+HTREEITEM insertItem(HTREEITEM parent, HTREEITEM after, const wchar_t* text, int icon, int openIcon,
+                     bool hasChildren, TreeNode* node, UINT state = 0) {
     TVINSERTSTRUCTW ins = {};
     ins.hParent = parent;
     ins.hInsertAfter = after;
@@ -177,8 +178,8 @@ HTREEITEM insertPathItem(HTREEITEM parent, HTREEITEM after, int level, const wch
     SHGetFileInfoW(path, 0, &open, sizeof open,
                    SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
     const wchar_t* text = info.szDisplayName[0] ? info.szDisplayName : PathFindFileNameW(path);
-    HTREEITEM item = insertItem(parent, after, text, info.iIcon, open.iIcon,
-                                hasListableSubfolder(path), node);
+    HTREEITEM item =
+        insertItem(parent, after, text, info.iIcon, open.iIcon, hasListableSubfolder(path), node);
     if (!item) freeNode(node);
     return item;
 }
@@ -259,8 +260,10 @@ bool expandShellItem(HTREEITEM item, TreeNode* node) {
             childNode->absolute = concatIdLists(node->absolute, child);
         }
         if (!childNode || !childNode->absolute || hiddenInFileSystem(childNode->absolute)) {
-            if (childNode) freeNode(childNode);  // releases `child` with it
-            else CoTaskMemFree(child);
+            if (childNode)
+                freeNode(childNode);  // releases `child` with it
+            else
+                CoTaskMemFree(child);
             continue;
         }
         STRRET name = {};
@@ -269,7 +272,8 @@ bool expandShellItem(HTREEITEM item, TreeNode* node) {
             StrRetToBufW(&name, child, text, MAX_PATH);
         SHFILEINFOW info = {}, open = {};
         const auto pidl = reinterpret_cast<LPCWSTR>(childNode->absolute);
-        SHGetFileInfoW(pidl, 0, &info, sizeof info, SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+        SHGetFileInfoW(pidl, 0, &info, sizeof info,
+                       SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
         SHGetFileInfoW(pidl, 0, &open, sizeof open,
                        SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
         const UINT overlay = (attributes & SFGAO_SHARE) ? INDEXTOOVERLAYMASK(1) : 0;
@@ -315,8 +319,8 @@ void collapseReset(HTREEITEM item) {
 void createRoots() {
     HIMAGELIST systemIcons = nullptr;
     SHFILEINFOW info = {};
-    systemIcons = reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(
-        L"C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+    systemIcons = reinterpret_cast<HIMAGELIST>(
+        SHGetFileInfoW(L"C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
     if (systemIcons) TreeView_SetImageList(g_folder.tree, systemIcons, TVSIL_NORMAL);
 
     // The desktop: its own folder is the desktop folder.
@@ -446,8 +450,8 @@ void updateButtons() {
     const TreeNode* node = nodeOf(item);
     EnableWindow(g_folder.registerButton, canRegister(node));
     EnableWindow(g_folder.unregisterButton, isRegisteredLevel(node, 1));
-    const bool addable = node && !isRegisteredLevel(node, 0) &&
-                         !(node->kind == 0 && !standsForFolder(node));
+    const bool addable =
+        node && !isRegisteredLevel(node, 0) && !(node->kind == 0 && !standsForFolder(node));
     EnableWindow(g_folder.addToList, addable);
 }
 
@@ -509,14 +513,24 @@ LRESULT onNotify(NMHDR* hdr) {
     if (hdr->idFrom != kIdFolderTree) return 0;
     auto* nm = reinterpret_cast<NMTREEVIEWW*>(hdr);
     switch (hdr->code) {
-        case TVN_ITEMEXPANDINGW: onItemExpanding(nm); break;
+        case TVN_ITEMEXPANDINGW:
+            onItemExpanding(nm);
+            break;
         case TVN_ITEMEXPANDEDW:
             if (nm->action & TVE_COLLAPSE) collapseReset(nm->itemNew.hItem);
             break;
-        case TVN_DELETEITEMW: freeNode(reinterpret_cast<TreeNode*>(nm->itemOld.lParam)); break;
-        case TVN_SELCHANGEDW: updateButtons(); break;
-        case TVN_BEGINDRAGW: beginDrag(nm->itemNew.hItem); break;
-        case NM_RCLICK: onContextMenu(); return 1;
+        case TVN_DELETEITEMW:
+            freeNode(reinterpret_cast<TreeNode*>(nm->itemOld.lParam));
+            break;
+        case TVN_SELCHANGEDW:
+            updateButtons();
+            break;
+        case TVN_BEGINDRAGW:
+            beginDrag(nm->itemNew.hItem);
+            break;
+        case NM_RCLICK:
+            onContextMenu();
+            return 1;
     }
     return 0;
 }
@@ -528,8 +542,8 @@ void layout(int width, int height) {
     MoveWindow(g_folder.unregisterButton, 107, height - 24, 40, 22, TRUE);
 }
 
-HWND child(const wchar_t* cls, const wchar_t* text, DWORD style, DWORD exStyle, int x, int y,
-           int w, int h, int id) {
+HWND child(const wchar_t* cls, const wchar_t* text, DWORD style, DWORD exStyle, int x, int y, int w,
+           int h, int id) {
     HWND hwnd = CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h,
                                 g_folder.window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                 GetModuleHandleW(nullptr), nullptr);
@@ -552,23 +566,23 @@ void addTip(HWND control, const wchar_t* text) {
 void createChildren() {
     RECT client;
     GetClientRect(g_folder.window, &client);
-    g_folder.tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, TTS_ALWAYSTIP,
-                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                       g_folder.window, nullptr, GetModuleHandleW(nullptr), nullptr);
-    g_folder.addToList = child(L"BUTTON", L"リストに追加", BS_PUSHBUTTON, 0, 2, 2, 75, 22,
-                               kIdFolderAddToList);
+    g_folder.tooltip = CreateWindowExW(
+        WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+        CW_USEDEFAULT, CW_USEDEFAULT, g_folder.window, nullptr, GetModuleHandleW(nullptr), nullptr);
+    g_folder.addToList =
+        child(L"BUTTON", L"リストに追加", BS_PUSHBUTTON, 0, 2, 2, 75, 22, kIdFolderAddToList);
     g_folder.combo = child(L"COMBOBOX", nullptr, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, 78,
                            3, 110, 96, kIdFolderSize);
     SendMessageW(g_folder.combo, CB_SETEXTENDEDUI, TRUE, 0);
     g_folder.tree = child(WC_TREEVIEWW, nullptr,
                           TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS,
                           WS_EX_STATICEDGE, 0, 25, client.right, client.bottom - 50, kIdFolderTree);
-    g_folder.label = child(L"STATIC", L"登録フォルダ", 0, 0, 6, client.bottom - 19, 60, 18,
-                           kIdFolderLabel);
+    g_folder.label =
+        child(L"STATIC", L"登録フォルダ", 0, 0, 6, client.bottom - 19, 60, 18, kIdFolderLabel);
     g_folder.registerButton = child(L"BUTTON", L"追加", BS_PUSHBUTTON, 0, 67, client.bottom - 24,
                                     40, 22, kIdFolderRegister);
-    g_folder.unregisterButton = child(L"BUTTON", L"削除", BS_PUSHBUTTON, 0, 107,
-                                      client.bottom - 24, 40, 22, kIdFolderUnregister);
+    g_folder.unregisterButton = child(L"BUTTON", L"削除", BS_PUSHBUTTON, 0, 107, client.bottom - 24,
+                                      40, 22, kIdFolderUnregister);
     addTip(g_folder.addToList, L"フォルダを選択してからクリックします");
     addTip(g_folder.combo, L"追加する画像サイズを指定します");
     addTip(g_folder.registerButton, L"登録フォルダに追加します");
@@ -578,15 +592,22 @@ void createChildren() {
 
 LRESULT CALLBACK folderWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-        case WM_SIZE: layout(LOWORD(lp), HIWORD(lp)); return 0;
-        case WM_NOTIFY: return onNotify(reinterpret_cast<NMHDR*>(lp));
+        case WM_SIZE:
+            layout(LOWORD(lp), HIWORD(lp));
+            return 0;
+        case WM_NOTIFY:
+            return onNotify(reinterpret_cast<NMHDR*>(lp));
         case WM_COMMAND: {
             const int id = LOWORD(wp);
             HTREEITEM selected = TreeView_GetSelection(g_folder.tree);
-            if (id == kIdFolderAddToList) runFolderCommand(selected, kFolderCmdAddToList);
-            else if (id == kIdFolderRegister) runFolderCommand(selected, kFolderCmdRegister);
-            else if (id == kIdFolderUnregister) runFolderCommand(selected, kFolderCmdUnregister);
-            else if (id == kIdFolderSize && HIWORD(wp) == CBN_SELCHANGE) onSizeChosen();
+            if (id == kIdFolderAddToList)
+                runFolderCommand(selected, kFolderCmdAddToList);
+            else if (id == kIdFolderRegister)
+                runFolderCommand(selected, kFolderCmdRegister);
+            else if (id == kIdFolderUnregister)
+                runFolderCommand(selected, kFolderCmdUnregister);
+            else if (id == kIdFolderSize && HIWORD(wp) == CBN_SELCHANGE)
+                onSizeChosen();
             return 0;
         }
         case WM_MOUSEMOVE:
@@ -657,11 +678,10 @@ HWND createFolderWindow(const FolderWindowHost& host) {
     const int screenWidth =
         g_settings.screenWidth > 0 ? g_settings.screenWidth : GetSystemMetrics(SM_CXSCREEN);
     if (left > screenWidth - kFolderWindowWidth) left = screenWidth - kFolderWindowWidth;
-    g_folder.window = CreateWindowExW(
-        WS_EX_DLGMODALFRAME, kFolderWindowClass, L"フォルダ選択",
-        WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, left, main.top,
-        kFolderWindowWidth, main.bottom - main.top, host.owner, nullptr,
-        GetModuleHandleW(nullptr), nullptr);
+    g_folder.window = CreateWindowExW(WS_EX_DLGMODALFRAME, kFolderWindowClass, L"フォルダ選択",
+                                      WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
+                                      left, main.top, kFolderWindowWidth, main.bottom - main.top,
+                                      host.owner, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!g_folder.window) return nullptr;
     createChildren();
     createRoots();
@@ -719,9 +739,17 @@ void runFolderCommand(HTREEITEM item, UINT command) {
     const TreeNode* node = nodeOf(item);
     if (!node) return;
     switch (command) {
-        case kFolderCmdAddToList: addFolderOf(node); break;
-        case kFolderCmdRegister: registerFolderOf(node); break;
-        case kFolderCmdUnregister: unregisterItem(item, node); break;
-        case kFolderCmdExplore: explore(node); break;
+        case kFolderCmdAddToList:
+            addFolderOf(node);
+            break;
+        case kFolderCmdRegister:
+            registerFolderOf(node);
+            break;
+        case kFolderCmdUnregister:
+            unregisterItem(item, node);
+            break;
+        case kFolderCmdExplore:
+            explore(node);
+            break;
     }
 }

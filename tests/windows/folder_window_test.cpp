@@ -1,8 +1,11 @@
 // The registered-folder window in this process: its roots, registering and
 // unregistering, the size presets and their dialog, the context menu's
 // states, dragging a folder onto the lists and hiding on close.
+#include "ui/folder_window.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
+// After windows.h:
 #include <commctrl.h>
 #include <objbase.h>
 #include <shlobj.h>
@@ -12,7 +15,6 @@
 
 #include "settings/settings_file.h"
 #include "support/harness.h"
-#include "ui/folder_window.h"
 
 namespace {
 
@@ -202,8 +204,8 @@ TEST_F(FolderWindow, MenuAndButtonStatesFollowTheItem) {
     TreeView_Expand(w.tree, alpha, TVE_EXPAND);
     HTREEITEM beta = childrenOf(w.tree, alpha).at(0);
     HMENU menu = CreatePopupMenu();
-    for (UINT id : {kFolderCmdAddToList, kFolderCmdRegister, kFolderCmdUnregister,
-                    kFolderCmdExplore})
+    for (UINT id :
+         {kFolderCmdAddToList, kFolderCmdRegister, kFolderCmdUnregister, kFolderCmdExplore})
         AppendMenuW(menu, MF_STRING, id, L"x");
     auto greyed = [&](UINT id) { return (GetMenuState(menu, id, MF_BYCOMMAND) & MF_GRAYED) != 0; };
 

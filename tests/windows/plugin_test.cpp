@@ -2,6 +2,8 @@
 // libraries are used, the patterns they declare, the offset-128 prefix, the
 // checks on what a plug-in hands back, and that the bridge stays untouched
 // when no usable plug-in folder is set.
+#include "decode/plugin.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -11,7 +13,6 @@
 
 #include "base/page_alloc.h"
 #include "decode/decoders.h"
-#include "decode/plugin.h"
 #include "settings/settings.h"
 #include "support/harness.h"
 #include "support/plugin_fixture.h"

@@ -17,7 +17,8 @@ std::string tvxBytes(const TvxPicture& p) {
     out += static_cast<char>(p.shortSize & 0xFF);
     out += static_cast<char>(p.shortSize >> 8);
     for (int32_t v : {p.width, p.height})
-        for (int i = 0; i < 4; ++i) out += static_cast<char>((static_cast<uint32_t>(v) >> (8 * i)) & 0xFF);
+        for (int i = 0; i < 4; ++i)
+            out += static_cast<char>((static_cast<uint32_t>(v) >> (8 * i)) & 0xFF);
     out += p.rows;
     return out;
 }
@@ -46,6 +47,8 @@ std::vector<std::string> pluginCalls(const std::wstring& folder) {
     return calls;
 }
 
-void clearPluginCalls(const std::wstring& folder) { DeleteFileW((folder + L"\\calls.log").c_str()); }
+void clearPluginCalls(const std::wstring& folder) {
+    DeleteFileW((folder + L"\\calls.log").c_str());
+}
 
 }  // namespace harness

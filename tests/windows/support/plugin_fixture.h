@@ -24,10 +24,10 @@ struct TvxPicture {
     int bits = 8;
     int32_t width = 1;
     int32_t height = 1;
-    uint16_t shortSize = 0;     // bits-block size in ShortBits mode
-    std::string rows;           // exactly as the bits block carries them
-    bool prefix128 = false;     // a 128-byte prefix before the picture
-    bool otherMagic = false;    // "WRNG": only the bad libraries would take it
+    uint16_t shortSize = 0;   // bits-block size in ShortBits mode
+    std::string rows;         // exactly as the bits block carries them
+    bool prefix128 = false;   // a 128-byte prefix before the picture
+    bool otherMagic = false;  // "WRNG": only the bad libraries would take it
 };
 
 std::string tvxBytes(const TvxPicture& picture);
