@@ -201,3 +201,38 @@ TEST_F(PluginBridge, TheDispatcherUsesPluginsOnlyWithAnExistingFolder) {
     CurrentImage.bits = nullptr;
     g_settings.SPI = saved;
 }
+
+TEST_F(PluginBridge, TheRealProgramMakesAWallpaperFromAPluginPictureWithS) {
+    harness::TempFolder install;
+    const std::wstring exe = harness::copyTolvex(install.path());
+    const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    TvxPicture p;
+    p.bits = 24;
+    p.width = sw;
+    p.height = sh;
+    p.prefix128 = true;
+    const uint32_t stride = (3u * sw + 3) & ~3u;
+    p.rows.assign(size_t{stride} * sh, '\0');
+    for (int y = 0; y < sh; ++y)
+        for (int x = 0; x < sw; ++x) {
+            char* px = &p.rows[size_t{stride} * y + 3 * x];
+            px[0] = '\x30';  // blue, green, red
+            px[1] = '\x60';
+            px[2] = '\x90';
+        }
+    const std::wstring path = picture(L"wallpaper.tvx", p);
+    harness::writeUtf16File(install.file(L"Tolvex.ini"),
+                            L"[WP]\r\nCalendar=0\r\nStyleB=1\r\nListHold=1\r\n[Path]\r\nSPI=" +
+                                spi_ + L"\r\n[List]\r\nCount=1\r\nWPNum=-1\r\n0=" + path +
+                                L"\r\n");
+    for (int i = 0; i < 500 && FindWindowW(L"Tolvex_main_class", nullptr); ++i) Sleep(20);
+    ASSERT_TRUE(harness::run(exe, L"/s", 60000).has_value());
+
+    const std::string out = harness::readBytes(install.file(L"save_wp.bmp"));
+    ASSERT_EQ(out.size(), 54u + size_t{stride} * sh);
+    const size_t centre = 54 + size_t{stride} * (sh / 2) + 3 * (sw / 2);
+    EXPECT_EQ(out.substr(centre, 3), "\x30\x60\x90");
+    EXPECT_EQ(harness::iniValue(install.file(L"Tolvex.ini"), L"List", L"WPNum"), L"0");
+    const auto calls = harness::pluginCalls(spi_);
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "picture 128"), calls.end());
+}
