@@ -101,15 +101,25 @@ inline void copyEarlierOutput(uint8_t* out, size_t dst, size_t src, size_t len) 
     }
 }
 
+// In front of the decoded pixels the output block keeps the 256 single-byte
+// strings, byte i at offset i, so that a literal code is a copy like any other.
+constexpr size_t kLiterals = 256;
+
 // Variable-width LZW, codes packed least significant bit first. Every string
-// in the table is one the decoder has already written to `out`, so an entry
-// is kept as the position and length of that earlier output and expanding a
-// code is a copy from there. Pixels never reached stay 0. `out` holds
+// in the table is one already written to the output, so an entry is kept as
+// the position and length of that earlier output and expanding a code is a
+// copy from there. Pixels never reached stay 0. `out` holds kLiterals +
 // `total` bytes plus kSlack; `data` holds `dataSize` bytes plus kSlack zeros.
 void decodeLzw(const uint8_t* data, size_t dataSize, int minCodeSize, uint8_t* out,
                size_t total) noexcept {
-    uint32_t entryPos[kMaxCodes];
-    uint32_t entryLen[kMaxCodes];
+    struct Entry {
+        uint32_t pos, len;
+    };
+    Entry table[kMaxCodes];
+    for (uint32_t i = 0; i < kLiterals; ++i) {
+        out[i] = static_cast<uint8_t>(i);
+        table[i] = Entry{i, 1};
+    }
 
     const uint32_t clearCode = 1u << minCodeSize;
     const uint32_t endCode = clearCode + 1;
@@ -120,7 +130,8 @@ void decodeLzw(const uint8_t* data, size_t dataSize, int minCodeSize, uint8_t* o
     // string to extend.
     bool afterClear = true;
     size_t prevPos = 0, prevLen = 0;
-    size_t pos = 0;
+    size_t pos = kLiterals;
+    const size_t limit = kLiterals + total;
 
     const uint64_t totalBits = uint64_t{dataSize} * 8;
     uint64_t bitPos = 0;
@@ -130,46 +141,37 @@ void decodeLzw(const uint8_t* data, size_t dataSize, int minCodeSize, uint8_t* o
             static_cast<uint32_t>(load64le(data + (bitPos >> 3)) >> (bitPos & 7)) & mask;
         bitPos += static_cast<unsigned>(codeSize);
 
-        if (code == clearCode) {
+        if (code - clearCode < 2) {
+            if (code == endCode) break;
             codeSize = minCodeSize + 1;
             mask = (1u << codeSize) - 1;
             nextCode = endCode + 1;
             afterClear = true;
             continue;
         }
-        if (code == endCode) break;
-        if (afterClear) {
-            // Only a literal can follow a clear: the table holds nothing else.
-            if (code > clearCode || pos >= total) break;
-            out[pos] = static_cast<uint8_t>(code);
-            prevPos = pos++;
-            prevLen = 1;
-            afterClear = false;
-            continue;
-        }
-
-        size_t len;
-        if (code < clearCode) {
-            if (pos >= total) break;
-            out[pos] = static_cast<uint8_t>(code);
-            len = 1;
-        } else if (code < nextCode) {
-            len = entryLen[code];
-            if (len > total - pos) break;
-            copyEarlierOutput(out, pos, entryPos[code], len);
+        size_t src, len;
+        if (code < nextCode) {
+            // Right after a clear only the literals lie below nextCode.
+            src = table[code].pos;
+            len = table[code].len;
         } else {
             // The code being defined (or one past it, taken the same way):
-            // the previous string followed by its own first byte.
+            // the previous string followed by its own first byte. Right after
+            // a clear there is no previous string: the stream is damaged.
+            if (afterClear) break;
+            src = prevPos;
             len = prevLen + 1;
-            if (len > total - pos) break;
-            copyEarlierOutput(out, pos, prevPos, len);
         }
+        if (len > limit - pos) break;
+        copyEarlierOutput(out, pos, src, len);
 
-        if (nextCode < kMaxCodes) {
+        if (afterClear) {
+            afterClear = false;
+        } else if (nextCode < kMaxCodes) {
             // The previous string plus the first byte of this one: exactly
             // the output that starts at the previous string.
-            entryPos[nextCode] = static_cast<uint32_t>(prevPos);
-            entryLen[nextCode] = static_cast<uint32_t>(prevLen + 1);
+            table[nextCode] = Entry{static_cast<uint32_t>(prevPos),
+                                    static_cast<uint32_t>(prevLen + 1)};
             ++nextCode;
             if (nextCode > mask && codeSize < kMaxCodeSize) {
                 ++codeSize;
@@ -181,7 +183,7 @@ void decodeLzw(const uint8_t* data, size_t dataSize, int minCodeSize, uint8_t* o
         pos += len;
     }
     // The chunked copies may have left bytes behind the last string.
-    const size_t tail = total - pos < kSlack ? total - pos : kSlack;
+    const size_t tail = limit - pos < kSlack ? limit - pos : kSlack;
     std::memset(out + pos, 0, tail);
 }
 
@@ -289,7 +291,7 @@ LoadedImage* decodeGif(DecoderState& state) noexcept {
     if (!gatherImageData(c, data, dataSize)) return nullptr;
 
     const size_t frameBytes = static_cast<size_t>(frame.width) * static_cast<size_t>(frame.height);
-    PageBlock decoded(frameBytes + kSlack);
+    PageBlock decoded(kLiterals + frameBytes + kSlack);
     if (!decoded) return nullptr;
     decodeLzw(data.get(), dataSize, minCodeSize, decoded.get(), frameBytes);
     data = PageBlock();
@@ -317,7 +319,7 @@ LoadedImage* decodeGif(DecoderState& state) noexcept {
     const size_t stride = rowStride(screenW, 8);
     PageBlock canvas(stride * static_cast<size_t>(screenH));
     if (!canvas) return nullptr;
-    const uint8_t* src = decoded.get();
+    const uint8_t* src = decoded.get() + kLiterals;
     for (int y = 0; y < screenH; ++y) {
         uint8_t* row = canvas.get() + static_cast<size_t>(screenH - 1 - y) * stride;
         const int r = y - frame.top;

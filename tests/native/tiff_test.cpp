@@ -149,11 +149,13 @@ TEST(TiffDecode, PaletteTakesTheHighByteOfTheColourMap) {
 }
 
 TEST(TiffDecode, Rgb8MatchesLibtiff) {
-    for (bool be : {false, true}) {
-        File f = picture(31, 17, 2, {8, 8, 8});
-        f.bigEndian = be;
-        expectColoursMatchLibtiff(tifftest::writeTiff(f), 24);
-    }
+    for (bool be : {false, true})
+        for (uint32_t w : {1u, 2u, 3u, 4u, 31u}) {
+            File f = picture(w, 17, 2, {8, 8, 8});
+            f.bigEndian = be;
+            SCOPED_TRACE(w);
+            expectColoursMatchLibtiff(tifftest::writeTiff(f), 24);
+        }
 }
 
 TEST(TiffDecode, Rgb16KeepsTheHighByteOfEachSample) {
