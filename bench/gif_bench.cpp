@@ -31,9 +31,9 @@ Picture makePicture(int w, int h) {
     GifFileType* gif = EGifOpen(&p.bytes, appendOutput, &error);
     ColorMapObject* map = GifMakeMapObject(256, nullptr);
     for (int i = 0; i < 256; ++i)
-        map->Colors[i] = GifColorType{static_cast<GifByteType>(i),
-                                      static_cast<GifByteType>(255 - i),
-                                      static_cast<GifByteType>(i * 7)};
+        map->Colors[i] =
+            GifColorType{static_cast<GifByteType>(i), static_cast<GifByteType>(255 - i),
+                         static_cast<GifByteType>(i * 7)};
     EGifPutScreenDesc(gif, w, h, 8, 0, map);
     EGifPutImageDesc(gif, 0, 0, w, h, false, nullptr);
     std::vector<GifPixelType> line(static_cast<size_t>(w));
@@ -97,11 +97,12 @@ void gif_giflib(benchmark::State& st, int which) {
             break;
         }
         const SavedImage& img = gif->SavedImages[0];
-        const ColorMapObject* map = img.ImageDesc.ColorMap ? img.ImageDesc.ColorMap : gif->SColorMap;
+        const ColorMapObject* map =
+            img.ImageDesc.ColorMap ? img.ImageDesc.ColorMap : gif->SColorMap;
         dib::RGBQUAD palette[256] = {};
         for (int i = 0; i < map->ColorCount; ++i)
-            palette[i] = dib::RGBQUAD{map->Colors[i].Blue, map->Colors[i].Green,
-                                      map->Colors[i].Red, 0};
+            palette[i] =
+                dib::RGBQUAD{map->Colors[i].Blue, map->Colors[i].Green, map->Colors[i].Red, 0};
         const size_t stride = rowStride(gif->SWidth, 8);
         PageBlock canvas(stride * static_cast<size_t>(gif->SHeight));
         for (int y = 0; y < gif->SHeight; ++y)

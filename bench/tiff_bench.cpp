@@ -3,10 +3,10 @@
 // copy of the file's bytes into a fresh page block as the floor.
 #include <benchmark/benchmark.h>
 #include <tiffio.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
 #include <vector>
 
 #include "base/page_alloc.h"
