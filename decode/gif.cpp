@@ -170,8 +170,8 @@ void decodeLzw(const uint8_t* data, size_t dataSize, int minCodeSize, uint8_t* o
         } else if (nextCode < kMaxCodes) {
             // The previous string plus the first byte of this one: exactly
             // the output that starts at the previous string.
-            table[nextCode] = Entry{static_cast<uint32_t>(prevPos),
-                                    static_cast<uint32_t>(prevLen + 1)};
+            table[nextCode] =
+                Entry{static_cast<uint32_t>(prevPos), static_cast<uint32_t>(prevLen + 1)};
             ++nextCode;
             if (nextCode > mask && codeSize < kMaxCodeSize) {
                 ++codeSize;
