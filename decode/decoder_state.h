@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "base/mapped_file.h"
+#include "compose/convert.h"
 #include "compose/loaded_image.h"
 
 // A read cursor over the mapped file. The readers never read past `end`: a
@@ -86,6 +87,7 @@ struct DecoderState {
     uint32_t fileSize = 0;         // their count
     ByteCursor cursor;             // read position into view..view+fileSize
     LoadedImage image{};           // the record the decoder fills and returns
+    DepthJob depthJob{};           // depth converter work area, empty until a decoder uses it
 
     DecoderState() noexcept = default;
     DecoderState(const DecoderState&) = delete;

@@ -32,9 +32,9 @@ if [ ! -f "$WINEPREFIX/.tolvex-ready" ]; then
 fi
 
 wineserver -p >/dev/null 2>&1
-# Wine's background services start with the first program and outlive it;
-# started here, they do not hold the output pipes of a caller such as ctest
-# open, which would otherwise wait for them until its timeout.
-wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+# Start Wine's own background processes (services, the desktop) now, with
+# nothing attached to them: otherwise they inherit the output pipe of the
+# first test and ctest waits for them to close it.
+wine cmd /c exit </dev/null >/dev/null 2>&1
 export TOLVEX_WINE_SESSION=1
 "$@"

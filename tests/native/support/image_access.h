@@ -1,0 +1,33 @@
+// Reading pixels out of a LoadedImage the way a viewer sees them: y = 0 is
+// the top row, colours as 0xRRGGBB whatever the bit count.
+#pragma once
+
+#include <cstdint>
+
+#include "compose/loaded_image.h"
+
+inline const uint8_t* rowFromTop(const LoadedImage& img, int y) {
+    const uint32_t stride = rowStride(img.header.biWidth, img.header.biBitCount);
+    return img.bits + size_t{stride} * (img.header.biHeight - 1 - y);
+}
+
+inline uint32_t paletteIndexAt(const LoadedImage& img, int x, int y) {
+    const uint8_t* row = rowFromTop(img, y);
+    switch (img.header.biBitCount) {
+        case 1:
+            return (row[x / 8] >> (7 - x % 8)) & 1;
+        case 4:
+            return (row[x / 2] >> (x % 2 ? 0 : 4)) & 15;
+        default:
+            return row[x];
+    }
+}
+
+inline uint32_t rgbAt(const LoadedImage& img, int x, int y) {
+    if (img.header.biBitCount == 24) {
+        const uint8_t* p = rowFromTop(img, y) + 3 * x;
+        return uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0];
+    }
+    const dib::RGBQUAD& c = img.palette[paletteIndexAt(img, x, y)];
+    return uint32_t{c.rgbRed} << 16 | uint32_t{c.rgbGreen} << 8 | c.rgbBlue;
+}
