@@ -177,3 +177,24 @@ ImageSize probeImageSize(ImageFormat format, ProbeSource& source) noexcept {
 
 // The plug-in bridge cannot be asked yet: no plug-in answers.
 bool probePluginImageSize(const wchar_t*, ImageSize&) noexcept { return false; }
+
+bool passesSizeFilter(const wchar_t* path) noexcept {
+    const int32_t minWidth = g_settings.minAddWidth, minHeight = g_settings.minAddHeight;
+    if (minWidth == 0 && minHeight == 0) return true;
+    const ImageFormat format = sniffImageFormat(path);
+    FileProbeSource file;
+    if (!file.open(path)) return false;
+    ImageSize size;
+    switch (format) {
+        case ImageFormat::Unknown:
+            file.close();
+            probePluginImageSize(path, size);
+            break;
+        case ImageFormat::ReadError:
+            return false;
+        default:
+            size = probeImageSize(format, file);
+            break;
+    }
+    return size.width >= minWidth && size.height >= minHeight;
+}

@@ -9,7 +9,9 @@
 #include <cstring>
 #include <string>
 
+#include "settings/settings.h"
 #include "support/gif_support.h"
+#include "support/test_files.h"
 #include "support/tiff_support.h"
 
 namespace {
@@ -193,6 +195,60 @@ TEST(SizeProbe, ShortReadsLeaveTheValueZero) {
     expectSize(probe(ImageFormat::Gif, {'G', 'I', 'F', '8', '9', 'a', 5}), 0, 0);
     expectSize(probe(ImageFormat::Unknown, bmpHeader(640, 480)), 0, 0);
     expectSize(probe(ImageFormat::ReadError, {}), 0, 0);
+}
+
+// Sets the minimum for one test and clears it afterwards.
+class SizeFilter : public testing::Test {
+protected:
+    void minimum(int32_t w, int32_t h) {
+        g_settings.minAddWidth = w;
+        g_settings.minAddHeight = h;
+    }
+    void TearDown() override { minimum(0, 0); }
+    TempDir dir;
+};
+
+TEST_F(SizeFilter, NoMinimumPassesWithoutTouchingTheFile) {
+    minimum(0, 0);
+    EXPECT_TRUE(passesSizeFilter(dir.path("missing.png").c_str()));
+}
+
+TEST_F(SizeFilter, ExactlyTheMinimumPasses) {
+    const auto png = dir.write("a.png", writePng(1024, 768));
+    minimum(1024, 768);
+    EXPECT_TRUE(passesSizeFilter(png.c_str()));
+    minimum(1025, 768);
+    EXPECT_FALSE(passesSizeFilter(png.c_str()));
+    minimum(1024, 769);
+    EXPECT_FALSE(passesSizeFilter(png.c_str()));
+}
+
+TEST_F(SizeFilter, EachFormatIsMeasuredFromItsHeader) {
+    minimum(800, 600);
+    EXPECT_TRUE(passesSizeFilter(dir.write("a.bmp", bmpHeader(800, 600)).c_str()));
+    EXPECT_FALSE(passesSizeFilter(dir.write("td.bmp", bmpHeader(800, -600)).c_str()));
+    EXPECT_TRUE(passesSizeFilter(dir.write("s.gif", gifFile(800, 600, 8, 8)).c_str()));
+    EXPECT_FALSE(passesSizeFilter(dir.write("n.gif", gifFile(799, 600, 8, 8)).c_str()));
+    EXPECT_TRUE(passesSizeFilter(dir.write("e.jpg", writeJpeg(800, 600, false, true)).c_str()));
+    const Bytes lossless = {0xFF, 0xD8, 0xFF, 0xC3, 0x00, 0x0B, 0x08, 0x04, 0x00, 0x04,
+                            0x00, 0x01, 0x01, 0x11, 0x00, 0xFF, 0xDA, 0x00, 0x02, 0xFF};
+    EXPECT_FALSE(passesSizeFilter(dir.write("l.jpg", lossless).c_str()));
+    tifftest::File t;
+    t.bigEndian = true;
+    t.sizeAsShort = true;
+    t.width = 1000;
+    t.height = 700;
+    t.data.assign(1000, 0);  // the probe reads no pixels
+    EXPECT_TRUE(passesSizeFilter(dir.write("t.tif", tifftest::writeTiff(t)).c_str()));
+}
+
+TEST_F(SizeFilter, FilesThatCannotBeProbedFail) {
+    minimum(1, 1);
+    EXPECT_FALSE(passesSizeFilter(dir.path("missing.png").c_str()));
+    EXPECT_FALSE(passesSizeFilter(dir.write("empty.gif", {}).c_str()));
+    // Not a built-in format, and no plug-in answers.
+    EXPECT_FALSE(passesSizeFilter(dir.write("x.pcx", {10, 5, 1, 8, 0, 0, 0, 0}).c_str()));
+    EXPECT_FALSE(passesSizeFilter(dir.write("cut.gif", {'G', 'I', 'F', '8', '9'}).c_str()));
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "settings/settings.h"
+
 namespace {
 
 class ScratchFile {
@@ -67,10 +69,18 @@ TEST(SizeProbeFile, JpegSegmentsAreSkippedBySeeking) {
     EXPECT_EQ(s.height, 1080);
 }
 
-}  // namespace
-
-// The program is built with wide-character entry points.
-int wmain(int argc, wchar_t** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+TEST(SizeProbeFile, FilterReadsTheFileThroughSniffingAndTheHeader) {
+    const std::vector<uint8_t> gif = {'G',  'I',  'F',  '8', '9', 'a', 0x20,
+                                      0x03, 0x58, 0x02, 0,   0,   0};
+    ScratchFile f(gif);
+    g_settings.minAddWidth = 800;
+    g_settings.minAddHeight = 600;
+    EXPECT_TRUE(passesSizeFilter(f.path()));
+    g_settings.minAddHeight = 601;
+    EXPECT_FALSE(passesSizeFilter(f.path()));
+    EXPECT_FALSE(passesSizeFilter(L"C:\\no\\such\\folder\\picture.gif"));
+    g_settings.minAddWidth = g_settings.minAddHeight = 0;
+    EXPECT_TRUE(passesSizeFilter(L"C:\\no\\such\\folder\\picture.gif"));
 }
+
+}  // namespace
