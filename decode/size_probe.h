@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/input_file.h"
 #include "decode/decoders.h"
 
 struct ImageSize {
@@ -35,20 +36,16 @@ private:
 };
 
 // A file opened for reading (shared for reading, existing files only).
-// The platform halves are in size_probe_win.cpp and size_probe_posix.cpp.
 class FileProbeSource final : public ProbeSource {
 public:
-    FileProbeSource() noexcept = default;
-    ~FileProbeSource() { close(); }
-    FileProbeSource(const FileProbeSource&) = delete;
-    FileProbeSource& operator=(const FileProbeSource&) = delete;
-
-    [[nodiscard]] bool open(const wchar_t* path) noexcept;
-    void close() noexcept;
-    size_t readAt(uint64_t offset, void* buffer, size_t count) noexcept override;
+    [[nodiscard]] bool open(const wchar_t* path) noexcept { return file_.open(path); }
+    void close() noexcept { file_.close(); }
+    size_t readAt(uint64_t offset, void* buffer, size_t count) noexcept override {
+        return file_.readAt(offset, buffer, count);
+    }
 
 private:
-    void* handle_ = nullptr;  // HANDLE, or the descriptor + 1 natively
+    InputFile file_;
 };
 
 // Width and height from the header of a file of a built-in format; 0 x 0 for
