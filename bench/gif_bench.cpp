@@ -119,8 +119,20 @@ void gif_giflib(benchmark::State& st, int which) {
 
 }  // namespace
 
-BENCHMARK_CAPTURE(gif_ours, 4000x3000, 0)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(gif_giflib, 4000x3000, 0)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(gif_ours, 1920x1080, 1)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(gif_giflib, 1920x1080, 1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(gif_ours, 4000x3000, 0)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK_CAPTURE(gif_giflib, 4000x3000, 0)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK_CAPTURE(gif_ours, 1920x1080, 1)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK_CAPTURE(gif_giflib, 1920x1080, 1)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 BENCHMARK_MAIN();

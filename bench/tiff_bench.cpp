@@ -138,7 +138,13 @@ void tiff_plain_copy(benchmark::State& st) {
 
 }  // namespace
 
-BENCHMARK(tiff_ours)->Unit(benchmark::kMillisecond);
-BENCHMARK(tiff_libtiff_scanlines)->Unit(benchmark::kMillisecond);
-BENCHMARK(tiff_plain_copy)->Unit(benchmark::kMillisecond);
+BENCHMARK(tiff_ours)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(tiff_libtiff_scanlines)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(tiff_plain_copy)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 BENCHMARK_MAIN();
