@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "decode/plugin.h"
 #include "settings/settings.h"
 
 namespace {
@@ -175,8 +176,15 @@ ImageSize probeImageSize(ImageFormat format, ProbeSource& source) noexcept {
     return size;
 }
 
-// The plug-in bridge cannot be asked yet: no plug-in answers.
-bool probePluginImageSize(const wchar_t*, ImageSize&) noexcept { return false; }
+bool probePluginImageSize(const wchar_t* path, ImageSize& size) noexcept {
+    const wchar_t* folder = g_settings.SPI.c_str();
+    if (!pluginFolderUsable(folder)) return false;
+    int32_t width = 0, height = 0;
+    if (!probeWithPlugin(path, folder, width, height)) return false;
+    size.width = width;
+    size.height = height;
+    return true;
+}
 
 bool passesSizeFilter(const wchar_t* path) noexcept {
     const int32_t minWidth = g_settings.minAddWidth, minHeight = g_settings.minAddHeight;

@@ -3,6 +3,7 @@
 // checks on what a plug-in hands back, and that the bridge stays untouched
 // when no usable plug-in folder is set.
 #include "decode/plugin.h"
+#include "decode/size_probe.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -235,4 +236,20 @@ TEST_F(PluginBridge, TheRealProgramMakesAWallpaperFromAPluginPictureWithS) {
     EXPECT_EQ(harness::iniValue(install.file(L"Tolvex.ini"), L"List", L"WPNum"), L"0");
     const auto calls = harness::pluginCalls(spi_);
     EXPECT_NE(std::find(calls.begin(), calls.end(), "picture 128"), calls.end());
+}
+
+TEST_F(PluginBridge, TheSizeFilterAsksThePluginsForFilesOfNoBuiltInFormat) {
+    TvxPicture p = greyPicture();  // 3 x 2
+    const std::wstring path = picture(L"filter.tvx", p);
+    const Settings saved = g_settings;
+    g_settings.minAddWidth = 3;
+    g_settings.minAddHeight = 2;
+    g_settings.SPI = spi_;
+    EXPECT_TRUE(passesSizeFilter(path.c_str()));
+    g_settings.minAddHeight = 3;
+    EXPECT_FALSE(passesSizeFilter(path.c_str()));
+    g_settings.minAddHeight = 2;
+    g_settings.SPI.clear();
+    EXPECT_FALSE(passesSizeFilter(path.c_str()));
+    g_settings = saved;
 }
