@@ -1,0 +1,73 @@
+#include "ui/list_editing_rules.h"
+
+#include <algorithm>
+
+namespace {
+
+wchar_t lowerAscii(wchar_t c) noexcept { return c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c; }
+
+bool equalIgnoringCase(std::wstring_view a, std::wstring_view b) noexcept {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+    return true;
+}
+
+}  // namespace
+
+std::wstring_view pathExtension(std::wstring_view path) noexcept {
+    const size_t slash = path.find_last_of(L"\\/");
+    const size_t nameStart = slash == std::wstring_view::npos ? 0 : slash + 1;
+    const size_t dot = path.rfind(L'.');
+    if (dot == std::wstring_view::npos || dot < nameStart) return {};
+    return path.substr(dot);
+}
+
+bool hasBuiltInImageExtension(std::wstring_view path) noexcept {
+    static constexpr std::wstring_view kExtensions[] = {L".jpg", L".jpe", L".jpeg", L".png",
+                                                        L".gif", L".bmp", L".tif",  L".tiff"};
+    const std::wstring_view ext = pathExtension(path);
+    return std::any_of(std::begin(kExtensions), std::end(kExtensions),
+                       [&](std::wstring_view known) { return equalIgnoringCase(ext, known); });
+}
+
+bool extensionMatchesPattern(std::wstring_view extension, std::wstring_view pattern) noexcept {
+    if (pattern.empty() || pattern.front() != L'*' || extension.empty()) return false;
+    return equalIgnoringCase(extension, pattern.substr(1));
+}
+
+bool extensionHasLength(std::wstring_view name, size_t lengthWithDot) noexcept {
+    const std::wstring_view ext = pathExtension(name);
+    return !ext.empty() && ext.size() == lengthWithDot;
+}
+
+int shufflePick(int r, int n) noexcept {
+    if (n <= 1) return 0;
+    const int pick = static_cast<int>(r / 32767.0 * (n - 1) + 0.5);
+    // r comes from the program's generator (0..32767); anything outside that
+    // still lands on an entry.
+    return std::clamp(pick, 0, n - 1);
+}
+
+void sortEntries(std::vector<std::wstring>& entries,
+                 const std::function<bool(const std::wstring&, const std::wstring&)>& less) {
+    std::stable_sort(entries.begin(), entries.end(), less);
+}
+
+LoadedList keepExistingEntries(std::vector<std::wstring> stored, int position,
+                               const std::function<bool(const std::wstring&)>& exists) {
+    LoadedList out;
+    out.position = position;
+    out.entries.reserve(stored.size());
+    for (size_t key = 0; key < stored.size(); ++key) {
+        if (!stored[key].empty() && exists(stored[key])) {
+            out.entries.push_back(std::move(stored[key]));
+        } else if (out.position > static_cast<int>(key)) {
+            // Entries before the position went: it moves down with its file.
+            --out.position;
+        }
+    }
+    out.count = static_cast<int>(out.entries.size());
+    if (out.position >= out.count) out.position = out.count > 0 ? 0 : -1;
+    return out;
+}

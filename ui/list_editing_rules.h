@@ -1,0 +1,50 @@
+// The portable rules behind list editing: which names count as pictures,
+// the extension-length rule of a folder scan, the shuffle's pick, the sort
+// and the filling of a list at start.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+// The extension of a path: from its last dot (after the last backslash) to
+// the end, or empty when the file name has no dot.
+std::wstring_view pathExtension(std::wstring_view path) noexcept;
+
+// True for ".jpg", ".jpe", ".jpeg", ".png", ".gif", ".bmp", ".tif", ".tiff" in
+// any letter case.
+bool hasBuiltInImageExtension(std::wstring_view path) noexcept;
+
+// True when `extension` equals `pattern` without its leading star ("*.pic"),
+// ignoring ASCII letter case.
+bool extensionMatchesPattern(std::wstring_view extension, std::wstring_view pattern) noexcept;
+
+// The folder scan's patterns, in the order they are tried.
+inline constexpr const wchar_t* kFolderPatterns[] = {L"*.bmp", L"*.png", L"*.jpg", L"*.jpe",
+                                                     L"*.jpeg", L"*.tif", L"*.tiff", L"*.gif"};
+
+// A name found under a pattern is taken only when its extension (with the
+// dot) is exactly as long as the pattern's, so a short-name alias found by
+// "*.jpe" leaves "x.jpeg" to the "*.jpeg" pass.
+bool extensionHasLength(std::wstring_view name, size_t lengthWithDot) noexcept;
+
+// The shuffle's pick among n remaining entries for a draw r in 0..32767:
+// the integer part of r / 32767 x (n - 1) + 0.5.
+int shufflePick(int r, int n) noexcept;
+
+// Ascending order under `less`; entries the comparison holds equal keep
+// their order.
+void sortEntries(std::vector<std::wstring>& entries,
+                 const std::function<bool(const std::wstring&, const std::wstring&)>& less);
+
+// A list as it is loaded at start: the stored entries whose files still
+// exist, the count, and the position moved so that it still names the same
+// file. A position at or past the end becomes 0 (or -1 for an empty list).
+struct LoadedList {
+    std::vector<std::wstring> entries;
+    int count = 0;
+    int position = -1;
+};
+LoadedList keepExistingEntries(std::vector<std::wstring> stored, int position,
+                               const std::function<bool(const std::wstring&)>& exists);
