@@ -1,0 +1,110 @@
+// The portable rules of list editing: picture extensions, the folder scan's
+// extension-length rule, the shuffle's pick, the sort and the start-up
+// filling with its position kept on the same file.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "ui/list_editing_rules.h"
+
+namespace {
+
+TEST(ListRules, ExtensionIsTakenFromTheFileNamesLastDot) {
+    EXPECT_EQ(pathExtension(L"C:\\a\\photo.JPG"), L".JPG");
+    EXPECT_EQ(pathExtension(L"C:\\a\\archive.tar.gz"), L".gz");
+    EXPECT_EQ(pathExtension(L"C:\\my.folder\\noext"), L"");
+    EXPECT_EQ(pathExtension(L"noext"), L"");
+    EXPECT_EQ(pathExtension(L"C:\\a\\trailing."), L".");
+}
+
+TEST(ListRules, BuiltInPictureExtensionsInAnyCase) {
+    for (const wchar_t* p : {L"a.jpg", L"a.JPG", L"a.jpe", L"a.Jpeg", L"a.png", L"a.gif", L"a.bmp",
+                             L"a.tif", L"a.TIFF", L"C:\\x.y\\photo.JPG"})
+        EXPECT_TRUE(hasBuiltInImageExtension(p)) << p;
+    for (const wchar_t* p : {L"notes.txt", L"a.jp", L"a.jpgx", L"a.pic", L"bmp", L"C:\\x.bmp\\file",
+                             L"a.bmp.lnk"})
+        EXPECT_FALSE(hasBuiltInImageExtension(p)) << p;
+}
+
+TEST(ListRules, PluginPatternMatchesTheExtensionWithoutItsStar) {
+    EXPECT_TRUE(extensionMatchesPattern(L".pic", L"*.pic"));
+    EXPECT_TRUE(extensionMatchesPattern(L".PIC", L"*.pic"));
+    EXPECT_FALSE(extensionMatchesPattern(L".pict", L"*.pic"));
+    EXPECT_FALSE(extensionMatchesPattern(L"", L"*"));
+    EXPECT_FALSE(extensionMatchesPattern(L".pic", L".pic"));
+    EXPECT_FALSE(extensionMatchesPattern(L".pic", L""));
+}
+
+TEST(ListRules, FolderScanTakesOnlyNamesOfThePatternsExtensionLength) {
+    // "x.jpeg" can turn up under "*.jpe" through its short-name alias; only
+    // the "*.jpeg" pass takes it.
+    EXPECT_FALSE(extensionHasLength(L"x.jpeg", 4));
+    EXPECT_TRUE(extensionHasLength(L"x.jpeg", 5));
+    EXPECT_TRUE(extensionHasLength(L"x.jpe", 4));
+    EXPECT_FALSE(extensionHasLength(L"x.tiff", 4));
+    EXPECT_FALSE(extensionHasLength(L"noext", 0));
+    // The plug-in pattern "*.pic" has length 5, its extension 4.
+    EXPECT_TRUE(extensionHasLength(L"a.pic", std::wstring_view(L"*.pic").size() - 1));
+}
+
+TEST(ListRules, ShufflePickSpansTheRemainingEntries) {
+    EXPECT_EQ(shufflePick(0, 10), 0);
+    EXPECT_EQ(shufflePick(32767, 10), 9);
+    EXPECT_EQ(shufflePick(16383, 3), 1);  // 0.99997 + 0.5
+    EXPECT_EQ(shufflePick(8191, 3), 0);   // 0.49996 + 0.5 rounds down
+    EXPECT_EQ(shufflePick(8192, 3), 1);
+    EXPECT_EQ(shufflePick(12345, 1), 0);
+    for (int r = 0; r <= 32767; r += 97) {
+        const int p = shufflePick(r, 5000);
+        ASSERT_GE(p, 0);
+        ASSERT_LT(p, 5000);
+    }
+}
+
+TEST(ListRules, SortIsAscendingUnderTheGivenComparison) {
+    std::vector<std::wstring> entries = {L"C:\\p\\b.jpg", L"C:\\p\\A.jpg", L"C:\\p\\c.jpg"};
+    const auto lessIgnoringCase = [](const std::wstring& a, const std::wstring& b) {
+        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](wchar_t x, wchar_t y) {
+            return towlower(x) < towlower(y);
+        });
+    };
+    sortEntries(entries, lessIgnoringCase);
+    EXPECT_EQ(entries, (std::vector<std::wstring>{L"C:\\p\\A.jpg", L"C:\\p\\b.jpg", L"C:\\p\\c.jpg"}));
+    std::vector<std::wstring> none;
+    sortEntries(none, lessIgnoringCase);
+    EXPECT_TRUE(none.empty());
+}
+
+std::function<bool(const std::wstring&)> existsExcept(std::set<std::wstring> missing) {
+    return [missing](const std::wstring& p) { return !missing.count(p); };
+}
+
+TEST(ListRules, MissingEntriesAreDroppedAndThePositionStaysOnItsFile) {
+    const std::vector<std::wstring> stored = {L"a", L"b", L"c", L"d", L"e"};
+    const LoadedList l = keepExistingEntries(stored, 4, existsExcept({L"a", L"c"}));
+    EXPECT_EQ(l.entries, (std::vector<std::wstring>{L"b", L"d", L"e"}));
+    EXPECT_EQ(l.count, 3);
+    EXPECT_EQ(l.position, 2);
+    EXPECT_EQ(l.entries[static_cast<size_t>(l.position)], L"e");
+
+    // Entries after the position do not move it.
+    EXPECT_EQ(keepExistingEntries(stored, 1, existsExcept({L"d", L"e"})).position, 1);
+    // Empty keys count as missing.
+    EXPECT_EQ(keepExistingEntries({L"", L"b"}, 1, existsExcept({})).position, 0);
+}
+
+TEST(ListRules, PositionPastTheEndStartsAtTheFirstEntry) {
+    const std::vector<std::wstring> stored = {L"a", L"b", L"c"};
+    EXPECT_EQ(keepExistingEntries(stored, 3, existsExcept({})).position, 0);
+    EXPECT_EQ(keepExistingEntries(stored, 99, existsExcept({})).position, 0);
+    EXPECT_EQ(keepExistingEntries(stored, -1, existsExcept({})).position, -1);
+    // When the current file itself went, the position falls on the next one
+    // ("c"), and past the end on the first.
+    EXPECT_EQ(keepExistingEntries(stored, 1, existsExcept({L"b"})).position, 1);
+    EXPECT_EQ(keepExistingEntries(stored, 2, existsExcept({L"c"})).position, 0);
+    // A list with nothing left has no position at all.
+    EXPECT_EQ(keepExistingEntries(stored, 0, existsExcept({L"a", L"b", L"c"})).position, -1);
+}
+
+}  // namespace
