@@ -127,6 +127,15 @@ TEST(Preview, TheEntryShownIsNotDecodedAgain) {
     EXPECT_EQ(uitest::windowText(w.item(kIdSizeText)), L"");
 }
 
+// A tab picked as the tab control reports it.
+void pickTab(MainWindowInProcess& w, int index) {
+    HWND tab = w.item(kIdTab);
+    SendMessageW(tab, TCM_SETCURSEL, index, 0);
+    NMHDR header = {tab, static_cast<UINT_PTR>(kIdTab), static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageW(w.hwnd(), WM_NOTIFY, kIdTab, reinterpret_cast<LPARAM>(&header));
+    uitest::pump();
+}
+
 TEST(Preview, TabSwitchFollowsEachListsSelection) {
     harness::TempFolder pics;
     uitest::writeBmp(pics.file(L"a.bmp"), 30, 20);
@@ -135,11 +144,11 @@ TEST(Preview, TabSwitchFollowsEachListsSelection) {
                           uitest::listSection(1, {pics.file(L"b.bmp")}, -1) +
                           uitest::listSection(2, {pics.file(L"b.bmp")}, 0));
     EXPECT_EQ(uitest::windowText(w.item(kIdSizeText)), L"30 x 20");
-    showList(1);
+    pickTab(w, 1);
     EXPECT_TRUE(g_preview.path.empty()) << "list 2 has nothing selected";
     EXPECT_TRUE(IsWindowVisible(w.list(1)));
     EXPECT_FALSE(IsWindowVisible(w.list(0)));
-    showList(2);
+    pickTab(w, 2);
     EXPECT_EQ(uitest::windowText(w.item(kIdSizeText)), L"40 x 10");
     EXPECT_EQ(g_settings.shownList, 2);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 #include <objbase.h>
 #include <shlobj.h>
 
@@ -58,9 +59,10 @@ inline std::wstring listSection(int list, const std::vector<std::wstring>& entri
 
 inline std::vector<std::wstring> entriesOf(HWND box) { return listBoxEntries(box); }
 
+// WM_GETTEXT, so that a control of another process answers with its text.
 inline std::wstring windowText(HWND w) {
     wchar_t buf[512] = {};
-    GetWindowTextW(w, buf, 512);
+    SendMessageW(w, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buf));
     return buf;
 }
 
