@@ -49,9 +49,12 @@ int shufflePick(int r, int n) noexcept {
     return std::clamp(pick, 0, n - 1);
 }
 
-void sortEntries(std::vector<std::wstring>& entries,
-                 const std::function<bool(const std::wstring&, const std::wstring&)>& less) {
-    std::stable_sort(entries.begin(), entries.end(), less);
+void sortEntriesByKey(std::vector<std::pair<std::string, size_t>>& keyed) {
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+        return std::lexicographical_compare(
+            a.first.begin(), a.first.end(), b.first.begin(), b.first.end(),
+            [](char x, char y) { return static_cast<unsigned char>(x) < static_cast<unsigned char>(y); });
+    });
 }
 
 LoadedList keepExistingEntries(std::vector<std::wstring> stored, int position,

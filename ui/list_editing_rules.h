@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The extension of a path: from its last dot (after the last backslash) to
@@ -33,10 +34,8 @@ bool extensionHasLength(std::wstring_view name, size_t lengthWithDot) noexcept;
 // the integer part of r / 32767 x (n - 1) + 0.5.
 int shufflePick(int r, int n) noexcept;
 
-// Ascending order under `less`; entries the comparison holds equal keep
-// their order.
-void sortEntries(std::vector<std::wstring>& entries,
-                 const std::function<bool(const std::wstring&, const std::wstring&)>& less);
+// Ascending by key (bytes compared as unsigned); equal keys keep their order.
+void sortEntriesByKey(std::vector<std::pair<std::string, size_t>>& keyed);
 
 // A list as it is loaded at start: the stored entries whose files still
 // exist, the count, and the position moved so that it still names the same

@@ -337,15 +337,31 @@ void moveDown() {
     moveEntry(box, index, index + 1);
 }
 
+// The system locale's comparison ignoring case, through sort keys: one key
+// per entry instead of a locale comparison per pair, with the same order.
+std::string localeSortKey(const std::wstring& text) {
+    const DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;
+    const int size = LCMapStringW(LOCALE_SYSTEM_DEFAULT, flags, text.c_str(), static_cast<int>(text.size()),
+                                  nullptr, 0);
+    if (size <= 0) return {};
+    std::string key(static_cast<size_t>(size), '\0');
+    LCMapStringW(LOCALE_SYSTEM_DEFAULT, flags, text.c_str(), static_cast<int>(text.size()),
+                 reinterpret_cast<wchar_t*>(key.data()), size);
+    if (!key.empty() && key.back() == '\0') key.pop_back();
+    return key;
+}
+
 void sortList() {
     HWND box = shownListBox();
     std::vector<std::wstring> entries = listBoxEntries(box);
-    sortEntries(entries, [](const std::wstring& a, const std::wstring& b) {
-        return CompareStringW(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, a.c_str(),
-                              static_cast<int>(a.size()), b.c_str(),
-                              static_cast<int>(b.size())) == CSTR_LESS_THAN;
-    });
-    refill(box, entries);
+    std::vector<std::pair<std::string, size_t>> keyed;
+    keyed.reserve(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) keyed.emplace_back(localeSortKey(entries[i]), i);
+    std::vector<std::wstring> order;
+    order.reserve(entries.size());
+    sortEntriesByKey(keyed);
+    for (const auto& k : keyed) order.push_back(std::move(entries[k.second]));
+    refill(box, order);
     updateCount(box);
     forgetPositions();
 }

@@ -4,6 +4,9 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <unordered_map>
+#include <unordered_set>
+
 #include "app/app_state.h"
 #include "res/resource.h"
 #include "settings/settings_file.h"
@@ -281,16 +284,49 @@ LRESULT CALLBACK listBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return CallWindowProcW(previous, hwnd, msg, wp, lp);
 }
 
-bool fileExists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+// Whether list entries still exist, answered from one listing per folder:
+// lists hold thousands of files of a few folders, and a listing costs far
+// less than asking for each file. A name the listing does not show (a short
+// name alias, an odd path form) is asked for directly.
+class ExistingFiles {
+public:
+    bool exists(const std::wstring& path) {
+        const size_t slash = path.find_last_of(L"\\/");
+        if (slash != std::wstring::npos && slash + 1 < path.size()) {
+            const std::wstring folder = upper(path.substr(0, slash));
+            auto found = folders_.find(folder);
+            if (found == folders_.end()) found = folders_.emplace(folder, listFolder(path.substr(0, slash))).first;
+            if (found->second.count(upper(path.substr(slash + 1)))) return true;
+        }
+        return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
 
-void fillList(int i) {
+private:
+    static std::wstring upper(std::wstring text) {
+        if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+        return text;
+    }
+    static std::unordered_set<std::wstring> listFolder(const std::wstring& folder) {
+        std::unordered_set<std::wstring> names;
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &data,
+                                       FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+        if (find == INVALID_HANDLE_VALUE) return names;
+        do names.insert(upper(data.cFileName));
+        while (FindNextFileW(find, &data));
+        FindClose(find);
+        return names;
+    }
+    std::unordered_map<std::wstring, std::unordered_set<std::wstring>> folders_;
+};
+
+void fillList(int i, ExistingFiles& files) {
     WallpaperList& list = g_settings.lists[i];
     std::vector<std::wstring> stored = loadListEntries(i);
     if (stored.size() > static_cast<size_t>(list.Count > 0 ? list.Count : 0))
         stored.resize(list.Count > 0 ? list.Count : 0);
-    LoadedList loaded = keepExistingEntries(std::move(stored), list.WPNum, fileExists);
+    LoadedList loaded = keepExistingEntries(std::move(stored), list.WPNum,
+                                             [&](const std::wstring& p) { return files.exists(p); });
     HWND box = g_mainWindow.lists[i];
     SendMessageW(box, WM_SETREDRAW, FALSE, 0);
     SendMessageW(box, LB_INITSTORAGE, loaded.entries.size(), loaded.entries.size() * 64 * sizeof(wchar_t));
@@ -337,7 +373,8 @@ HWND createMainWindow(HINSTANCE instance) {
 }
 
 void loadMainWindowLists() {
-    for (int i = 0; i < kListCount; ++i) fillList(i);
+    ExistingFiles files;
+    for (int i = 0; i < kListCount; ++i) fillList(i, files);
     const int shown = g_settings.shownList;
     if (g_settings.lists[shown].WPNum >= 0) previewEntry();
     SetFocus(g_mainWindow.lists[shown]);

@@ -3,7 +3,6 @@
 // filling with its position kept on the same file.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <set>
 
 #include "ui/list_editing_rules.h"
@@ -62,17 +61,17 @@ TEST(ListRules, ShufflePickSpansTheRemainingEntries) {
     }
 }
 
-TEST(ListRules, SortIsAscendingUnderTheGivenComparison) {
-    std::vector<std::wstring> entries = {L"C:\\p\\b.jpg", L"C:\\p\\A.jpg", L"C:\\p\\c.jpg"};
-    const auto lessIgnoringCase = [](const std::wstring& a, const std::wstring& b) {
-        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](wchar_t x, wchar_t y) {
-            return towlower(x) < towlower(y);
-        });
-    };
-    sortEntries(entries, lessIgnoringCase);
-    EXPECT_EQ(entries, (std::vector<std::wstring>{L"C:\\p\\A.jpg", L"C:\\p\\b.jpg", L"C:\\p\\c.jpg"}));
-    std::vector<std::wstring> none;
-    sortEntries(none, lessIgnoringCase);
+TEST(ListRules, SortByKeyIsAscendingAndStable) {
+    // Keys as a locale would give them: bytes above 0x7F sort after the
+    // others (compared unsigned), equal keys keep the entries' order.
+    std::vector<std::pair<std::string, size_t>> keyed = {
+        {"b", 0}, {"a", 1}, {"\xC0", 2}, {"c", 3}, {"a", 4}, {"", 5}, {"ab", 6}};
+    sortEntriesByKey(keyed);
+    std::vector<size_t> order;
+    for (const auto& k : keyed) order.push_back(k.second);
+    EXPECT_EQ(order, (std::vector<size_t>{5, 1, 4, 6, 0, 3, 2}));
+    std::vector<std::pair<std::string, size_t>> none;
+    sortEntriesByKey(none);
     EXPECT_TRUE(none.empty());
 }
 
