@@ -3,8 +3,8 @@
 // content changes wholesale, clears the date mark in the settings file.
 #pragma once
 
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>

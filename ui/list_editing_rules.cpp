@@ -52,8 +52,9 @@ int shufflePick(int r, int n) noexcept {
 void sortEntriesByKey(std::vector<std::pair<std::string, size_t>>& keyed) {
     std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
         return std::lexicographical_compare(
-            a.first.begin(), a.first.end(), b.first.begin(), b.first.end(),
-            [](char x, char y) { return static_cast<unsigned char>(x) < static_cast<unsigned char>(y); });
+            a.first.begin(), a.first.end(), b.first.begin(), b.first.end(), [](char x, char y) {
+                return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+            });
     });
 }
 

@@ -22,7 +22,7 @@ bool hasBuiltInImageExtension(std::wstring_view path) noexcept;
 bool extensionMatchesPattern(std::wstring_view extension, std::wstring_view pattern) noexcept;
 
 // The folder scan's patterns, in the order they are tried.
-inline constexpr const wchar_t* kFolderPatterns[] = {L"*.bmp", L"*.png", L"*.jpg", L"*.jpe",
+inline constexpr const wchar_t* kFolderPatterns[] = {L"*.bmp",  L"*.png", L"*.jpg",  L"*.jpe",
                                                      L"*.jpeg", L"*.tif", L"*.tiff", L"*.gif"};
 
 // A name found under a pattern is taken only when its extension (with the

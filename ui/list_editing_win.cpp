@@ -1,5 +1,3 @@
-#include "ui/list_editing.h"
-
 #include <commdlg.h>
 #include <objbase.h>
 #include <shlobj.h>
@@ -9,6 +7,7 @@
 #include "app/app_state.h"
 #include "base/random.h"
 #include "settings/settings_file.h"
+#include "ui/list_editing.h"
 #include "ui/list_editing_rules.h"
 #include "ui/main_window.h"
 #include "ui/preview.h"
@@ -78,7 +77,8 @@ bool resolveShortcut(const wchar_t* link, wchar_t (&target)[MAX_PATH]) {
     if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
         wchar_t resolved[MAX_PATH] = {};
         if (SUCCEEDED(file->Load(link, STGM_READ)) &&
-            shellLink->GetPath(resolved, MAX_PATH, nullptr, SLGP_UNCPRIORITY) == S_OK && resolved[0]) {
+            shellLink->GetPath(resolved, MAX_PATH, nullptr, SLGP_UNCPRIORITY) == S_OK &&
+            resolved[0]) {
             lstrcpynW(target, resolved, MAX_PATH);
             ok = true;
         }
@@ -235,7 +235,8 @@ void addFolderToShownList(const wchar_t* folder) {
 void addFilesToShownList(const std::vector<std::wstring>& paths) {
     HWND box = shownListBox();
     for (const std::wstring& path : paths)
-        if (!path.empty() && path.size() < static_cast<size_t>(kMaxPathChars) && !listHolds(box, path))
+        if (!path.empty() && path.size() < static_cast<size_t>(kMaxPathChars) &&
+            !listHolds(box, path))
             appendEntry(box, path);
     updateCount(box);
 }
@@ -277,8 +278,8 @@ void removeSelected() {
         return;
     }
     std::vector<int> indices(static_cast<size_t>(std::min<LRESULT>(selectedCount, kMaxFetched)));
-    const LRESULT fetched = SendMessageW(box, LB_GETSELITEMS, indices.size(),
-                                         reinterpret_cast<LPARAM>(indices.data()));
+    const LRESULT fetched =
+        SendMessageW(box, LB_GETSELITEMS, indices.size(), reinterpret_cast<LPARAM>(indices.data()));
     indices.resize(fetched > 0 ? static_cast<size_t>(fetched) : 0);
     std::sort(indices.begin(), indices.end());
     const bool many = indices.size() > 100;
@@ -315,8 +316,9 @@ void removeSelected() {
 void clearList() {
     HWND box = shownListBox();
     if (SendMessageW(box, LB_GETCOUNT, 0, 0) <= 0) return;
-    if (MessageBoxW(g_mainWindow.hwnd, L"選択している壁紙リストからすべてのファイルを除外しますか？",
-                    kAppTitle, MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) != IDYES)
+    if (MessageBoxW(g_mainWindow.hwnd,
+                    L"選択している壁紙リストからすべてのファイルを除外しますか？", kAppTitle,
+                    MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) != IDYES)
         return;
     SendMessageW(box, LB_RESETCONTENT, 0, 0);
     shownList().Count = 0;
@@ -341,8 +343,8 @@ void moveDown() {
 // per entry instead of a locale comparison per pair, with the same order.
 std::string localeSortKey(const std::wstring& text) {
     const DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;
-    const int size = LCMapStringW(LOCALE_SYSTEM_DEFAULT, flags, text.c_str(), static_cast<int>(text.size()),
-                                  nullptr, 0);
+    const int size = LCMapStringW(LOCALE_SYSTEM_DEFAULT, flags, text.c_str(),
+                                  static_cast<int>(text.size()), nullptr, 0);
     if (size <= 0) return {};
     std::string key(static_cast<size_t>(size), '\0');
     LCMapStringW(LOCALE_SYSTEM_DEFAULT, flags, text.c_str(), static_cast<int>(text.size()),
@@ -389,5 +391,6 @@ void renameList() {
     TCITEMW item = {};
     item.mask = TCIF_TEXT;
     item.pszText = const_cast<wchar_t*>(list.Name.c_str());
-    SendMessageW(g_mainWindow.tab, TCM_SETITEMW, g_settings.shownList, reinterpret_cast<LPARAM>(&item));
+    SendMessageW(g_mainWindow.tab, TCM_SETITEMW, g_settings.shownList,
+                 reinterpret_cast<LPARAM>(&item));
 }

@@ -58,7 +58,7 @@ struct MainWindow {
     HWND tooltip = nullptr;
     HWND preview = nullptr;
     HWND sizeText = nullptr;
-    HWND folderWindow = nullptr;  // the registered-folder window, when it exists
+    HWND folderWindow = nullptr;       // the registered-folder window, when it exists
     int widestEntry[kListCount] = {};  // pixels, for the horizontal extent
     WNDPROC previousListProc[kListCount] = {};
     std::wstring lastFolder;  // where the open-file dialog starts

@@ -1,7 +1,7 @@
 // The main window's command table and the enabled states that follow its
 // check boxes.
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 #include "app/app_state.h"
 #include "ui/about_window.h"
@@ -35,7 +35,8 @@ void applyCalendarOnlyRule() {
 
 void activateTips() {
     if (g_mainWindow.tooltip)
-        SendMessageW(g_mainWindow.tooltip, TTM_ACTIVATE, (g_settings.ToolTip & 1) ? TRUE : FALSE, 0);
+        SendMessageW(g_mainWindow.tooltip, TTM_ACTIVATE, (g_settings.ToolTip & 1) ? TRUE : FALSE,
+                     0);
 }
 
 void onListCommand(int code) {
@@ -73,31 +74,61 @@ void onMainCommand(HWND hwnd, int id, int code, HWND control) {
         return;
     }
     switch (id) {
-        case kIdSetWallpaper: setPreviewAsWallpaper(); break;
-        case kIdCurrentWallpaper: showCurrentWallpapers(); break;
-        case kIdRename: renameList(); break;
-        case kIdAddFiles: addFiles(); break;
-        case kIdAddFolder: showFolderWindow(); break;
-        case kIdRemove: removeSelected(); break;
-        case kIdClear: clearList(); break;
+        case kIdSetWallpaper:
+            setPreviewAsWallpaper();
+            break;
+        case kIdCurrentWallpaper:
+            showCurrentWallpapers();
+            break;
+        case kIdRename:
+            renameList();
+            break;
+        case kIdAddFiles:
+            addFiles();
+            break;
+        case kIdAddFolder:
+            showFolderWindow();
+            break;
+        case kIdRemove:
+            removeSelected();
+            break;
+        case kIdClear:
+            clearList();
+            break;
         case kIdRandom:
             g_settings.Random = isChecked(kIdRandom);
             applyOrderButtons();
             break;
-        case kIdMoveUp: moveUp(); break;
-        case kIdMoveDown: moveDown(); break;
-        case kIdSort: sortList(); break;
-        case kIdShuffle: shuffleList(); break;
+        case kIdMoveUp:
+            moveUp();
+            break;
+        case kIdMoveDown:
+            moveDown();
+            break;
+        case kIdSort:
+            sortList();
+            break;
+        case kIdShuffle:
+            shuffleList();
+            break;
         case kIdCalendar:
             g_settings.Calendar = isChecked(kIdCalendar);
             enable(kIdCustomize, g_settings.Calendar);
             applyCalendarOnlyRule();
             break;
-        case kIdCustomize: openCalendarDialog(hwnd); break;
+        case kIdCustomize:
+            openCalendarDialog(hwnd);
+            break;
         case kIdSmallStyle:
-        case kIdLargeStyle: onComboCommand(id, code); break;
-        case kIdSmallDetail: openSmallImageDialog(hwnd); break;
-        case kIdLargeDetail: openLargeImageDialog(hwnd); break;
+        case kIdLargeStyle:
+            onComboCommand(id, code);
+            break;
+        case kIdSmallDetail:
+            openSmallImageDialog(hwnd);
+            break;
+        case kIdLargeDetail:
+            openLargeImageDialog(hwnd);
+            break;
         case kIdStartup:
             g_mainWindow.startupEnabled = isChecked(kIdStartup);
             enable(kIdCycle, g_mainWindow.startupEnabled);
@@ -107,19 +138,30 @@ void onMainCommand(HWND hwnd, int id, int code, HWND control) {
             g_settings.Cycle = isChecked(kIdCycle);
             applyCalendarOnlyRule();
             break;
-        case kIdCalendarOnly: g_settings.WpNoChg = isChecked(kIdCalendarOnly); break;
-        case kIdListHold: g_settings.ListHold = isChecked(kIdListHold); break;
-        case kIdOptions: openOptionsDialog(hwnd); break;
+        case kIdCalendarOnly:
+            g_settings.WpNoChg = isChecked(kIdCalendarOnly);
+            break;
+        case kIdListHold:
+            g_settings.ListHold = isChecked(kIdListHold);
+            break;
+        case kIdOptions:
+            openOptionsDialog(hwnd);
+            break;
         case kIdToolTip:
             g_settings.ToolTip = isChecked(kIdToolTip);
             activateTips();
             break;
-        case kIdExit: SendMessageW(hwnd, WM_CLOSE, 0, 0); break;
-        case kIdHelp: openHelpFile(hwnd); break;
+        case kIdExit:
+            SendMessageW(hwnd, WM_CLOSE, 0, 0);
+            break;
+        case kIdHelp:
+            openHelpFile(hwnd);
+            break;
         case kIdAbout:
             if (!openAboutWindow(hwnd)) showErrorMessage(nullptr, L"メモリ確保に失敗しました。");
             break;
-        default: break;
+        default:
+            break;
     }
     (void)control;
 }

@@ -1,6 +1,6 @@
-#include "ui/main_window_menu.h"
-
 #include <string>
+
+#include "ui/main_window_menu.h"
 
 namespace {
 
@@ -118,7 +118,8 @@ bool drawMenuItem(const DRAWITEMSTRUCT* item) {
     if (!text) return false;
     HDC dc = item->hDC;
     const RECT& r = item->rcItem;
-    HGDIOBJ oldFont = SelectObject(dc, g_menu.font ? g_menu.font : GetStockObject(DEFAULT_GUI_FONT));
+    HGDIOBJ oldFont =
+        SelectObject(dc, g_menu.font ? g_menu.font : GetStockObject(DEFAULT_GUI_FONT));
     const int oldMode = SetBkMode(dc, TRANSPARENT);
     COLORREF oldColor;
     if (item->itemState & (ODS_DISABLED | ODS_GRAYED)) {

@@ -1,5 +1,3 @@
-#include "ui/main_window.h"
-
 #include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -13,6 +11,7 @@
 #include "ui/folder_window.h"
 #include "ui/list_editing.h"
 #include "ui/list_editing_rules.h"
+#include "ui/main_window.h"
 #include "ui/main_window_menu.h"
 #include "ui/preview.h"
 #include "ui/startup_shortcut.h"
@@ -44,40 +43,54 @@ constexpr DWORD kCombo = CBS_DROPDOWNLIST | WS_VSCROLL;
 const ControlSpec kControls[] = {
     {kIdPreview, kPreviewClassName, L"", 8, 323, 142, 107, 0, WS_EX_STATICEDGE,
      L"クリックすると関連付けられたプログラムで開きます"},
-    {kIdSizeText, L"EDIT", L"", 8, 430, 142, 15, ES_READONLY | ES_CENTER, WS_EX_STATICEDGE, nullptr},
+    {kIdSizeText, L"EDIT", L"", 8, 430, 142, 15, ES_READONLY | ES_CENTER, WS_EX_STATICEDGE,
+     nullptr},
     {kIdSetWallpaper, L"BUTTON", L"壁紙に設定", 8, 445, 71, 22, kPush, 0,
      L"プレビューされているファイルを即座に壁紙に設定します"},
     {kIdCurrentWallpaper, L"BUTTON", L"現在の壁紙", 79, 445, 71, 22, kPush, 0,
      L"壁紙として設定されているファイルを表示します"},
-    {kIdRename, L"BUTTON", L"リスト名変更", 517, 2, 87, 22, kPush, 0, L"選択されているリスト名を変更します"},
-    {kIdAddFiles, L"BUTTON", L"ファイル選択", 517, 36, 87, 26, kPush, 0, L"ファイルをリストに追加します"},
+    {kIdRename, L"BUTTON", L"リスト名変更", 517, 2, 87, 22, kPush, 0,
+     L"選択されているリスト名を変更します"},
+    {kIdAddFiles, L"BUTTON", L"ファイル選択", 517, 36, 87, 26, kPush, 0,
+     L"ファイルをリストに追加します"},
     {kIdAddFolder, L"BUTTON", L"フォルダ選択", 517, 66, 87, 26, kPush, 0,
      L"フォルダ内のファイルを一括してリストに追加します"},
-    {kIdRemove, L"BUTTON", L"除外", 517, 102, 87, 24, kPush, 0, L"選択したファイルをリストから除外します"},
+    {kIdRemove, L"BUTTON", L"除外", 517, 102, 87, 24, kPush, 0,
+     L"選択したファイルをリストから除外します"},
     {kIdClear, L"BUTTON", L"すべてクリア", 517, 130, 87, 24, kPush, 0,
      L"すべてのファイルを選択しているリストから除外します"},
     {kIdOrderGroup, L"BUTTON", L"壁紙順序", 517, 166, 87, 150, kGroup, WS_EX_TRANSPARENT, nullptr},
     {kIdRandom, L"BUTTON", L"ランダム", 532, 185, 55, 16, kCheck, 0,
      L"壁紙はランダムで決定されますが同一壁紙が続く場合もあります", 602},
-    {kIdMoveUp, L"BUTTON", L"上へ", 525, 208, 71, 22, kPush, 0, L"選択中のファイル順序を上に移動します"},
-    {kIdMoveDown, L"BUTTON", L"下へ", 525, 234, 71, 22, kPush, 0, L"選択中のファイル順序を下に移動します"},
-    {kIdSort, L"BUTTON", L"ソート", 525, 260, 71, 22, kPush, 0, L"リストのファイル順序を名前順にに並べます"},
+    {kIdMoveUp, L"BUTTON", L"上へ", 525, 208, 71, 22, kPush, 0,
+     L"選択中のファイル順序を上に移動します"},
+    {kIdMoveDown, L"BUTTON", L"下へ", 525, 234, 71, 22, kPush, 0,
+     L"選択中のファイル順序を下に移動します"},
+    {kIdSort, L"BUTTON", L"ソート", 525, 260, 71, 22, kPush, 0,
+     L"リストのファイル順序を名前順にに並べます"},
     {kIdShuffle, L"BUTTON", L"シャッフル", 525, 286, 71, 22, kPush, 0,
      L"リストのファイル順序をランダムに並べ替えます"},
-    {kIdDisplayGroup, L"BUTTON", L"表示オプション", 159, 326, 185, 140, kGroup, WS_EX_TRANSPARENT, nullptr},
-    {kIdCalendar, L"BUTTON", L"カレンダー", 173, 355, 70, 16, kCheck, 0, L"壁紙にカレンダーを表示します", 251},
-    {kIdCustomize, L"BUTTON", L"カスタマイズ", 253, 352, 80, 22, kPush, 0, L"カレンダーの色をカスタマイズします"},
-    {kIdSmallLabel, L"STATIC", L"小さい画像", 173, 395, 58, 12, SS_LEFT | SS_ENDELLIPSIS, 0, nullptr},
+    {kIdDisplayGroup, L"BUTTON", L"表示オプション", 159, 326, 185, 140, kGroup, WS_EX_TRANSPARENT,
+     nullptr},
+    {kIdCalendar, L"BUTTON", L"カレンダー", 173, 355, 70, 16, kCheck, 0,
+     L"壁紙にカレンダーを表示します", 251},
+    {kIdCustomize, L"BUTTON", L"カスタマイズ", 253, 352, 80, 22, kPush, 0,
+     L"カレンダーの色をカスタマイズします"},
+    {kIdSmallLabel, L"STATIC", L"小さい画像", 173, 395, 58, 12, SS_LEFT | SS_ENDELLIPSIS, 0,
+     nullptr},
     {kIdSmallStyle, L"COMBOBOX", L"", 232, 391, 60, 96, kCombo, 0,
      L"画面より小さい画像の表示方法を選択します"},
     {kIdSmallDetail, L"BUTTON", L"詳細", 293, 390, 40, 22, kPush, 0, L"拡大方法の詳細を設定します"},
-    {kIdLargeLabel, L"STATIC", L"大きい画像", 173, 430, 58, 12, SS_LEFT | SS_ENDELLIPSIS, 0, nullptr},
+    {kIdLargeLabel, L"STATIC", L"大きい画像", 173, 430, 58, 12, SS_LEFT | SS_ENDELLIPSIS, 0,
+     nullptr},
     {kIdLargeStyle, L"COMBOBOX", L"", 232, 426, 60, 96, kCombo, 0,
      L"画面より大きい画像の表示方法を選択します"},
     {kIdLargeDetail, L"BUTTON", L"詳細", 293, 425, 40, 22, kPush, 0, L"縮小方法の詳細を設定します"},
     {kIdAutoGroup, L"BUTTON", L"自動起動", 354, 326, 116, 106, kGroup, WS_EX_TRANSPARENT, nullptr},
-    {kIdStartup, L"BUTTON", L"スタートアップ", 368, 350, 80, 16, kCheck, 0, L"Windowsの起動時に壁紙を変更します", 466},
-    {kIdCycle, L"BUTTON", L"日付制限", 368, 376, 70, 16, kCheck, 0, L"壁紙の変更を一日一回に制限します", 466},
+    {kIdStartup, L"BUTTON", L"スタートアップ", 368, 350, 80, 16, kCheck, 0,
+     L"Windowsの起動時に壁紙を変更します", 466},
+    {kIdCycle, L"BUTTON", L"日付制限", 368, 376, 70, 16, kCheck, 0,
+     L"壁紙の変更を一日一回に制限します", 466},
     {kIdCalendarOnly, L"BUTTON", L"カレンダーのみ", 368, 402, 90, 16, kCheck, 0,
      L"壁紙を変更せずにカレンダーだけを更新します", 466},
     {kIdOtherGroup, L"BUTTON", L"その他", 480, 326, 124, 106, kGroup, WS_EX_TRANSPARENT, nullptr},
@@ -91,12 +104,13 @@ const ControlSpec kControls[] = {
     {kIdAbout, L"BUTTON", L"Ver.", 554, 442, 50, 24, kPush, 0, L"バージョン情報を表示します"},
 };
 
-HWND createChild(HWND parent, int id, const wchar_t* className, const wchar_t* caption, int x, int y,
-                 int width, int height, DWORD style, DWORD exStyle) {
-    HWND child = CreateWindowExW(exStyle, className, caption, WS_CHILD | style, x, y, width, height,
-                                 parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 g_instance, nullptr);
-    if (child && g_uiFont) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(g_uiFont), FALSE);
+HWND createChild(HWND parent, int id, const wchar_t* className, const wchar_t* caption, int x,
+                 int y, int width, int height, DWORD style, DWORD exStyle) {
+    HWND child =
+        CreateWindowExW(exStyle, className, caption, WS_CHILD | style, x, y, width, height, parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_instance, nullptr);
+    if (child && g_uiFont)
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(g_uiFont), FALSE);
     return child;
 }
 
@@ -113,8 +127,9 @@ void addTip(HWND control, const wchar_t* tip) {
 
 void createTabAndLists(HWND hwnd) {
     MainWindow& w = g_mainWindow;
-    w.tab = createChild(hwnd, kIdTab, WC_TABCONTROLW, L"", 8, 3, 505, 20,
-                        WS_VISIBLE | WS_CLIPSIBLINGS | TCS_BUTTONS | TCS_FLATBUTTONS | TCS_HOTTRACK, 0);
+    w.tab =
+        createChild(hwnd, kIdTab, WC_TABCONTROLW, L"", 8, 3, 505, 20,
+                    WS_VISIBLE | WS_CLIPSIBLINGS | TCS_BUTTONS | TCS_FLATBUTTONS | TCS_HOTTRACK, 0);
     for (int i = 0; i < kListCount; ++i) {
         TCITEMW item = {};
         item.mask = TCIF_TEXT;
@@ -127,10 +142,10 @@ void createTabAndLists(HWND hwnd) {
     addTip(w.tab, L"壁紙リストを選択します");
     for (int i = 0; i < kListCount; ++i) {
         const DWORD visible = i == g_settings.shownList ? WS_VISIBLE : 0;
-        w.lists[i] = createChild(hwnd, kIdFirstList + i, L"LISTBOX", L"", 8, 25, 501, 292,
-                                 visible | WS_VSCROLL | WS_HSCROLL | LBS_EXTENDEDSEL |
-                                     LBS_NOINTEGRALHEIGHT | LBS_NOTIFY,
-                                 WS_EX_CLIENTEDGE);
+        w.lists[i] = createChild(
+            hwnd, kIdFirstList + i, L"LISTBOX", L"", 8, 25, 501, 292,
+            visible | WS_VSCROLL | WS_HSCROLL | LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY,
+            WS_EX_CLIENTEDGE);
     }
 }
 
@@ -139,7 +154,8 @@ void createTabAndLists(HWND hwnd) {
 int fittingWidth(HWND hwnd, const wchar_t* caption, int designed, int limit) {
     HDC dc = GetDC(hwnd);
     if (!dc) return designed;
-    HGDIOBJ old = SelectObject(dc, g_uiFont ? static_cast<HGDIOBJ>(g_uiFont) : GetStockObject(DEFAULT_GUI_FONT));
+    HGDIOBJ old = SelectObject(
+        dc, g_uiFont ? static_cast<HGDIOBJ>(g_uiFont) : GetStockObject(DEFAULT_GUI_FONT));
     SIZE size = {};
     GetTextExtentPoint32W(dc, caption, lstrlenW(caption), &size);
     SelectObject(dc, old);
@@ -150,7 +166,8 @@ int fittingWidth(HWND hwnd, const wchar_t* caption, int designed, int limit) {
 
 void createOtherControls(HWND hwnd) {
     for (const ControlSpec& c : kControls) {
-        const int width = c.growTo ? fittingWidth(hwnd, c.caption, c.width, c.growTo - c.x) : c.width;
+        const int width =
+            c.growTo ? fittingWidth(hwnd, c.caption, c.width, c.growTo - c.x) : c.width;
         HWND child = createChild(hwnd, c.id, c.className, c.caption, c.x, c.y, width, c.height,
                                  WS_VISIBLE | WS_CLIPSIBLINGS | c.style, c.exStyle);
         addTip(child, c.tip);
@@ -162,9 +179,11 @@ void createOtherControls(HWND hwnd) {
     SendMessageW(GetDlgItem(hwnd, kIdSmallStyle), CB_SETEXTENDEDUI, TRUE, 0);
     SendMessageW(GetDlgItem(hwnd, kIdLargeStyle), CB_SETEXTENDEDUI, TRUE, 0);
     for (const wchar_t* item : {L"等倍", L"拡大", L"並列"})
-        SendMessageW(GetDlgItem(hwnd, kIdSmallStyle), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+        SendMessageW(GetDlgItem(hwnd, kIdSmallStyle), CB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(item));
     for (const wchar_t* item : {L"等倍", L"縮小"})
-        SendMessageW(GetDlgItem(hwnd, kIdLargeStyle), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+        SendMessageW(GetDlgItem(hwnd, kIdLargeStyle), CB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(item));
     SendMessageW(GetDlgItem(hwnd, kIdSmallStyle), CB_SETCURSEL, g_settings.StyleS, 0);
     SendMessageW(GetDlgItem(hwnd, kIdLargeStyle), CB_SETCURSEL, g_settings.StyleB & 1, 0);
     const auto check = [&](int id, bool on) {
@@ -197,7 +216,8 @@ void onCreate(HWND hwnd) {
     createOtherControls(hwnd);
     applyInitialEnabledStates();
     wchar_t documents[MAX_PATH] = {};
-    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents)))
+    if (SUCCEEDED(
+            SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents)))
         w.lastFolder = documents;
 }
 
@@ -295,7 +315,8 @@ public:
         if (slash != std::wstring::npos && slash + 1 < path.size()) {
             const std::wstring folder = upper(path.substr(0, slash));
             auto found = folders_.find(folder);
-            if (found == folders_.end()) found = folders_.emplace(folder, listFolder(path.substr(0, slash))).first;
+            if (found == folders_.end())
+                found = folders_.emplace(folder, listFolder(path.substr(0, slash))).first;
             if (found->second.count(upper(path.substr(slash + 1)))) return true;
         }
         return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -326,10 +347,11 @@ void fillList(int i, ExistingFiles& files) {
     if (stored.size() > static_cast<size_t>(list.Count > 0 ? list.Count : 0))
         stored.resize(list.Count > 0 ? list.Count : 0);
     LoadedList loaded = keepExistingEntries(std::move(stored), list.WPNum,
-                                             [&](const std::wstring& p) { return files.exists(p); });
+                                            [&](const std::wstring& p) { return files.exists(p); });
     HWND box = g_mainWindow.lists[i];
     SendMessageW(box, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(box, LB_INITSTORAGE, loaded.entries.size(), loaded.entries.size() * 64 * sizeof(wchar_t));
+    SendMessageW(box, LB_INITSTORAGE, loaded.entries.size(),
+                 loaded.entries.size() * 64 * sizeof(wchar_t));
     for (const std::wstring& e : loaded.entries)
         SendMessageW(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(e.c_str()));
     list.Count = loaded.count;
@@ -350,8 +372,8 @@ bool registerMainWindowClass(HINSTANCE instance) {
     wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
     wc.lpfnWndProc = mainWindowProc;
     wc.hInstance = instance;
-    wc.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TOLVEX), IMAGE_ICON, 0, 0,
-                                             LR_DEFAULTSIZE | LR_SHARED));
+    wc.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TOLVEX), IMAGE_ICON, 0,
+                                             0, LR_DEFAULTSIZE | LR_SHARED));
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kMainClassName;
@@ -421,7 +443,8 @@ std::vector<std::wstring> listBoxEntries(HWND listBox) {
         std::wstring text(length > 0 ? static_cast<size_t>(length) : 0, L'\0');
         if (length > 0) {
             std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);
-            const LRESULT got = SendMessageW(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buffer.data()));
+            const LRESULT got =
+                SendMessageW(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buffer.data()));
             text.assign(buffer.data(), got > 0 ? static_cast<size_t>(got) : 0);
         }
         out.push_back(std::move(text));

@@ -1,5 +1,3 @@
-#include "ui/preview.h"
-
 #include <shellapi.h>
 
 #include <cstring>
@@ -8,6 +6,7 @@
 #include "base/page_alloc.h"
 #include "decode/decoders.h"
 #include "ui/main_window.h"
+#include "ui/preview.h"
 #include "ui/preview_fit.h"
 
 #if __has_include("app/change_cycle.h")
@@ -160,8 +159,8 @@ void setPreviewAsWallpaper() {
     if (g_preview.path.empty()) return;
     HWND box = shownListBox();
     const LRESULT caret = box ? SendMessageW(box, LB_GETCARETINDEX, 0, 0) : -1;
-    const int position = caret >= 0 ? static_cast<int>(caret)
-                                     : g_settings.lists[g_settings.shownList].selectedIndex;
+    const int position =
+        caret >= 0 ? static_cast<int>(caret) : g_settings.lists[g_settings.shownList].selectedIndex;
     // A copy: making the wallpaper may run dialogs that preview again.
     const std::wstring path = g_preview.path;
     setShownAsWallpaper(path.c_str(), position);

@@ -1,8 +1,7 @@
-#include "ui/rename_dialog.h"
-
 #include "app/app_state.h"
 #include "res/resource.h"
 #include "settings/settings.h"
+#include "ui/rename_dialog.h"
 
 namespace {
 
@@ -23,7 +22,8 @@ void onOk(HWND dialog) {
 
 INT_PTR CALLBACK renameDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-        case WM_INITDIALOG: return onInit(dialog, reinterpret_cast<std::wstring*>(lp));
+        case WM_INITDIALOG:
+            return onInit(dialog, reinterpret_cast<std::wstring*>(lp));
         case WM_COMMAND:
             if (LOWORD(wp) == IDOK) {
                 onOk(dialog);

@@ -1,8 +1,8 @@
 // The main window over long lists: start-up with eight lists of 5,000
 // existing files each (target: window shown and filled in under 2 s) and
 // sorting 5,000 entries (target: under 1 s), through the real window.
-#include <windows.h>
 #include <objbase.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <string>
@@ -58,12 +58,14 @@ int main() {
         wchar_t name[64];
         wsprintfW(name, L"\\holiday photo %05d from the summer.bmp", (i * 7919) % kEntries);
         paths.push_back(folder + name);
-        HANDLE f = CreateFileW(paths.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        HANDLE f =
+            CreateFileW(paths.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
     }
     std::wstring ini = L"[WP]\r\nActList=0\r\n";
     for (int l = 0; l < kListCount; ++l) {
-        ini += L"[" + listSectionName(l) + L"]\r\nCount=" + std::to_wstring(kEntries) + L"\r\nWPNum=-1\r\n";
+        ini += L"[" + listSectionName(l) + L"]\r\nCount=" + std::to_wstring(kEntries) +
+               L"\r\nWPNum=-1\r\n";
         for (int i = 0; i < kEntries; ++i) ini += std::to_wstring(i) + L"=" + paths[i] + L"\r\n";
     }
     const std::wstring iniPath = folder + L"\\Tolvex.ini";
@@ -89,8 +91,10 @@ int main() {
     pump();
     const double t1 = now();
     std::printf("  settings read: %.3f s\n", tRead - t0);
-    std::printf("  settings read, window created and shown: %.3f s; lists filled: %.3f s; first paint: %.3f s\n",
-                tShown - t0, tFilled - tShown, t1 - tFilled);
+    std::printf(
+        "  settings read, window created and shown: %.3f s; lists filled: %.3f s; first paint: "
+        "%.3f s\n",
+        tShown - t0, tFilled - tShown, t1 - tFilled);
     size_t loaded = 0;
     for (int l = 0; l < kListCount; ++l) loaded += static_cast<size_t>(g_settings.lists[l].Count);
 
@@ -100,8 +104,8 @@ int main() {
     shuffleList();
     const double t4 = now();
 
-    std::printf("start with 8 x %d existing files: %.3f s (%u entries loaded; target < 2 s)\n", kEntries, t1 - t0,
-                static_cast<unsigned>(loaded));
+    std::printf("start with 8 x %d existing files: %.3f s (%u entries loaded; target < 2 s)\n",
+                kEntries, t1 - t0, static_cast<unsigned>(loaded));
     std::printf("sort %d entries: %.3f s (target < 1 s)\n", kEntries, t3 - t2);
     std::printf("shuffle %d entries: %.3f s\n", kEntries, t4 - t3);
 

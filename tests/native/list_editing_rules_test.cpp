@@ -1,11 +1,11 @@
 // The portable rules of list editing: picture extensions, the folder scan's
 // extension-length rule, the shuffle's pick, the sort and the start-up
 // filling with its position kept on the same file.
+#include "ui/list_editing_rules.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
-
-#include "ui/list_editing_rules.h"
 
 namespace {
 
@@ -21,8 +21,8 @@ TEST(ListRules, BuiltInPictureExtensionsInAnyCase) {
     for (const wchar_t* p : {L"a.jpg", L"a.JPG", L"a.jpe", L"a.Jpeg", L"a.png", L"a.gif", L"a.bmp",
                              L"a.tif", L"a.TIFF", L"C:\\x.y\\photo.JPG"})
         EXPECT_TRUE(hasBuiltInImageExtension(p)) << p;
-    for (const wchar_t* p : {L"notes.txt", L"a.jp", L"a.jpgx", L"a.pic", L"bmp", L"C:\\x.bmp\\file",
-                             L"a.bmp.lnk"})
+    for (const wchar_t* p :
+         {L"notes.txt", L"a.jp", L"a.jpgx", L"a.pic", L"bmp", L"C:\\x.bmp\\file", L"a.bmp.lnk"})
         EXPECT_FALSE(hasBuiltInImageExtension(p)) << p;
 }
 
@@ -64,8 +64,8 @@ TEST(ListRules, ShufflePickSpansTheRemainingEntries) {
 TEST(ListRules, SortByKeyIsAscendingAndStable) {
     // Keys as a locale would give them: bytes above 0x7F sort after the
     // others (compared unsigned), equal keys keep the entries' order.
-    std::vector<std::pair<std::string, size_t>> keyed = {
-        {"b", 0}, {"a", 1}, {"\xC0", 2}, {"c", 3}, {"a", 4}, {"", 5}, {"ab", 6}};
+    std::vector<std::pair<std::string, size_t>> keyed = {{"b", 0}, {"a", 1}, {"\xC0", 2}, {"c", 3},
+                                                         {"a", 4}, {"", 5},  {"ab", 6}};
     sortEntriesByKey(keyed);
     std::vector<size_t> order;
     for (const auto& k : keyed) order.push_back(k.second);

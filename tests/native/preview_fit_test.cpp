@@ -1,8 +1,8 @@
 // Where the preview pane draws a picture, in the pane's 140 x 105 client area
 // (the 142 x 107 pane less its static edge).
-#include <gtest/gtest.h>
-
 #include "ui/preview_fit.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

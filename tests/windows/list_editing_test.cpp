@@ -2,8 +2,9 @@
 // (an HDROP in global memory, shortcuts made through the shell-link object),
 // folder scans, removal, clearing with its question, moving, sorting,
 // shuffling, and what each leaves in Settings and the settings file.
-#include <gtest/gtest.h>
+#include "ui/list_editing.h"
 
+#include <gtest/gtest.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 
@@ -12,7 +13,6 @@
 #include <thread>
 
 #include "support/ui_fixture.h"
-#include "ui/list_editing.h"
 
 using uitest::MainWindowInProcess;
 
@@ -45,8 +45,9 @@ bool makeShortcut(const std::wstring& link, const std::wstring& target) {
         return false;
     shellLink->SetPath(target.c_str());
     IPersistFile* file = nullptr;
-    bool ok = SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-              SUCCEEDED(file->Save(link.c_str(), TRUE));
+    bool ok =
+        SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+        SUCCEEDED(file->Save(link.c_str(), TRUE));
     if (file) file->Release();
     shellLink->Release();
     return ok;
@@ -115,7 +116,8 @@ TEST(ListDrop, ShortcutsAddTheirTargets) {
 
     drop(w.hwnd(), {w.file(L"to png.lnk")});
     ASSERT_EQ(shownEntries().size(), 1u);
-    EXPECT_EQ(CompareStringOrdinal(shownEntries()[0].c_str(), -1, w.file(L"target.png").c_str(), -1, TRUE),
+    EXPECT_EQ(CompareStringOrdinal(shownEntries()[0].c_str(), -1, w.file(L"target.png").c_str(), -1,
+                                   TRUE),
               CSTR_EQUAL)
         << shownEntries()[0];
 
@@ -123,8 +125,10 @@ TEST(ListDrop, ShortcutsAddTheirTargets) {
     const auto entries = shownEntries();
     ASSERT_EQ(entries.size(), 3u);
     // The folder scan goes pattern by pattern: "*.bmp" before "*.png".
-    EXPECT_EQ(CompareStringOrdinal(PathFindFileNameW(entries[1].c_str()), -1, L"b.bmp", -1, TRUE), CSTR_EQUAL);
-    EXPECT_EQ(CompareStringOrdinal(PathFindFileNameW(entries[2].c_str()), -1, L"a.png", -1, TRUE), CSTR_EQUAL);
+    EXPECT_EQ(CompareStringOrdinal(PathFindFileNameW(entries[1].c_str()), -1, L"b.bmp", -1, TRUE),
+              CSTR_EQUAL);
+    EXPECT_EQ(CompareStringOrdinal(PathFindFileNameW(entries[2].c_str()), -1, L"a.png", -1, TRUE),
+              CSTR_EQUAL);
 }
 
 TEST(ListFolder, FolderAddsItsPicturesOnceInPatternOrder) {
@@ -132,7 +136,7 @@ TEST(ListFolder, FolderAddsItsPicturesOnceInPatternOrder) {
     const std::wstring dir = w.file(L"folder");
     CreateDirectoryW(dir.c_str(), nullptr);
     CreateDirectoryW((dir + L"\\sub.bmp").c_str(), nullptr);  // a folder is never an entry
-    touch(dir + L"\\sub.bmp\\deep.bmp");                       // nor does the scan descend
+    touch(dir + L"\\sub.bmp\\deep.bmp");                      // nor does the scan descend
     for (const wchar_t* n : {L"x.jpeg", L"y.gif", L"z.tiff", L"w.tif", L"v.jpe", L"u.jpg", L"t.png",
                              L"s.bmp", L"readme.txt"})
         touch(dir + L"\\" + n);
@@ -156,7 +160,6 @@ TEST(ListFolder, FilesFromOtherWindowsSkipEntriesAlreadyHeld) {
     EXPECT_EQ(g_settings.lists[0].Count, 2);
 }
 
-
 class ListWithFiles : public ::testing::Test {
 protected:
     // Five existing pictures in list 1, position `wpNum`.
@@ -168,7 +171,8 @@ protected:
             paths.push_back(f.file(n));
         }
         paths_ = paths;
-        window_ = std::make_unique<MainWindowInProcess>(std::wstring(kIni) + uitest::listSection(0, paths, wpNum));
+        window_ = std::make_unique<MainWindowInProcess>(std::wstring(kIni) +
+                                                        uitest::listSection(0, paths, wpNum));
     }
     MainWindowInProcess& w() { return *window_; }
     std::wstring dateMarkY() { return harness::iniValue(w().ini(), L"WP", L"y"); }
@@ -263,11 +267,13 @@ TEST_F(ListWithFiles, MovingNeedsExactlyOneSelectedEntryWithRoomToMove) {
     EXPECT_EQ(shownEntries(), paths_);
     w().select(2);
     w().click(kIdMoveUp);
-    EXPECT_EQ(shownEntries(), (std::vector<std::wstring>{paths_[0], paths_[2], paths_[1], paths_[3], paths_[4]}));
+    EXPECT_EQ(shownEntries(),
+              (std::vector<std::wstring>{paths_[0], paths_[2], paths_[1], paths_[3], paths_[4]}));
     EXPECT_EQ(SendMessageW(shownListBox(), LB_GETSEL, 1, 0), 1);
     w().click(kIdMoveDown);
     w().click(kIdMoveDown);
-    EXPECT_EQ(shownEntries(), (std::vector<std::wstring>{paths_[0], paths_[1], paths_[3], paths_[2], paths_[4]}));
+    EXPECT_EQ(shownEntries(),
+              (std::vector<std::wstring>{paths_[0], paths_[1], paths_[3], paths_[2], paths_[4]}));
     EXPECT_EQ(g_settings.lists[0].WPNum, 0);
 }
 
@@ -276,7 +282,8 @@ TEST(ListOrder, SortOrdersByPathIgnoringCaseAndForgetsThePosition) {
     addFilesToShownList({L"C:\\p\\b.jpg", L"C:\\p\\A.jpg", L"C:\\p\\c.jpg"});
     g_settings.lists[0].WPNum = 1;
     w.click(kIdSort);
-    EXPECT_EQ(shownEntries(), (std::vector<std::wstring>{L"C:\\p\\A.jpg", L"C:\\p\\b.jpg", L"C:\\p\\c.jpg"}));
+    EXPECT_EQ(shownEntries(),
+              (std::vector<std::wstring>{L"C:\\p\\A.jpg", L"C:\\p\\b.jpg", L"C:\\p\\c.jpg"}));
     EXPECT_EQ(g_settings.lists[0].WPNum, -1);
     EXPECT_EQ(g_settings.lists[0].Count, 3);
     EXPECT_EQ(harness::iniValue(w.ini(), L"WP", L"y"), L"0");

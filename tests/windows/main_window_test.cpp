@@ -84,7 +84,8 @@ TEST(MainWindowStart, MissingFilesAreDroppedAndThePositionKeepsItsFile) {
     const std::vector<std::wstring> stored = {pics.missing(L"gone0.bmp"), pics.make(L"a.bmp"),
                                               pics.missing(L"gone2.bmp"), pics.make(L"b.bmp"),
                                               pics.make(L"c.bmp", 33, 22)};
-    const std::vector<std::wstring> three = {pics.make(L"x.bmp"), pics.make(L"y.bmp"), pics.make(L"z.bmp")};
+    const std::vector<std::wstring> three = {pics.make(L"x.bmp"), pics.make(L"y.bmp"),
+                                             pics.make(L"z.bmp")};
     RunningProgram p(L"[WP]\r\nActList=0\r\n" + uitest::listSection(0, stored, 4, L"風景") +
                      uitest::listSection(1, three, 3) + uitest::listSection(2, three, -1));
     ASSERT_NE(p.main(), nullptr);
@@ -109,7 +110,8 @@ TEST(MainWindowStart, MissingFilesAreDroppedAndThePositionKeepsItsFile) {
 }
 
 TEST(MainWindowStart, ControlsShowTheSettings) {
-    RunningProgram p(L"[WP]\r\nRandom=1\r\nCalendar=0\r\nStyleS=2\r\nStyleB=0\r\nListHold=1\r\nToolTip=0\r\n");
+    RunningProgram p(
+        L"[WP]\r\nRandom=1\r\nCalendar=0\r\nStyleS=2\r\nStyleB=0\r\nListHold=1\r\nToolTip=0\r\n");
     ASSERT_NE(p.main(), nullptr);
     RECT client;
     GetClientRect(p.main(), &client);
@@ -206,7 +208,8 @@ TEST(MainWindowCommands, CombosAndBoxesLandInTheSettingsFile) {
 
 TEST(MainWindowLists, DeleteKeyRemovesTheSelectedEntries) {
     Pictures pics;
-    const std::vector<std::wstring> e = {pics.make(L"a.bmp"), pics.make(L"b.bmp"), pics.make(L"c.bmp")};
+    const std::vector<std::wstring> e = {pics.make(L"a.bmp"), pics.make(L"b.bmp"),
+                                         pics.make(L"c.bmp")};
     RunningProgram p(uitest::listSection(0, e, -1));
     ASSERT_NE(p.main(), nullptr);
     SendMessageW(p.list(0), LB_SETSEL, TRUE, 1);
@@ -223,16 +226,19 @@ TEST(MainWindowLists, WheelMovesTheSelectionOnlyWithWheelSel) {
                                          pics.make(L"c.bmp", 30, 30)};
     for (int wheelSel : {1, 0}) {
         SCOPED_TRACE(wheelSel);
-        RunningProgram p(L"[WP]\r\nWheelSel=" + std::to_wstring(wheelSel) + L"\r\n" + uitest::listSection(0, e, 0));
+        RunningProgram p(L"[WP]\r\nWheelSel=" + std::to_wstring(wheelSel) + L"\r\n" +
+                         uitest::listSection(0, e, 0));
         ASSERT_NE(p.main(), nullptr);
         EXPECT_EQ(p.sizeText(), L"10 x 10");
-        SendMessageW(p.list(0), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), MAKELPARAM(100, 100));
+        SendMessageW(p.list(0), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)),
+                     MAKELPARAM(100, 100));
         SendMessageW(p.main(), WM_NULL, 0, 0);
         if (wheelSel) {
             EXPECT_EQ(SendMessageW(p.list(0), LB_GETCARETINDEX, 0, 0), 1);
             EXPECT_EQ(SendMessageW(p.list(0), LB_GETSEL, 1, 0), 1);
             EXPECT_EQ(p.sizeText(), L"20 x 20");
-            SendMessageW(p.list(0), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(100, 100));
+            SendMessageW(p.list(0), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA),
+                         MAKELPARAM(100, 100));
             SendMessageW(p.main(), WM_NULL, 0, 0);
             EXPECT_EQ(p.sizeText(), L"10 x 10");
         } else {
@@ -247,7 +253,8 @@ TEST(MainWindowLists, CurrentWallpaperShowsTheActiveListsPosition) {
     Pictures pics;
     const std::vector<std::wstring> e = {pics.make(L"a.bmp", 10, 10), pics.make(L"b.bmp", 20, 20)};
     {
-        RunningProgram p(L"[WP]\r\nActList=2\r\n" + uitest::listSection(0, e, 0) + uitest::listSection(2, e, 1));
+        RunningProgram p(L"[WP]\r\nActList=2\r\n" + uitest::listSection(0, e, 0) +
+                         uitest::listSection(2, e, 1));
         ASSERT_NE(p.main(), nullptr);
         EXPECT_TRUE(IsWindowVisible(p.list(2))) << "the active list is shown at start";
         // Select another entry in the shown list and none in the first.

@@ -28,7 +28,8 @@ public:
         HDC screen = GetDC(nullptr);
         dc_ = CreateCompatibleDC(screen);
         ReleaseDC(nullptr, screen);
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_),
+                                   nullptr, 0);
         old_ = SelectObject(dc_, bitmap_);
         SendMessageW(pane, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc_), PRF_CLIENT);
         GdiFlush();
@@ -57,7 +58,8 @@ uint32_t buttonFace() {
 TEST(Preview, SmallPictureIsShownAtItsSizeInTheMiddle) {
     harness::TempFolder pics;
     uitest::writeBmp(pics.file(L"small.bmp"), 100, 50, 0x20, 0x40, 0xC0);
-    MainWindowInProcess w(std::wstring(kIni) + uitest::listSection(0, {pics.file(L"small.bmp")}, -1));
+    MainWindowInProcess w(std::wstring(kIni) +
+                          uitest::listSection(0, {pics.file(L"small.bmp")}, -1));
     EXPECT_TRUE(g_preview.path.empty()) << "no position, nothing previewed at start";
     w.select(0);
     EXPECT_EQ(g_preview.path, pics.file(L"small.bmp"));
@@ -93,8 +95,9 @@ TEST(Preview, UndecodableEntryLeavesThePaneEmptyWithoutAMessage) {
     harness::TempFolder pics;
     uitest::writeBmp(pics.file(L"good.bmp"), 8, 8);
     harness::writeBytes(pics.file(L"broken.bmp"), "BM not really a bitmap");
-    MainWindowInProcess w(std::wstring(kIni) +
-                          uitest::listSection(0, {pics.file(L"good.bmp"), pics.file(L"broken.bmp")}, 0));
+    MainWindowInProcess w(
+        std::wstring(kIni) +
+        uitest::listSection(0, {pics.file(L"good.bmp"), pics.file(L"broken.bmp")}, 0));
     EXPECT_EQ(uitest::windowText(w.item(kIdSizeText)), L"8 x 8");
     w.select(1);
     EXPECT_TRUE(g_preview.path.empty());
@@ -158,13 +161,15 @@ TEST(Preview, PreviewingWidensTheListsHorizontalExtent) {
     const std::wstring longName = pics.file(std::wstring(120, L'w') + L".bmp");
     uitest::writeBmp(longName, 2, 2);
     uitest::writeBmp(pics.file(L"s.bmp"), 2, 2);
-    MainWindowInProcess w(std::wstring(kIni) + uitest::listSection(0, {longName, pics.file(L"s.bmp")}, -1));
+    MainWindowInProcess w(std::wstring(kIni) +
+                          uitest::listSection(0, {longName, pics.file(L"s.bmp")}, -1));
     EXPECT_EQ(SendMessageW(w.list(0), LB_GETHORIZONTALEXTENT, 0, 0), 0);
     w.select(0);
     const LRESULT wide = SendMessageW(w.list(0), LB_GETHORIZONTALEXTENT, 0, 0);
     EXPECT_GT(wide, 501);
     w.select(1);
-    EXPECT_EQ(SendMessageW(w.list(0), LB_GETHORIZONTALEXTENT, 0, 0), wide) << "the extent never shrinks";
+    EXPECT_EQ(SendMessageW(w.list(0), LB_GETHORIZONTALEXTENT, 0, 0), wide)
+        << "the extent never shrinks";
 }
 
 }  // namespace

@@ -3,10 +3,10 @@
 // directly. Closing it runs the real closing sequence.
 #pragma once
 
-#include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -21,8 +21,8 @@
 namespace uitest {
 
 // A 24-bit BMP of one colour (blue, green, red).
-inline void writeBmp(const std::wstring& path, int width, int height, uint8_t b = 40, uint8_t g = 90,
-                     uint8_t r = 200) {
+inline void writeBmp(const std::wstring& path, int width, int height, uint8_t b = 40,
+                     uint8_t g = 90, uint8_t r = 200) {
     const int stride = (width * 3 + 3) & ~3;
     std::string bytes(54 + static_cast<size_t>(stride) * height, '\0');
     auto put32 = [&](size_t at, uint32_t v) {
@@ -51,9 +51,11 @@ inline void writeBmp(const std::wstring& path, int width, int height, uint8_t b 
 inline std::wstring listSection(int list, const std::vector<std::wstring>& entries, int wpNum,
                                 const std::wstring& name = L"") {
     std::wstring text = L"[" + listSectionName(list) + L"]\r\n";
-    text += L"Count=" + std::to_wstring(entries.size()) + L"\r\nWPNum=" + std::to_wstring(wpNum) + L"\r\n";
+    text += L"Count=" + std::to_wstring(entries.size()) + L"\r\nWPNum=" + std::to_wstring(wpNum) +
+            L"\r\n";
     if (!name.empty()) text += L"Name=" + name + L"\r\n";
-    for (size_t i = 0; i < entries.size(); ++i) text += std::to_wstring(i) + L"=" + entries[i] + L"\r\n";
+    for (size_t i = 0; i < entries.size(); ++i)
+        text += std::to_wstring(i) + L"=" + entries[i] + L"\r\n";
     return text;
 }
 
@@ -126,7 +128,8 @@ public:
         SendMessageW(box, LB_SETSEL, FALSE, -1);
         SendMessageW(box, LB_SETSEL, TRUE, index);
         SendMessageW(box, LB_SETCARETINDEX, index, FALSE);
-        SendMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(kIdFirstList + g_settings.shownList, LBN_SELCHANGE),
+        SendMessageW(hwnd_, WM_COMMAND,
+                     MAKEWPARAM(kIdFirstList + g_settings.shownList, LBN_SELCHANGE),
                      reinterpret_cast<LPARAM>(box));
         pump();
     }
