@@ -3,8 +3,9 @@
 // content changes wholesale, clears the date mark in the settings file.
 #pragma once
 
-#include <shellapi.h>
 #include <windows.h>
+// (before every other system header, which all build on it)
+#include <shellapi.h>
 
 #include <string>
 #include <vector>

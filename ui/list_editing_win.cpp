@@ -1,3 +1,5 @@
+#include <windows.h>
+// (before every other system header, which all build on it)
 #include <commdlg.h>
 #include <objbase.h>
 #include <shlobj.h>
@@ -6,19 +8,13 @@
 
 #include "app/app_state.h"
 #include "base/random.h"
+#include "decode/size_probe.h"
 #include "settings/settings_file.h"
 #include "ui/list_editing.h"
 #include "ui/list_editing_rules.h"
 #include "ui/main_window.h"
 #include "ui/preview.h"
 #include "ui/rename_dialog.h"
-
-#if __has_include("decode/size_probe.h")
-#include "decode/size_probe.h"
-#else
-// Until the size probe exists every file passes.
-static bool passesSizeFilter(const wchar_t*) noexcept { return true; }
-#endif
 
 namespace {
 

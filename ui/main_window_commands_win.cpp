@@ -1,7 +1,9 @@
 // The main window's command table and the enabled states that follow its
 // check boxes.
-#include <commctrl.h>
+
 #include <windows.h>
+// (before every other system header, which all build on it)
+#include <commctrl.h>
 
 #include "app/app_state.h"
 #include "ui/about_window.h"

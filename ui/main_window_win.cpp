@@ -1,3 +1,5 @@
+#include <windows.h>
+// (before every other system header, which all build on it)
 #include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>

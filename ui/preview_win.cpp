@@ -1,19 +1,16 @@
+#include <windows.h>
+// (before every other system header, which all build on it)
 #include <shellapi.h>
 
 #include <cstring>
 
 #include "app/app_state.h"
+#include "app/change_cycle.h"
 #include "base/page_alloc.h"
 #include "decode/decoders.h"
 #include "ui/main_window.h"
 #include "ui/preview.h"
 #include "ui/preview_fit.h"
-
-#if __has_include("app/change_cycle.h")
-#include "app/change_cycle.h"
-#else
-bool setShownAsWallpaper(const wchar_t* path, int caretIndex);
-#endif
 
 PreviewImage g_preview;
 

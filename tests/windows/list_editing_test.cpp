@@ -2,9 +2,9 @@
 // (an HDROP in global memory, shortcuts made through the shell-link object),
 // folder scans, removal, clearing with its question, moving, sorting,
 // shuffling, and what each leaves in Settings and the settings file.
-#include "ui/list_editing.h"
-
 #include <gtest/gtest.h>
+#include <windows.h>
+// (before every other system header, which all build on it)
 #include <shlobj.h>
 #include <shlwapi.h>
 
@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "support/ui_fixture.h"
+#include "ui/list_editing.h"
 
 using uitest::MainWindowInProcess;
 

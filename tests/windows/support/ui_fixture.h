@@ -3,10 +3,11 @@
 // directly. Closing it runs the real closing sequence.
 #pragma once
 
+#include <windows.h>
+// (before every other system header, which all build on it)
 #include <commctrl.h>
 #include <objbase.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include <string>
 #include <vector>
