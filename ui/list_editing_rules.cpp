@@ -49,6 +49,30 @@ int shufflePick(int r, int n) noexcept {
     return std::clamp(pick, 0, n - 1);
 }
 
+bool parseOpenFileResult(const wchar_t* result, size_t size, size_t firstName,
+                         OpenFileResult& out) {
+    constexpr size_t kMaxFolderOffset = 260;
+    constexpr size_t kWalkLimit = 32766;
+    constexpr size_t kMaxPath = 260;
+    out = OpenFileResult{};
+    if (!result || firstName == 0 || firstName > kMaxFolderOffset || firstName >= size)
+        return false;
+    out.folder.assign(result, firstName - 1);
+    while (!out.folder.empty() && out.folder.back() == L'\\') out.folder.pop_back();
+    const size_t end = size < kWalkLimit ? size : kWalkLimit;
+    size_t p = firstName;
+    while (p < end && result[p] != L'\0') {
+        size_t length = 0;
+        while (p + length < size && result[p + length] != L'\0') ++length;
+        std::wstring path = out.folder;
+        path += L'\\';
+        path.append(result + p, length);
+        if (path.size() < kMaxPath) out.paths.push_back(std::move(path));
+        p += length + 1;
+    }
+    return true;
+}
+
 void sortEntriesByKey(std::vector<std::pair<std::string, size_t>>& keyed) {
     std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
         return std::lexicographical_compare(

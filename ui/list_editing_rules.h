@@ -37,6 +37,19 @@ int shufflePick(int r, int n) noexcept;
 // Ascending by key (bytes compared as unsigned); equal keys keep their order.
 void sortEntriesByKey(std::vector<std::pair<std::string, size_t>>& keyed);
 
+// What the open-file dialog returned: with several files the folder, then
+// each name, NUL-separated and ending in a double NUL; with one file its full
+// path. `firstName` is the offset of the first name. The folder part is the
+// text before the character in front of the first name; each name is joined
+// to it (paths of 260 characters or more are left out). The walk ends at the
+// double NUL, at character 32,766 or at the end of the buffer. False (and
+// nothing taken) when the first name starts past character 260.
+struct OpenFileResult {
+    std::wstring folder;
+    std::vector<std::wstring> paths;
+};
+bool parseOpenFileResult(const wchar_t* result, size_t size, size_t firstName, OpenFileResult& out);
+
 // A list as it is loaded at start: the stored entries whose files still
 // exist, the count, and the position moved so that it still names the same
 // file. A position at or past the end becomes 0 (or -1 for an empty list).

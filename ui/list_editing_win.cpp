@@ -173,27 +173,6 @@ std::wstring buildFilter(const std::vector<std::wstring>& pluginPatterns) {
     return filter;
 }
 
-// The file names of a multiple-selection result: the folder part, then
-// NUL-separated names up to the double NUL (or the walk's limit).
-void appendDialogResult(HWND box, const std::vector<wchar_t>& result, size_t firstName) {
-    std::wstring folder(result.data(), firstName > 0 ? firstName - 1 : 0);
-    // A single selection yields the full path: its folder part ends before
-    // the first name without a NUL of its own.
-    if (firstName > 0 && result[firstName - 1] != L'\0') folder.assign(result.data(), firstName);
-    while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
-    g_mainWindow.lastFolder = folder;
-    constexpr size_t kWalkLimit = 32766;
-    size_t p = firstName;
-    while (p < result.size() && p < kWalkLimit && result[p] != L'\0') {
-        const wchar_t* name = &result[p];
-        const size_t length = wcsnlen(name, result.size() - p);
-        const std::wstring path = joinPath(folder, std::wstring(name, length).c_str());
-        if (path.size() < static_cast<size_t>(kMaxPathChars) && !listHolds(box, path))
-            appendEntry(box, path);
-        p += length + 1;
-    }
-}
-
 }  // namespace
 
 void dropFile(HDROP drop) {
@@ -256,8 +235,12 @@ void addFiles() {
     if (GetOpenFileNameW(&ofn)) {
         InvalidateRect(g_mainWindow.hwnd, nullptr, TRUE);
         UpdateWindow(g_mainWindow.hwnd);
-        if (ofn.nFileOffset <= kMaxPathChars && ofn.nFileOffset < kResultChars)
-            appendDialogResult(box, result, ofn.nFileOffset);
+        OpenFileResult chosen;
+        if (parseOpenFileResult(result.data(), result.size(), ofn.nFileOffset, chosen)) {
+            g_mainWindow.lastFolder = chosen.folder;
+            for (const std::wstring& path : chosen.paths)
+                if (!listHolds(box, path)) appendEntry(box, path);
+        }
         updateCount(box);
     }
     SetFocus(box);

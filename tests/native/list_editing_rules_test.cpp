@@ -107,3 +107,70 @@ TEST(ListRules, PositionPastTheEndStartsAtTheFirstEntry) {
 }
 
 }  // namespace
+
+namespace {
+
+OpenFileResult parse(const std::wstring& buffer, size_t firstName, bool* ok = nullptr) {
+    OpenFileResult r;
+    const bool got = parseOpenFileResult(buffer.data(), buffer.size(), firstName, r);
+    if (ok) *ok = got;
+    return r;
+}
+
+TEST(OpenFileResult, SeveralFilesComeInTheDialogsOrder) {
+    const std::wstring buffer(L"C:\\Pictures\0e.jpg\0a.png\0c.bmp\0b.gif\0d.tif\0\0", 44);
+    const OpenFileResult r = parse(buffer, 12);
+    EXPECT_EQ(r.folder, L"C:\\Pictures");
+    EXPECT_EQ(r.paths, (std::vector<std::wstring>{L"C:\\Pictures\\e.jpg", L"C:\\Pictures\\a.png",
+                                                  L"C:\\Pictures\\c.bmp", L"C:\\Pictures\\b.gif",
+                                                  L"C:\\Pictures\\d.tif"}));
+}
+
+TEST(OpenFileResult, OneFileIsAFullPath) {
+    const std::wstring buffer(L"C:\\Pictures\\one.jpg\0\0", 21);
+    const OpenFileResult r = parse(buffer, 12);
+    EXPECT_EQ(r.folder, L"C:\\Pictures");
+    EXPECT_EQ(r.paths, std::vector<std::wstring>{L"C:\\Pictures\\one.jpg"});
+    // In a drive's root folder the separator belongs to the folder.
+    const std::wstring root(L"D:\\\0x.png\0y.png\0\0", 17);
+    EXPECT_EQ(parse(root, 4).paths, (std::vector<std::wstring>{L"D:\\x.png", L"D:\\y.png"}));
+}
+
+TEST(OpenFileResult, LongFolderPartOrOddOffsetsTakeNothing) {
+    bool ok = true;
+    std::wstring buffer = L"C:\\" + std::wstring(258, L'f') + L'\0' + L"a.jpg" + L'\0' + L'\0';
+    EXPECT_TRUE(parse(buffer, 262, &ok).paths.empty());
+    EXPECT_FALSE(ok);
+    parse(buffer, 0, &ok);
+    EXPECT_FALSE(ok);
+    parse(L"abc", 3, &ok);
+    EXPECT_FALSE(ok);
+    // A folder part of exactly 260 characters' offset is still taken, but the
+    // joined paths are too long for a list entry.
+    buffer = std::wstring(259, L'f') + L'\0' + L"a.jpg" + L'\0' + L'\0';
+    const OpenFileResult r = parse(buffer, 260, &ok);
+    EXPECT_TRUE(ok);
+    EXPECT_TRUE(r.paths.empty());
+}
+
+TEST(OpenFileResult, WalkStopsAtTheBufferEndOrItsLimit) {
+    // No double NUL at the end of the buffer: the walk stops at its end.
+    const std::wstring cut(L"C:\\p\0a.jpg\0b.j", 14);
+    EXPECT_EQ(parse(cut, 5).paths, (std::vector<std::wstring>{L"C:\\p\\a.jpg", L"C:\\p\\b.j"}));
+    // Names starting at or past character 32,766 are not read.
+    std::wstring big = L"C:\\p";
+    big += L'\0';
+    size_t names = 0;
+    while (big.size() < 32766) {
+        big += L"n" + std::to_wstring(names++) + L".jpg";
+        big += L'\0';
+    }
+    big += L"late.jpg";
+    big += L'\0';
+    big += L'\0';
+    const OpenFileResult r = parse(big, 5);
+    EXPECT_EQ(r.paths.size(), names);
+    EXPECT_NE(r.paths.back(), L"C:\\p\\late.jpg");
+}
+
+}  // namespace
