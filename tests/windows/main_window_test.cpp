@@ -6,6 +6,7 @@
 
 #include "support/harness.h"
 #include "support/ui_fixture.h"
+#include "ui/main_window_menu.h"
 
 using harness::Process;
 using harness::TempFolder;
@@ -330,6 +331,163 @@ TEST(MainWindowClose, CloseBoxSavesLikeTheExitButton) {
     EXPECT_EQ(p.ini(L"List4", L"0"), e[0]);
     EXPECT_EQ(p.ini(L"List5", L"Name"), L"残す");
     EXPECT_EQ(p.ini(L"List6", L"Name"), L"6");
+}
+
+int localYear() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    return t.wYear;
+}
+
+TEST(MainWindowSetWallpaper, ButtonAndDoubleClickMakeThePreviewedFileTheWallpaper) {
+    Pictures pics;
+    const std::vector<std::wstring> e = {pics.make(L"a.bmp", 16, 12), pics.make(L"b.bmp", 24, 18)};
+    RunningProgram p(L"[WP]\r\nActList=1\r\nCalendar=0\r\n" + uitest::listSection(1, e, -1));
+    ASSERT_NE(p.main(), nullptr);
+    // Nothing previewed: the button does nothing.
+    p.click(kIdSetWallpaper);
+    EXPECT_FALSE(harness::fileExists(p.file(L"save_wp.bmp")));
+
+    // The second list is shown (the active one); pick its entry 1.
+    SendMessageW(p.list(1), LB_SETSEL, TRUE, 1);
+    SendMessageW(p.list(1), LB_SETCARETINDEX, 1, 0);
+    SendMessageW(p.main(), WM_COMMAND, MAKEWPARAM(kIdFirstList + 1, LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(p.list(1)));
+    EXPECT_EQ(p.sizeText(), L"24 x 18");
+    p.click(kIdSetWallpaper);
+    EXPECT_TRUE(harness::fileExists(p.file(L"save_wp.bmp")));
+    // The choice is recorded at once: the list's position and the active list.
+    EXPECT_EQ(p.ini(L"List2", L"WPNum"), L"1");
+    EXPECT_EQ(p.ini(L"WP", L"ActList"), L"1");
+    EXPECT_EQ(p.ini(L"WP", L"y"), std::to_wstring(localYear()));
+
+    DeleteFileW(p.file(L"save_wp.bmp").c_str());
+    SendMessageW(p.list(1), LB_SETSEL, FALSE, -1);
+    SendMessageW(p.list(1), LB_SETSEL, TRUE, 0);
+    SendMessageW(p.list(1), LB_SETCARETINDEX, 0, 0);
+    SendMessageW(p.main(), WM_COMMAND, MAKEWPARAM(kIdFirstList + 1, LBN_DBLCLK),
+                 reinterpret_cast<LPARAM>(p.list(1)));
+    EXPECT_TRUE(harness::fileExists(p.file(L"save_wp.bmp")));
+    EXPECT_EQ(p.ini(L"List2", L"WPNum"), L"0");
+    EXPECT_EQ(p.exitByButton(), 0u);
+}
+
+TEST(MainWindowTips, EveryControlWithATipIsRegistered) {
+    uitest::MainWindowInProcess w(L"[WP]\r\nToolTip=1\r\n");
+    HWND tips = g_mainWindow.tooltip;
+    ASSERT_NE(tips, nullptr);
+    EXPECT_EQ(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), 28);
+    wchar_t text[128] = {};
+    TOOLINFOW info = {};
+    info.cbSize = sizeof info;
+    info.hwnd = w.hwnd();
+    info.uId = reinterpret_cast<UINT_PTR>(w.item(kIdRandom));
+    info.lpszText = text;
+    SendMessageW(tips, TTM_GETTEXTW, 128, reinterpret_cast<LPARAM>(&info));
+    EXPECT_STREQ(text, L"壁紙はランダムで決定されますが同一壁紙が続く場合もあります");
+    EXPECT_EQ(SendMessageW(tips, TTM_GETTIPBKCOLOR, 0, 0), 0xFFFFFF);
+    w.click(kIdToolTip);
+    EXPECT_EQ(g_settings.ToolTip, 0);
+    w.click(kIdToolTip);
+    EXPECT_EQ(g_settings.ToolTip, 1);
+}
+
+// One owner-drawn item of the folder menu, drawn into a 32-bit DIB that
+// starts filled with 0x123456.
+class MenuItemPicture {
+public:
+    MenuItemPicture(UINT id, UINT state) {
+        BITMAPINFO bi = {};
+        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+        bi.bmiHeader.biWidth = kW;
+        bi.bmiHeader.biHeight = -kH;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        dc_ = CreateCompatibleDC(nullptr);
+        bitmap_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_),
+                                   nullptr, 0);
+        old_ = SelectObject(dc_, bitmap_);
+        for (int i = 0; i < kW * kH; ++i) bits_[i] = 0x123456;
+        MENUITEMINFOW mi = {};
+        mi.cbSize = sizeof mi;
+        mi.fMask = MIIM_DATA;
+        GetMenuItemInfoW(folderPopupMenu(), id, FALSE, &mi);
+        DRAWITEMSTRUCT di = {};
+        di.CtlType = ODT_MENU;
+        di.itemID = id;
+        di.itemState = state;
+        di.hDC = dc_;
+        di.rcItem = {0, 0, kW, kH};
+        di.itemData = mi.dwItemData;
+        drawn = drawMenuItem(&di);
+        GdiFlush();
+    }
+    ~MenuItemPicture() {
+        SelectObject(dc_, old_);
+        DeleteObject(bitmap_);
+        DeleteDC(dc_);
+    }
+    uint32_t at(int x, int y) const { return bits_[y * kW + x] & 0xFFFFFF; }
+    bool drawn = false;
+    static constexpr int kW = 180, kH = 24;
+
+private:
+    HDC dc_;
+    HBITMAP bitmap_;
+    HGDIOBJ old_;
+    uint32_t* bits_ = nullptr;
+};
+
+TEST(FolderMenu, ItemsAndTheirDrawing) {
+    createMenuResources();
+    HMENU menu = folderPopupMenu();
+    ASSERT_NE(menu, nullptr);
+    const UINT ids[] = {5000, 6000, 5010, 5011, 6000, 5020};
+    ASSERT_EQ(GetMenuItemCount(menu), 6);
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(GetMenuItemID(menu, i), ids[i]) << i;
+        MENUITEMINFOW mi = {};
+        mi.cbSize = sizeof mi;
+        mi.fMask = MIIM_FTYPE;
+        GetMenuItemInfoW(menu, i, TRUE, &mi);
+        EXPECT_EQ((mi.fType & MFT_SEPARATOR) != 0, ids[i] == 6000) << i;
+        EXPECT_EQ((mi.fType & MFT_OWNERDRAW) != 0, ids[i] != 6000) << i;
+    }
+
+    MENUITEMINFOW mi = {};
+    mi.cbSize = sizeof mi;
+    mi.fMask = MIIM_DATA;
+    GetMenuItemInfoW(menu, 5000, FALSE, &mi);
+    MEASUREITEMSTRUCT measure = {};
+    measure.CtlType = ODT_MENU;
+    measure.itemID = 5000;
+    measure.itemData = mi.dwItemData;
+    ASSERT_TRUE(measureMenuItem(nullptr, &measure));
+    EXPECT_GT(measure.itemWidth, 20u + 60u);
+    EXPECT_GT(measure.itemHeight, 6u + 8u);
+
+    {
+        MenuItemPicture item(5010, ODS_SELECTED | ODS_CHECKED);
+        ASSERT_TRUE(item.drawn);
+        EXPECT_EQ(item.at(0, 0), 0x489090u) << "highlight frame";
+        EXPECT_EQ(item.at(MenuItemPicture::kW - 1, 1), 0x489090u);
+        EXPECT_EQ(item.at(16, 1), 0xE8FFFFu) << "highlight fill";
+        EXPECT_EQ(item.at(4, 4), 0xC060C0u) << "check box frame";
+        EXPECT_EQ(item.at(6, 9), 0xFFFFFFu) << "check box fill";
+        EXPECT_EQ(item.at(9, 9), 0xC060C0u) << "cross";
+    }
+    {
+        MenuItemPicture item(5011, 0);
+        const COLORREF menu = GetSysColor(COLOR_MENU);
+        EXPECT_EQ(item.at(1, 1),
+                  (GetRValue(menu) << 16u) | (GetGValue(menu) << 8u) | GetBValue(menu));
+    }
+    {
+        MenuItemPicture item(5020, ODS_GRAYED | ODS_SELECTED);
+        EXPECT_EQ(item.at(1, 1), 0x123456u) << "a disabled item paints no background";
+    }
+    destroyMenuResources();
+    EXPECT_EQ(folderPopupMenu(), nullptr);
 }
 
 }  // namespace
