@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # make gui: starts the real Tolvex.exe under Wine with a prepared settings
-# file and sample pictures, the second entry of the first list selected so
-# that the preview shows, and saves a screenshot of the main window.
+# file and sample pictures, the second entry of the first list selected (its
+# current wallpaper, a portrait picture) so that the preview shows, and saves
+# a screenshot of the main window.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out="$PWD/out/gui"
@@ -33,7 +34,7 @@ PY
 win_pictures="Z:$(echo "$out/pictures" | sed 's|/|\\|g')"
 {
   printf '[WP]\r\nCalendar=1\r\nRandom=0\r\nCycle=1\r\nToolTip=1\r\nActList=0\r\n'
-  printf '[List]\r\nName=風景\r\nCount=4\r\nWPNum=0\r\n'
+  printf '[List]\r\nName=風景\r\nCount=4\r\nWPNum=1\r\n'
   printf '0=%s\\sunset over the lake.bmp\r\n' "$win_pictures"
   printf '1=%s\\forest.bmp\r\n' "$win_pictures"
   printf '2=%s\\sea.bmp\r\n' "$win_pictures"
