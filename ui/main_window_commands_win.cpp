@@ -70,7 +70,7 @@ void applyInitialEnabledStates() {
     activateTips();
 }
 
-void onMainCommand(HWND hwnd, int id, int code, HWND control) {
+void onMainCommand(HWND hwnd, int id, int code, HWND /*control*/) {
     if (id >= kIdFirstList && id < kIdFirstList + kListCount) {
         onListCommand(code);
         return;
@@ -165,5 +165,4 @@ void onMainCommand(HWND hwnd, int id, int code, HWND control) {
         default:
             break;
     }
-    (void)control;
 }
