@@ -13,23 +13,10 @@
 #include "base/app_heap.h"
 #include "base/random.h"
 #include "settings/settings_file.h"
+#include "ui/folder_window.h"
 #include "ui/help_win.h"
 #include "ui/main_window.h"
-
-HINSTANCE g_instance = nullptr;
-HFONT g_uiFont = nullptr;
-int g_osClass = 0;
-
-int classifyWindowsVersion(DWORD major, DWORD minor) {
-    if (major == 5) return minor == 1 ? 1 : 0;
-    if (major == 6) return 2;
-    if (major >= 7) return 3;
-    return 0;
-}
-
-void showErrorMessage(HWND owner, const wchar_t* text) {
-    MessageBoxW(owner, text, L"Error", MB_ICONERROR | MB_SETFOREGROUND);
-}
+#include "ui/main_window_menu.h"
 
 namespace {
 
@@ -81,6 +68,7 @@ void runWindowed(int showCommand) {
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_TREEVIEW_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&icc);
     loadFolderSettings();
+    createMenuResources();
     if (!registerMainWindowClass(g_instance)) {
         PostQuitMessage(0);
         return;
@@ -100,6 +88,7 @@ void runWindowed(int showCommand) {
     }
     UpdateWindow(main);
     loadMainWindowLists();
+    createFolderWindowForMain();
 }
 
 void runStartProper(int showCommand) {
@@ -141,12 +130,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         if (IsIconic(running)) ShowWindowAsync(running, SW_RESTORE);
         SetForegroundWindow(running);
     } else {
+        // The folder window lists the shell namespace while it is built, so
+        // the apartment comes first.
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         runStartProper(showCommand);
         started = true;
     }
 
     if (started) {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         MSG msg;
         while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
             TranslateMessage(&msg);

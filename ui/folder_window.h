@@ -50,6 +50,9 @@ enum FolderCommand : UINT {
 // Builds the window (hidden) and its two roots from Settings, selects the
 // "登録フォルダ" root and expands the roots as DTExpand / LRExpand say.
 HWND createFolderWindow(const FolderWindowHost& host);
+// Creates the window for the main window (g_mainWindow), as the start-up
+// does once the main window exists.
+HWND createFolderWindowForMain();
 // Destroys the window (at exit; also used by tests).
 void destroyFolderWindow();
 
