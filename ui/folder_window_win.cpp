@@ -647,6 +647,10 @@ LRESULT CALLBACK folderWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             // The tree frees every node as its items are deleted.
             if (g_folder.tree) TreeView_DeleteAllItems(g_folder.tree);
             break;
+        case WM_NCDESTROY:
+            // Destroyed with its owner or on its own: a later creation starts afresh.
+            g_folder = FolderWindowState();
+            break;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
@@ -696,7 +700,6 @@ HWND createFolderWindow(const FolderWindowHost& host) {
 
 void destroyFolderWindow() {
     if (g_folder.window) DestroyWindow(g_folder.window);
-    g_folder = FolderWindowState();
 }
 
 void showFolderWindow() {
