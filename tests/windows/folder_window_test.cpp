@@ -313,6 +313,9 @@ TEST_F(FolderWindow, AFolderDraggedOntoTheListsIsAddedAndClosingHides) {
         nm.itemNew.hItem = alpha;
         SendMessageW(w.window, WM_NOTIFY, kIdFolderTree, reinterpret_cast<LPARAM>(&nm));
         EXPECT_EQ(TreeView_GetDropHilight(w.tree), alpha);
+        HCURSOR dragCursor = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(110));
+        EXPECT_NE(dragCursor, nullptr);
+        EXPECT_EQ(GetCursor(), dragCursor);
         POINT client = screen;
         ScreenToClient(w.window, &client);
         SendMessageW(w.window, WM_LBUTTONUP, 0, MAKELPARAM(client.x, client.y));
