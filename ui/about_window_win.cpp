@@ -13,8 +13,8 @@ namespace {
 constexpr wchar_t kParentClass[] = L"ver_parent_class";
 constexpr wchar_t kChildClass[] = L"ver_child_class";
 constexpr wchar_t kProgramLine[] = L"Tolvex  version 2.22";
-constexpr wchar_t kMakerLine[] = L"Tolvex 開発チーム  壁紙とカレンダーのツール";
-constexpr wchar_t kLinkText[] = L"https://tolvex.example.org/";
+constexpr wchar_t kMakerLine[] = L"作者  Tolvex 開発チーム";
+constexpr wchar_t kLinkText[] = L"https://example.org/";
 
 enum : int { kLinkId = 100, kOkId = 101, kProgramId = 102, kMakerId = 103 };
 
