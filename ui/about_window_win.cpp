@@ -1,5 +1,7 @@
 #include "ui/about_window.h"
 
+#include "ui/about_window_parts.h"
+
 #include <shellapi.h>
 
 #include <cwchar>
@@ -174,13 +176,10 @@ bool registerClasses(HINSTANCE instance) {
 
 }  // namespace
 
-void openAboutWindow(HWND owner) {
-    if (g_about) return;  // already open (its owner is disabled meanwhile)
+bool openAboutWindow(HWND owner) {
+    if (g_about) return true;  // already open (its owner is disabled meanwhile)
     AboutState* about = static_cast<AboutState*>(heapAlloc(sizeof(AboutState)));
-    if (!about) {
-        showErrorMessage(owner, L"メモリ確保に失敗しました。");
-        return;
-    }
+    if (!about) return false;
     *about = AboutState{};
     about->instance = g_instance;
     about->owner = owner;
@@ -194,7 +193,7 @@ void openAboutWindow(HWND owner) {
         unregisterClasses(g_instance);
         g_about = nullptr;
         heapFree(about);
-        return;
+        return true;  // nothing to report: only a failed allocation is
     }
     const int f = 2 * GetSystemMetrics(SM_CYDLGFRAME);
     const int width = 235 + f;
@@ -216,6 +215,7 @@ void openAboutWindow(HWND owner) {
         }
         unregisterClasses(g_instance);
     }
+    return true;
 }
 
 HWND aboutWindow() { return g_about ? g_about->window : nullptr; }
@@ -230,7 +230,7 @@ std::wstring helpFilePath(const wchar_t* programPath) {
     return path;
 }
 
-void showHelp() {
+void openHelpFile(HWND) {
     wchar_t program[MAX_PATH] = {};
     const DWORD n = GetModuleFileNameW(nullptr, program, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return;

@@ -245,7 +245,7 @@ INT_PTR CALLBACK calendarDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
 
 }  // namespace
 
-INT_PTR openCalendarDialog(HWND owner) {
+void openCalendarDialog(HWND owner) {
     registerSwatchClasses(g_instance);
-    return DialogBoxParamW(g_instance, MAKEINTRESOURCEW(IDD_CALENDAR), owner, calendarDialogProc, 0);
+    DialogBoxParamW(g_instance, MAKEINTRESOURCEW(IDD_CALENDAR), owner, calendarDialogProc, 0);
 }

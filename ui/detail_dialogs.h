@@ -1,9 +1,8 @@
-// The placement detail dialogs for small ("小さい画像 詳細設定") and large
-// ("大きい画像 詳細設定") pictures. Every click lands in the settings at once;
-// "閉じる" or Escape closes.
+// The placement detail dialogs: small images (2200) and large images (2300),
+// modal, owned by the main window.
 #pragma once
 
 #include <windows.h>
 
-INT_PTR openSmallImageDialog(HWND owner);
-INT_PTR openLargeImageDialog(HWND owner);
+void openSmallImageDialog(HWND owner);
+void openLargeImageDialog(HWND owner);

@@ -49,14 +49,14 @@ INT_PTR CALLBACK detailDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-INT_PTR openSmallImageDialog(HWND owner) {
+void openSmallImageDialog(HWND owner) {
     DetailPair pair = {&g_settings.WpOptS0, &g_settings.WpOptS1, 2202, 2203};
-    return DialogBoxParamW(g_instance, MAKEINTRESOURCEW(IDD_SMALL_IMAGE), owner, detailDialogProc,
+    DialogBoxParamW(g_instance, MAKEINTRESOURCEW(IDD_SMALL_IMAGE), owner, detailDialogProc,
                            reinterpret_cast<LPARAM>(&pair));
 }
 
-INT_PTR openLargeImageDialog(HWND owner) {
+void openLargeImageDialog(HWND owner) {
     DetailPair pair = {&g_settings.WpOptB0, &g_settings.WpOptB1, 2302, 2303};
-    return DialogBoxParamW(g_instance, MAKEINTRESOURCEW(IDD_LARGE_IMAGE), owner, detailDialogProc,
+    DialogBoxParamW(g_instance, MAKEINTRESOURCEW(IDD_LARGE_IMAGE), owner, detailDialogProc,
                            reinterpret_cast<LPARAM>(&pair));
 }

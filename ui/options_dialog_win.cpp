@@ -6,6 +6,7 @@
 #include "res/dialog_ids.h"
 #include "settings/settings.h"
 #include "ui/color_swatch.h"
+#include "ui/plugin_folder.h"
 #include "ui/shortcuts.h"
 
 namespace {
@@ -100,7 +101,7 @@ bool pickPluginFolder(HWND owner, const wchar_t* startFolder, std::wstring* chos
     return ok;
 }
 
-INT_PTR openOptionsDialog(HWND owner) {
+void openOptionsDialog(HWND owner) {
     registerSwatchClasses(g_instance);
-    return DialogBoxParamW(g_instance, MAKEINTRESOURCEW(IDD_OPTIONS), owner, optionsDialogProc, 0);
+    DialogBoxParamW(g_instance, MAKEINTRESOURCEW(IDD_OPTIONS), owner, optionsDialogProc, 0);
 }

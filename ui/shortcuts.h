@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "ui/startup_shortcut.h"
+
 // Writes a shell link at `shortcutPath` (an existing file is overwritten):
 // target, arguments (none when null), icon location (target, index 0) and
 // show command. True when the file was saved.
@@ -33,11 +35,10 @@ std::wstring sendToShortcutPath();
 std::wstring desktopStartShortcutPath();
 std::wstring desktopDateShortcutPath();
 
-bool startupShortcutExists();
 bool sendToShortcutExists();
-// Make the shortcut exist exactly when `wanted` (created when missing,
-// deleted when present). Failures are not reported.
-void settleStartupShortcut(bool wanted);
+// Makes the Send To shortcut exist exactly when `wanted` (created when
+// missing, deleted when present). Failures are not reported; the startup
+// shortcut's twin is makeStartupShortcutAgree.
 void settleSendToShortcut(bool wanted);
 // Write (or overwrite) the desktop shortcuts.
 void createDesktopStartShortcut();

@@ -98,8 +98,8 @@ std::wstring desktopDateShortcutPath() { return shortcutPathIn(ShortcutFolder::D
 bool startupShortcutExists() { return fileExists(startupShortcutPath()); }
 bool sendToShortcutExists() { return fileExists(sendToShortcutPath()); }
 
-void settleStartupShortcut(bool wanted) {
-    settle(startupShortcutPath(), wanted, L"/s", SW_SHOWMINNOACTIVE);
+void makeStartupShortcutAgree(bool enabled) {
+    settle(startupShortcutPath(), enabled, L"/s", SW_SHOWMINNOACTIVE);
 }
 
 void settleSendToShortcut(bool wanted) {

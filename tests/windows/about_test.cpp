@@ -6,6 +6,7 @@
 #include "support/harness.h"
 #include "support/ui_driver.h"
 #include "ui/about_window.h"
+#include "ui/about_window_parts.h"
 #include "ui/help_win.h"
 
 namespace {
@@ -43,7 +44,7 @@ protected:
     }
     // Opens the window and checks what every way of closing must leave.
     HWND open() {
-        openAboutWindow(owner);
+        EXPECT_TRUE(openAboutWindow(owner));
         pump();
         return aboutWindow();
     }

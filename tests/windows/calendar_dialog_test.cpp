@@ -32,8 +32,8 @@ protected:
         c.TodayNot = 0;
     }
 
-    INT_PTR run(std::function<void(HWND)> drive) {
-        return uitest::runDialog(kCaption, [] { return openCalendarDialog(nullptr); },
+    void run(std::function<void(HWND)> drive) {
+        uitest::runDialog(kCaption, [] { openCalendarDialog(nullptr); },
                                  std::move(drive));
     }
 };
@@ -63,7 +63,7 @@ TEST_F(CalendarDialog, OpensShowingTheSettings) {
     c.MonthShort = 1;
     c.DispMonth = 3;
     const Settings before = g_settings;
-    const INT_PTR result = run([](HWND dlg) {
+    run([](HWND dlg) {
         using namespace uitest;
         EXPECT_FALSE(isChecked(dlg, 2128));
         EXPECT_TRUE(isEnabled(dlg, 2146));
@@ -106,7 +106,6 @@ TEST_F(CalendarDialog, OpensShowingTheSettings) {
         EXPECT_EQ(shownColor(GetDlgItem(dlg, 2136)), 0x131415u);
         click(dlg, 2);
     });
-    EXPECT_EQ(result, 2);
     EXPECT_EQ(g_settings.cal.CalPosX, before.cal.CalPosX);
 }
 
@@ -143,7 +142,7 @@ TEST_F(CalendarDialog, UnknownFaceLeavesNothingSelected) {
 
 TEST_F(CalendarDialog, DefaultColorsThenCancelChangesNothing) {
     const Settings before = g_settings;
-    const INT_PTR result = run([](HWND dlg) {
+    run([](HWND dlg) {
         uitest::click(dlg, 2101);
         EXPECT_TRUE(uitest::isChecked(dlg, 2128));
         EXPECT_FALSE(uitest::isEnabled(dlg, 2146));
@@ -151,7 +150,6 @@ TEST_F(CalendarDialog, DefaultColorsThenCancelChangesNothing) {
         uitest::click(dlg, 2173);
         uitest::click(dlg, 2);
     });
-    EXPECT_EQ(result, 2);
     const CalendarStyle& c = g_settings.cal;
     expectSevenColors(c, 0x010203, 0x040506, 0x070809, 0x0A0B0C, 0x0D0E0F, 0x101112, 0x131415);
     EXPECT_EQ(c.TodayNot, 0);
@@ -159,21 +157,19 @@ TEST_F(CalendarDialog, DefaultColorsThenCancelChangesNothing) {
 }
 
 TEST_F(CalendarDialog, EscapeCancelsToo) {
-    const INT_PTR result = run([](HWND dlg) {
+    run([](HWND dlg) {
         uitest::click(dlg, 2101);
         SendMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
     });
-    EXPECT_EQ(result, 2);
     EXPECT_EQ(g_settings.cal.YearMonth, 0x010203u);
 }
 
 TEST_F(CalendarDialog, DefaultColorsThenOkSetsTheDefaultsAndInvertedFrame) {
-    const INT_PTR result = run([](HWND dlg) {
+    run([](HWND dlg) {
         uitest::click(dlg, 2101);
         uitest::click(dlg, 2174);  // something else edited as well
         uitest::click(dlg, 1);
     });
-    EXPECT_EQ(result, 1);
     const CalendarStyle& c = g_settings.cal;
     expectSevenColors(c, 0xC0FFFF, 0xFFFFFF, 0xFFE080, 0xC080FF, 0xC080FF, 0x000000, 0x00C000);
     EXPECT_EQ(c.TodayNot, 1);

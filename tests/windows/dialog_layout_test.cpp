@@ -12,6 +12,7 @@
 #include "support/shell_links.h"
 #include "support/ui_driver.h"
 #include "ui/about_window.h"
+#include "ui/about_window_parts.h"
 #include "ui/calendar_dialog.h"
 #include "ui/detail_dialogs.h"
 #include "ui/options_dialog.h"
@@ -114,9 +115,9 @@ std::string overlaps(HWND dlg) {
     return s;
 }
 
-void expectAllFit(const wchar_t* caption, INT_PTR (*open)(HWND)) {
+void expectAllFit(const wchar_t* caption, void (*open)(HWND)) {
     std::vector<Clipped> clipped;
-    uitest::runDialog(caption, [open] { return open(nullptr); }, [&clipped](HWND dlg) {
+    uitest::runDialog(caption, [open] { open(nullptr); }, [&clipped](HWND dlg) {
         EnumChildWindows(dlg, measure, reinterpret_cast<LPARAM>(&clipped));
         EXPECT_EQ(overlaps(dlg), "");
         SendMessageW(dlg, WM_COMMAND, IDCANCEL, 0);

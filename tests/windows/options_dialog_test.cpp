@@ -8,6 +8,7 @@
 #include "support/shell_links.h"
 #include "support/ui_driver.h"
 #include "ui/options_dialog.h"
+#include "ui/plugin_folder.h"
 #include "ui/shortcuts.h"
 
 namespace {
@@ -20,8 +21,8 @@ protected:
         uitest::setUpUiProcess();
         g_settings = Settings{};
     }
-    INT_PTR run(std::function<void(HWND)> drive) {
-        return uitest::runDialog(kCaption, [] { return openOptionsDialog(nullptr); },
+    void run(std::function<void(HWND)> drive) {
+        uitest::runDialog(kCaption, [] { openOptionsDialog(nullptr); },
                                  std::move(drive));
     }
     uitest::ShortcutFolders folders;

@@ -52,16 +52,16 @@ TEST_F(Shortcuts, StartupShortcutIsMadeAndRemovedToMatch) {
     const std::wstring path = folders.startup() + L"\\" + uitest::ownBaseName() + L".lnk";
     EXPECT_EQ(startupShortcutPath(), path);
     EXPECT_FALSE(startupShortcutExists());
-    settleStartupShortcut(true);
+    makeStartupShortcutAgree(true);
     ASSERT_TRUE(startupShortcutExists());
     const uitest::LinkInfo link = readShortcut(path);
     EXPECT_EQ(lstrcmpiW(link.target.c_str(), uitest::ownPath().c_str()), 0);
     EXPECT_EQ(link.arguments, L"/s");
     EXPECT_EQ(link.storedShowCommand, SW_SHOWMINNOACTIVE);
     EXPECT_EQ(link.iconIndex, 0);
-    settleStartupShortcut(true);  // already there: left as it is
+    makeStartupShortcutAgree(true);  // already there: left as it is
     EXPECT_EQ(uitest::fileCount(folders.startup()), 1);
-    settleStartupShortcut(false);
+    makeStartupShortcutAgree(false);
     EXPECT_FALSE(startupShortcutExists());
     EXPECT_EQ(uitest::fileCount(folders.startup()), 0);
 }

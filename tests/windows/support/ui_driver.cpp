@@ -111,15 +111,15 @@ HWND findOwnedBy(HWND owner) {
     return f.found;
 }
 
-INT_PTR runDialog(const wchar_t* caption, const std::function<INT_PTR()>& open,
-                  std::function<void(HWND)> drive) {
+void runDialog(const wchar_t* caption, const std::function<void()>& open,
+               std::function<void(HWND)> drive) {
     std::wstring title = caption;
     whenShown([title] { return findDialog(title.c_str()); },
               [drive = std::move(drive)](HWND dlg) {
                   drive(dlg);
                   if (IsWindow(dlg)) PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
               });
-    return open();
+    open();
 }
 
 void click(HWND dlg, int id) { SendMessageW(GetDlgItem(dlg, id), BM_CLICK, 0, 0); }

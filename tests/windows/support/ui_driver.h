@@ -28,10 +28,10 @@ HWND findDialog(const wchar_t* caption);
 HWND findOwnedBy(HWND owner);
 
 // Runs `open` (a modal dialog call) while `drive` acts on the dialog with
-// `caption`; returns what `open` returned. A dialog that `drive` leaves
-// open is cancelled so that a faulty test cannot hang.
-INT_PTR runDialog(const wchar_t* caption, const std::function<INT_PTR()>& open,
-                  std::function<void(HWND)> drive);
+// `caption`. A dialog that `drive` leaves open is cancelled so that a
+// faulty test cannot hang.
+void runDialog(const wchar_t* caption, const std::function<void()>& open,
+               std::function<void(HWND)> drive);
 
 void click(HWND dlg, int id);
 bool isChecked(HWND dlg, int id);
