@@ -34,17 +34,3 @@ void MappedFile::close() noexcept {
     file_ = nullptr;
     size_ = 0;
 }
-
-long readFileHead(const wchar_t* path, void* buffer, size_t size) noexcept {
-    const std::string narrow = narrowPath(path);
-    int fd = ::open(narrow.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return -1;
-    size_t total = 0;
-    while (total < size) {
-        ssize_t got = ::read(fd, static_cast<char*>(buffer) + total, size - total);
-        if (got <= 0) break;
-        total += static_cast<size_t>(got);
-    }
-    ::close(fd);
-    return static_cast<long>(total);
-}

@@ -29,20 +29,3 @@ void MappedFile::close() noexcept {
     file_ = nullptr;
     size_ = 0;
 }
-
-long readFileHead(const wchar_t* path, void* buffer, size_t size) noexcept {
-    HANDLE f = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return -1;
-    DWORD total = 0;
-    while (total < size) {
-        DWORD got = 0;
-        if (!ReadFile(f, static_cast<char*>(buffer) + total, static_cast<DWORD>(size - total), &got,
-                      nullptr) ||
-            got == 0)
-            break;
-        total += got;
-    }
-    CloseHandle(f);
-    return static_cast<long>(total);
-}

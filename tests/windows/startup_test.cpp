@@ -76,6 +76,7 @@ TEST(Startup, OtherArgumentsOpenTheWindow) {
         Process p = Process::start(exe, arg);
         HWND main = harness::waitForWindow(p.id(), kMainClass, L"Tolvex", kWait);
         ASSERT_NE(main, nullptr);
+        for (int i = 0; i < 250 && !IsWindowVisible(main); ++i) Sleep(20);
         EXPECT_TRUE(IsWindowVisible(main));
         EXPECT_EQ(closeMainWindow(p, main), 0u);
     }

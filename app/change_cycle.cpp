@@ -1,0 +1,82 @@
+#include "app/change_cycle.h"
+
+#include <cstdint>
+
+namespace {
+
+constexpr bool on(uint8_t flag) noexcept { return (flag & 1) != 0; }
+
+int validList(int list) noexcept { return list >= 0 && list < kListCount ? list : 0; }
+
+}  // namespace
+
+bool holdsPosition(const Settings& s) noexcept {
+    return on(s.Calendar) && on(s.Cycle) && on(s.WpNoChg);
+}
+
+bool holdsList(const Settings& s) noexcept {
+    return on(s.ListHold) || (on(s.Cycle) && on(s.WpNoChg));
+}
+
+int listRounds(const Settings& s) noexcept { return on(s.ListHold) ? 1 : kListCount; }
+
+int randomPosition(int r, int count) noexcept {
+    const double v = r / 32767.0 * (count - 1);
+    return static_cast<int>(v >= 0 ? v + 0.5 : v - 0.5);
+}
+
+bool dateMarkIsToday(const CycleDate& mark, const LocalDate& today) noexcept {
+    auto same = [](int stored, int now) {
+        return static_cast<uint16_t>(stored) == static_cast<uint16_t>(now);
+    };
+    return same(mark.y, today.year) && same(mark.m, today.month) && same(mark.d, today.day);
+}
+
+bool runChangeCycle(Settings& s, CycleHost& host) {
+    if (on(s.Cycle) && dateMarkIsToday(host.readDateMark(), s.today)) return false;
+
+    const bool keepPosition = holdsPosition(s);
+    const bool keepList = holdsList(s);
+    s.activeList = validList(s.activeList);
+    for (int round = listRounds(s); round > 0; --round) {
+        // Without ListHold every run moves on to the next list, so the list
+        // that was active before is tried last.
+        if (!keepList) s.activeList = (s.activeList + 1) % kListCount;
+        WallpaperList& list = s.lists[s.activeList];
+        const int count = list.Count;
+        for (int attempt = 0; attempt < count; ++attempt) {
+            if (!keepPosition) {
+                list.WPNum =
+                    on(s.Random) ? randomPosition(host.nextRandom(), count) : list.WPNum + 1;
+            }
+            if (list.WPNum < 0 || list.WPNum >= count) list.WPNum = 0;
+            const std::wstring entry = host.readEntry(s.activeList, list.WPNum);
+            if (!entry.empty() && host.makeWallpaper(entry.c_str())) {
+                host.recordWallpaperChoice();
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool runCalendarUpdate(Settings& s, CycleHost& host) {
+    if (dateMarkIsToday(host.readDateMark(), s.today)) return false;
+    s.activeList = validList(s.activeList);
+    const WallpaperList& list = s.lists[s.activeList];
+    if (list.WPNum < 0 || list.WPNum >= list.Count) return false;
+    const std::wstring entry = host.readEntry(s.activeList, list.WPNum);
+    if (entry.empty() || !host.makeWallpaper(entry.c_str())) return false;
+    host.writeDateMark(s.today.year, s.today.month, s.today.day);
+    return true;
+}
+
+bool runManualSet(Settings& s, CycleHost& host, const wchar_t* path, int caretIndex) {
+    s.shownList = validList(s.shownList);
+    s.lists[s.shownList].WPNum = caretIndex;
+    s.activeList = s.shownList;
+    host.readToday();
+    if (!path || !*path || !host.makeWallpaper(path)) return false;
+    host.recordWallpaperChoice();
+    return true;
+}

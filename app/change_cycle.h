@@ -1,0 +1,56 @@
+// Which picture becomes the wallpaper, and when: the change run ("/s"), the
+// calendar-only run ("/d") and the manual set from the main window. The rules
+// are portable and work through a CycleHost, so that tests can drive them
+// without the settings file or GDI; change_cycle_win.cpp binds the host to the
+// settings file and makeWallpaper.
+#pragma once
+
+#include <string>
+
+#include "settings/settings.h"
+
+struct CycleDate {
+    int y = 0, m = 0, d = 0;
+};
+
+// What a run needs from the outside world.
+class CycleHost {
+public:
+    virtual ~CycleHost() = default;
+    virtual CycleDate readDateMark() = 0;  // WP/y, m, d straight from the file
+    virtual void writeDateMark(int y, int m, int d) = 0;
+    virtual std::wstring readEntry(int list, int index) = 0;  // "" when missing
+    virtual bool makeWallpaper(const wchar_t* path) = 0;
+    virtual void recordWallpaperChoice() = 0;  // ActList (unless ListHold), WPNum, date mark
+    virtual int nextRandom() = 0;              // 0..32767
+    virtual void readToday() = 0;              // refreshes Settings::today from the clock
+};
+
+// With Calendar, Cycle and WpNoChg all on, a new day redraws the current
+// picture with a fresh calendar instead of taking the next one.
+bool holdsPosition(const Settings& s) noexcept;
+// The active list stays with ListHold, or with Cycle and WpNoChg both on.
+bool holdsList(const Settings& s) noexcept;
+// Lists tried in one change run: only the active one with ListHold, else all.
+int listRounds(const Settings& s) noexcept;
+
+// round(r / 32767 * (count - 1)), halves away from zero: the first and the
+// last entry get half the share of the others.
+int randomPosition(int r, int count) noexcept;
+
+// True when the date mark names today's date (each part as a 16-bit value).
+bool dateMarkIsToday(const CycleDate& mark, const LocalDate& today) noexcept;
+
+// The "/s" run. True when a wallpaper was made (and recorded).
+bool runChangeCycle(Settings& s, CycleHost& host);
+// The "/d" run: the current entry again with today's calendar, once a day.
+bool runCalendarUpdate(Settings& s, CycleHost& host);
+// The manual set: the shown list's caret entry becomes the position, the
+// shown list the active one, and `path` the wallpaper.
+bool runManualSet(Settings& s, CycleHost& host, const wchar_t* path, int caretIndex);
+
+// The program's entry points (change_cycle_win.cpp), working on g_settings,
+// the settings file and the desktop.
+void changeWallpaper();
+void updateCalendarOnly();
+bool setShownAsWallpaper(const wchar_t* path, int caretIndex);

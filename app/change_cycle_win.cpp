@@ -1,0 +1,41 @@
+#include <windows.h>
+
+#include "app/change_cycle.h"
+#include "base/random.h"
+#include "compose/wallpaper_output.h"
+#include "settings/settings_file.h"
+
+namespace {
+
+// The rules' view of the real world: the settings file, the desktop and the
+// program's random generator.
+class SettingsFileHost final : public CycleHost {
+public:
+    CycleDate readDateMark() override {
+        const DateMark m = ::readDateMark();
+        return {m.y, m.m, m.d};
+    }
+    void writeDateMark(int y, int m, int d) override { ::writeDateMark(y, m, d); }
+    std::wstring readEntry(int list, int index) override { return readListEntry(list, index); }
+    bool makeWallpaper(const wchar_t* path) override { return ::makeWallpaper(path); }
+    void recordWallpaperChoice() override { ::recordWallpaperChoice(); }
+    int nextRandom() override { return ::nextRandom(); }
+    void readToday() override { ::readToday(); }
+};
+
+}  // namespace
+
+void changeWallpaper() {
+    SettingsFileHost host;
+    runChangeCycle(g_settings, host);
+}
+
+void updateCalendarOnly() {
+    SettingsFileHost host;
+    runCalendarUpdate(g_settings, host);
+}
+
+bool setShownAsWallpaper(const wchar_t* path, int caretIndex) {
+    SettingsFileHost host;
+    return runManualSet(g_settings, host, path, caretIndex);
+}

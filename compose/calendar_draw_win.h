@@ -1,0 +1,17 @@
+// Draws the wallpaper calendar onto a device context: the GDI half of
+// calendar_layout.h. Used by the composer on the finished wallpaper, and by
+// anything else that wants the same calendar on its own surface.
+#pragma once
+
+#include <windows.h>
+
+#include "settings/settings.h"
+
+// Draws one to three months at the style's position. Afterwards the
+// context's previous font and brush are selected again; text colour,
+// background colour and background mode stay as the drawing left them.
+void drawCalendar(HDC dc, const CalendarStyle& style, const LocalDate& today) noexcept;
+
+// The calendar font of `style` for `dc` (size in points at the context's
+// vertical resolution; face by character set, at most 31 characters).
+HFONT createCalendarFont(HDC dc, const CalendarStyle& style) noexcept;

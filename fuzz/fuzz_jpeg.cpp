@@ -1,0 +1,69 @@
+// JPEG decoder on arbitrary bytes: never crashes, never reads or writes out
+// of bounds, and a picture it returns is complete and as described.
+
+#include <csetjmp>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+// jpeglib.h needs size_t and FILE declared before it.
+// clang-format off
+#include <cstddef>
+#include <cstdio>
+#include <jpeglib.h>
+// clang-format on
+
+#include "base/page_alloc.h"
+#include "decode/decoders.h"
+
+namespace {
+
+// The picture's size as the library reads it, 0 when it cannot.
+struct Quiet {
+    jpeg_error_mgr pub;
+    jmp_buf jump;
+};
+void jumpOut(j_common_ptr c) { longjmp(reinterpret_cast<Quiet*>(c->err)->jump, 1); }
+void silent(j_common_ptr) {}
+
+uint64_t pixelsOf(const uint8_t* data, size_t size) {
+    jpeg_decompress_struct d{};
+    Quiet err;
+    d.err = jpeg_std_error(&err.pub);
+    err.pub.error_exit = jumpOut;
+    err.pub.output_message = silent;
+    if (setjmp(err.jump)) {
+        jpeg_destroy_decompress(&d);
+        return 0;
+    }
+    jpeg_create_decompress(&d);
+    jpeg_mem_src(&d, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&d, TRUE);
+    const uint64_t n = uint64_t{d.image_width} * d.image_height;
+    jpeg_destroy_decompress(&d);
+    return n;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // Huge pictures from tiny files only cost time and memory (a progressive
+    // file keeps all its coefficients).
+    if (pixelsOf(data, size) > (1u << 22)) return 0;
+    DecoderState state;
+    state.attach(data, size);
+    LoadedImage* image = decodeJpegBytes(state);
+    if (!image) return 0;
+    const auto& h = image->header;
+    if (h.biWidth < 1 || h.biHeight < 1 || (h.biBitCount != 8 && h.biBitCount != 24) ||
+        !image->bits)
+        std::abort();
+    const size_t bytes = pixelBlockSize(h.biWidth, h.biHeight, h.biBitCount);
+    unsigned sum = 0;
+    for (size_t i = 0; i < bytes; ++i) sum += image->bits[i];
+    volatile unsigned sink = sum;
+    (void)sink;
+    pageFree(image->bits);
+    return 0;
+}

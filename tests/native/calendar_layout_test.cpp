@@ -1,0 +1,191 @@
+#include "compose/calendar_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+constexpr int W = 20;  // cell width and height as the GDI half would measure
+constexpr int H = 17;
+
+LocalDate date(int y, int m, int d, int dayOfWeek) {
+    LocalDate t;
+    t.year = y;
+    t.month = m;
+    t.day = d;
+    t.dayOfWeek = dayOfWeek;
+    return t;
+}
+
+CalendarStyle style(int months) {
+    CalendarStyle s;
+    s.CalPosX = 1000;
+    s.CalPosY = 10;
+    s.DispMonth = months;
+    return s;
+}
+
+struct Laid {
+    HolidayMarks marks;
+    CalendarLayout layout;
+};
+
+Laid lay(const CalendarStyle& s, const LocalDate& today) {
+    Laid l;
+    layoutCalendar(s, today, W, H, l.marks, l.layout);
+    return l;
+}
+
+const CalendarDay& lastDay(const CalendarMonth& m) { return m.days[m.dayCount - 1]; }
+
+TEST(CalendarLayout, FirstMonthGrid) {
+    // 2024-05-17, a Friday; May 2024 starts on a Wednesday.
+    const auto s = style(1);
+    const Laid l = lay(s, date(2024, 5, 17, 5));
+    ASSERT_EQ(l.layout.monthCount, 1);
+    const CalendarMonth& m = l.layout.months[0];
+    EXPECT_EQ(std::wstring(m.title), L"2024.5");
+    EXPECT_EQ(m.titleRect.left, 1000);
+    EXPECT_EQ(m.titleRect.top, 10);
+    EXPECT_EQ(m.titleRect.right, 1000 + 7 * W);
+    EXPECT_EQ(m.titleRect.bottom, 10 + H);
+    ASSERT_EQ(m.dayCount, 31);
+
+    // Rows begin an eighth of a cell (17 >> 3 = 2) below the title line.
+    const int rowsTop = 10 + H + 2;
+    const CalendarDay& first = m.days[0];
+    EXPECT_EQ(first.column, 3);
+    EXPECT_EQ(first.cell.left, 1000 + 3 * W);
+    EXPECT_EQ(first.cell.top, rowsTop);
+    EXPECT_EQ(first.cell.right - first.cell.left, W);
+    EXPECT_EQ(first.cell.bottom - first.cell.top, H);
+    // The 5th is the first Sunday: column 0 of the second row.
+    EXPECT_EQ(m.days[4].column, 0);
+    EXPECT_EQ(m.days[4].row, 1);
+    EXPECT_EQ(m.days[4].cell.left, 1000);
+    EXPECT_EQ(m.days[4].cell.top, rowsTop + H);
+    EXPECT_EQ(lastDay(m).column, 5);  // the 31st a Friday
+    EXPECT_EQ(lastDay(m).row, 4);
+
+    for (int i = 0; i < m.dayCount; ++i) EXPECT_EQ(m.days[i].today, i + 1 == 17) << i + 1;
+}
+
+TEST(CalendarLayout, DayColours) {
+    CalendarStyle s = style(1);
+    s.Weekday = 0x01;
+    s.Saturday = 0x02;
+    s.Sunday = 0x03;
+    s.Holiday = 0x04;
+    // February 2012 starts on a Wednesday; the 11th, a holiday, is a Saturday.
+    const Laid l = lay(s, date(2012, 2, 1, 3));
+    const CalendarMonth& m = l.layout.months[0];
+    EXPECT_EQ(m.days[10].colour, 0x04u);  // holiday beats Saturday
+    EXPECT_EQ(m.days[11].colour, 0x03u);  // Sunday
+    EXPECT_EQ(m.days[17].colour, 0x02u);  // Saturday
+    EXPECT_EQ(m.days[12].colour, 0x01u);  // Monday
+    EXPECT_EQ(m.dayCount, 29);
+
+    // May 2015: the 3rd is a Sunday and a holiday: Sunday colour wins.
+    const Laid may = lay(s, date(2015, 5, 1, 5));
+    EXPECT_EQ(may.layout.months[0].days[2].colour, 0x03u);
+    EXPECT_EQ(may.layout.months[0].days[5].colour, 0x04u);  // the 6th, Wednesday
+    EXPECT_TRUE(may.marks.isHoliday(5, 3));
+}
+
+TEST(CalendarLayout, NextMonthAfterSaturdayEnd) {
+    // August 2024 ends on a Saturday.
+    const Laid l = lay(style(2), date(2024, 8, 5, 1));
+    ASSERT_EQ(l.layout.monthCount, 2);
+    const CalendarMonth& aug = l.layout.months[0];
+    const CalendarMonth& sep = l.layout.months[1];
+    EXPECT_EQ(lastDay(aug).column, 6);
+    EXPECT_EQ(sep.titleRect.top, lastDay(aug).cell.top + 2 * H);
+    EXPECT_EQ(sep.days[0].column, 0);
+    EXPECT_EQ(sep.days[0].cell.left, 1000);
+    EXPECT_EQ(std::wstring(sep.title), L"2024.9");
+    // Holidays of the second month use its own first weekday (Sunday).
+    EXPECT_TRUE(l.marks.isHoliday(9, 16));
+    EXPECT_TRUE(l.marks.isHoliday(9, 23));
+    for (int i = 0; i < sep.dayCount; ++i) EXPECT_FALSE(sep.days[i].today);
+}
+
+TEST(CalendarLayout, NextMonthAfterWednesdayEnd) {
+    // July 2024 ends on a Wednesday; August starts in the Thursday column.
+    const Laid l = lay(style(2), date(2024, 7, 31, 3));
+    const CalendarMonth& jul = l.layout.months[0];
+    const CalendarMonth& aug = l.layout.months[1];
+    EXPECT_EQ(lastDay(jul).column, 3);
+    EXPECT_EQ(aug.days[0].column, 4);
+    EXPECT_EQ(aug.days[0].row, 0);
+    EXPECT_EQ(aug.days[0].cell.left, 1000 + 4 * W);
+    EXPECT_EQ(aug.titleRect.top, lastDay(jul).cell.top + 2 * H);
+    EXPECT_EQ(aug.days[0].cell.top, aug.titleRect.top + H + (H >> 3));
+    EXPECT_TRUE(l.layout.months[0].days[30].today);
+}
+
+TEST(CalendarLayout, DecemberWithThreeMonths) {
+    const Laid l = lay(style(3), date(2024, 12, 25, 3));
+    ASSERT_EQ(l.layout.monthCount, 3);
+    EXPECT_EQ(std::wstring(l.layout.months[0].title), L"2024.12");
+    EXPECT_EQ(std::wstring(l.layout.months[1].title), L"2025.1");
+    EXPECT_EQ(std::wstring(l.layout.months[2].title), L"2025.2");
+    EXPECT_EQ(l.layout.months[1].year, 2025);
+    EXPECT_EQ(l.layout.months[2].dayCount, 28);
+    // 1 January 2025 is a Wednesday, 1 February a Saturday.
+    EXPECT_EQ(l.layout.months[1].days[0].column, 3);
+    EXPECT_EQ(l.layout.months[2].days[0].column, 6);
+    EXPECT_TRUE(l.marks.isHoliday(1, 1));
+    EXPECT_TRUE(l.marks.isHoliday(1, 13));
+    EXPECT_TRUE(l.marks.isHoliday(2, 11));
+    EXPECT_TRUE(l.marks.isHoliday(12, 23));
+}
+
+TEST(CalendarLayout, MonthCountIsClamped) {
+    EXPECT_EQ(lay(style(0), date(2024, 5, 1, 3)).layout.monthCount, 1);
+    EXPECT_EQ(lay(style(5), date(2024, 5, 1, 3)).layout.monthCount, 3);
+    // Marks from an earlier layout never leak into the next.
+    Laid l = lay(style(1), date(2024, 5, 1, 3));
+    layoutCalendar(style(1), date(2024, 6, 1, 6), W, H, l.marks, l.layout);
+    EXPECT_FALSE(l.marks.isHoliday(5, 3));
+    // No valid month, nothing to draw.
+    EXPECT_EQ(lay(style(1), date(2024, 0, 1, 3)).layout.monthCount, 0);
+}
+
+TEST(CalendarLayout, Titles) {
+    CalendarStyle s;
+    wchar_t t[kTitleChars];
+    formatCalendarTitle(s, 2024, 5, t);
+    EXPECT_EQ(std::wstring(t), L"2024.5");
+    s.YearPos = 1;
+    formatCalendarTitle(s, 2024, 5, t);
+    EXPECT_EQ(std::wstring(t), L"5.2024");
+    s.MonthName = 1;
+    s.MonthShort = 1;
+    formatCalendarTitle(s, 2024, 5, t);
+    EXPECT_EQ(std::wstring(t), L"May.2024");
+    s.YearPos = 0;
+    s.MonthShort = 0;
+    formatCalendarTitle(s, 2024, 9, t);
+    EXPECT_EQ(std::wstring(t), L"2024.September");
+    s.YearDisp = 0;
+    formatCalendarTitle(s, 2024, 9, t);
+    EXPECT_EQ(std::wstring(t), L"September");
+    s.MonthName = 0;
+    formatCalendarTitle(s, 2024, 12, t);
+    EXPECT_EQ(std::wstring(t), L"12");
+    // Flags are read by their lowest bit.
+    s.YearDisp = 2;
+    formatCalendarTitle(s, 2024, 12, t);
+    EXPECT_EQ(std::wstring(t), L"12");
+}
+
+TEST(CalendarLayout, TodayFrame) {
+    const CalRect cell{10, 20, 30, 37};
+    const CalRect plain = todayFrameRect(cell, false);
+    EXPECT_EQ(plain.right, 29);
+    EXPECT_EQ(plain.bottom, 37);
+    EXPECT_EQ(todayFrameRect(cell, true).right, 30);
+}
+
+}  // namespace

@@ -1,0 +1,400 @@
+// The wallpaper file and the real program: save_wp.bmp written whole or not
+// at all, and Tolvex.exe run with "/s", "/d" and a picture's path beside a
+// Tolvex.ini, read back through the files and the system's wallpaper setting.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "base/page_alloc.h"
+#include "compose/loaded_image.h"
+#include "compose/wallpaper_output.h"
+#include "settings/settings.h"
+#include "settings/settings_file.h"
+#include "support/harness.h"
+
+namespace {
+
+using harness::fileExists;
+using harness::readBytes;
+using harness::writeBytes;
+
+std::vector<std::wstring> filesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (wcscmp(fd.cFileName, L".") && wcscmp(fd.cFileName, L".."))
+            names.push_back(fd.cFileName);
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+    return names;
+}
+
+// A 24-bit BMP of one colour.
+std::string uniformBmp(int w, int h, uint8_t r, uint8_t g, uint8_t b) {
+    const uint32_t stride = (3u * w + 3) & ~3u;
+    std::string bytes(54 + size_t{stride} * h, '\0');
+    auto put32 = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put32(2, static_cast<uint32_t>(bytes.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, w);
+    put32(22, h);
+    bytes[26] = 1;
+    bytes[28] = 24;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            char* px = &bytes[54 + size_t{stride} * y + 3 * x];
+            px[0] = static_cast<char>(b);
+            px[1] = static_cast<char>(g);
+            px[2] = static_cast<char>(r);
+        }
+    return bytes;
+}
+
+std::wstring registryWallpaper() {
+    wchar_t value[MAX_PATH] = {};
+    DWORD size = sizeof value;
+    RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"Wallpaper", RRF_RT_REG_SZ, nullptr,
+                 value, &size);
+    return value;
+}
+
+void setRegistryWallpaper(const std::wstring& value) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"Wallpaper", REG_SZ,
+                    value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+uint32_t le32(const std::string& b, size_t at) {
+    auto u = [&](size_t i) { return uint32_t{static_cast<uint8_t>(b[at + i])}; };
+    return u(0) | (u(1) << 8) | (u(2) << 16) | (u(3) << 24);
+}
+
+// A 24-bit picture whose every byte, padding included, is known.
+struct Picture {
+    LoadedImage image{};
+    PageBlock block;
+    Picture(int w, int h, uint8_t seed) {
+        image.header.biSize = 40;
+        image.header.biWidth = w;
+        image.header.biHeight = h;
+        image.header.biPlanes = 1;
+        image.header.biBitCount = 24;
+        image.header.biXPelsPerMeter = 2835;  // not carried into the file
+        const uint32_t size = pixelBlockSize(w, h, 24);
+        block = PageBlock(size);
+        for (uint32_t i = 0; i < size; ++i) block.get()[i] = static_cast<uint8_t>(seed + i * 7);
+        image.bits = block.get();
+    }
+    std::string bytes(size_t n) const {
+        return std::string(reinterpret_cast<char*>(block.get()), n);
+    }
+};
+
+TEST(WallpaperFile, LayoutForTinyScreens) {
+    harness::TempFolder dir;
+    const std::wstring out = dir.file(L"save_wp.bmp");
+    Picture one(1, 1, 10);
+    ASSERT_TRUE(writeWallpaperFile(out.c_str(), one.image));
+    const std::string b = readBytes(out);
+    ASSERT_EQ(b.size(), 58u);
+    EXPECT_EQ(b.substr(0, 2), "BM");
+    EXPECT_EQ(le32(b, 2), 58u);
+    EXPECT_EQ(le32(b, 10), 54u);
+    EXPECT_EQ(le32(b, 14), 40u);
+    EXPECT_EQ(le32(b, 18), 1u);
+    EXPECT_EQ(le32(b, 22), 1u);
+    EXPECT_EQ(le32(b, 26), 1u | (24u << 16));  // planes 1, 24 bits
+    for (size_t at = 30; at < 54; at += 4) EXPECT_EQ(le32(b, at), 0u) << at;
+    // Three pixel bytes and the padding byte as they stand in the block.
+    EXPECT_EQ(b.substr(54), one.bytes(4));
+
+    Picture five(5, 3, 99);  // stride 16
+    ASSERT_TRUE(writeWallpaperFile(out.c_str(), five.image));
+    const std::string c = readBytes(out);
+    ASSERT_EQ(c.size(), 54u + 16 * 3);
+    EXPECT_EQ(c.substr(54), five.bytes(48));
+    EXPECT_EQ(filesIn(dir.path()), std::vector<std::wstring>{L"save_wp.bmp"});  // no temporary
+}
+
+TEST(WallpaperFile, FailureLeavesTheOldFile) {
+    harness::TempFolder dir;
+    const std::wstring out = dir.file(L"save_wp.bmp");
+    writeBytes(out, "old wallpaper");
+    Picture p(64, 32, 1);
+
+    // Held open without sharing by someone else: it cannot be replaced.
+    HANDLE held = CreateFileW(out.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(writeWallpaperFile(out.c_str(), p.image));
+    CloseHandle(held);
+    EXPECT_EQ(readBytes(out), "old wallpaper");
+    EXPECT_EQ(filesIn(dir.path()), std::vector<std::wstring>{L"save_wp.bmp"});
+
+    // A folder that does not exist.
+    EXPECT_FALSE(writeWallpaperFile(dir.file(L"gone\\save_wp.bmp").c_str(), p.image));
+
+    // A picture that is not 24-bit is not written.
+    p.image.header.biBitCount = 8;
+    EXPECT_FALSE(writeWallpaperFile(out.c_str(), p.image));
+    EXPECT_EQ(readBytes(out), "old wallpaper");
+}
+
+// Fails the n-th write of the file (1 = the headers, 2 = the pixel block),
+// as a disk that fills up part way would.
+int g_writes = 0;
+int g_failingWrite = 0;
+bool failNthWrite(const void*, uint32_t) { return ++g_writes != g_failingWrite; }
+
+class FailingWrites {
+public:
+    explicit FailingWrites(int n) {
+        g_writes = 0;
+        g_failingWrite = n;
+        setWallpaperWriteHookForTesting(failNthWrite);
+    }
+    ~FailingWrites() { setWallpaperWriteHookForTesting(nullptr); }
+};
+
+TEST(WallpaperFile, ShortWriteLeavesTheOldFile) {
+    harness::TempFolder dir;
+    const std::wstring out = dir.file(L"save_wp.bmp");
+    writeBytes(out, "old wallpaper");
+    Picture p(64, 32, 1);
+    for (int n : {1, 2}) {
+        FailingWrites fail(n);
+        EXPECT_FALSE(writeWallpaperFile(out.c_str(), p.image)) << n;
+        EXPECT_EQ(g_writes, n);
+        EXPECT_EQ(readBytes(out), "old wallpaper");
+        EXPECT_EQ(filesIn(dir.path()), std::vector<std::wstring>{L"save_wp.bmp"});
+    }
+}
+
+TEST(MakeWallpaper, FullDiskKeepsTheFileAndTheWallpaper) {
+    harness::TempFolder dir;
+    setSettingsFilePathForTesting(dir.file(L"Tolvex.ini"));
+    g_settings = Settings{};
+    g_settings.screenWidth = 64;
+    g_settings.screenHeight = 48;
+    g_settings.today = LocalDate{2024, 5, 17, 5};
+    g_settings.cal.CalPosX = 0;
+    const std::wstring picture = dir.file(L"picture.bmp");
+    const std::wstring out = dir.file(L"save_wp.bmp");
+    writeBytes(picture, uniformBmp(100, 80, 1, 2, 3));
+    writeBytes(out, "old wallpaper");
+    setRegistryWallpaper(L"C:\\previous.bmp");
+    {
+        FailingWrites fail(2);
+        EXPECT_FALSE(makeWallpaper(picture.c_str()));
+    }
+    EXPECT_EQ(readBytes(out), "old wallpaper");
+    EXPECT_EQ(registryWallpaper(), L"C:\\previous.bmp");
+    EXPECT_EQ(CurrentImage.bits, nullptr);
+    EXPECT_EQ(filesIn(dir.path()).size(), 2u);
+
+    // The same with room on the disk: written and handed to the system.
+    EXPECT_TRUE(makeWallpaper(picture.c_str()));
+    EXPECT_EQ(readBytes(out).size(), 54u + 192 * 48);
+    EXPECT_EQ(_wcsicmp(registryWallpaper().c_str(), out.c_str()), 0) << registryWallpaper();
+    EXPECT_EQ(CurrentImage.bits, nullptr);
+
+    // A picture that cannot be decoded changes nothing.
+    writeBytes(out, "old wallpaper");
+    EXPECT_FALSE(makeWallpaper(dir.file(L"missing.bmp").c_str()));
+    EXPECT_EQ(readBytes(out), "old wallpaper");
+}
+
+// ---------------------------------------------------------------------------
+// The real program, copied beside a Tolvex.ini of the test's own.
+
+struct Today {
+    int y, m, d;
+    bool operator==(const Today&) const = default;
+};
+Today today() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    return {t.wYear, t.wMonth, t.wDay};
+}
+
+// One installation: Tolvex.exe and its Tolvex.ini in a folder of their own,
+// with pictures in different colours, one of them not a picture at all.
+class Installation : public ::testing::Test {
+protected:
+    void SetUp() override {
+        exe = harness::copyTolvex(dir.path());
+        ASSERT_TRUE(fileExists(exe));
+        sw = GetSystemMetrics(SM_CXSCREEN);
+        sh = GetSystemMetrics(SM_CYSCREEN);
+        writeBytes(dir.file(L"red.bmp"), uniformBmp(sw, sh, 200, 0, 0));
+        writeBytes(dir.file(L"blue.bmp"), uniformBmp(sw + 10, sh + 10, 0, 0, 200));
+        writeBytes(dir.file(L"broken.bmp"), "BM this is not a picture");
+    }
+
+    // The calendar is off, so the pictures' colours show everywhere.
+    void settings(const std::wstring& wp, const std::vector<std::wstring>& entries,
+                  int wpNum = -1) {
+        std::wstring ini = L"[WP]\r\nCalendar=0\r\nStyleB=1\r\nWpOptB0=1\r\nWpOptB1=0\r\n" + wp +
+                           L"[List]\r\nCount=" + std::to_wstring(entries.size()) + L"\r\nWPNum=" +
+                           std::to_wstring(wpNum) + L"\r\n";
+        for (size_t i = 0; i < entries.size(); ++i)
+            ini += std::to_wstring(i) + L"=" + dir.file(entries[i]) + L"\r\n";
+        harness::writeUtf16File(iniPath(), ini);
+    }
+    static std::wstring dateMark(const Today& t) {
+        return L"y=" + std::to_wstring(t.y) + L"\r\nm=" + std::to_wstring(t.m) + L"\r\nd=" +
+               std::to_wstring(t.d) + L"\r\n";
+    }
+    std::wstring iniPath() const { return dir.file(L"Tolvex.ini"); }
+    std::wstring output() const { return dir.file(L"save_wp.bmp"); }
+    std::wstring ini(const wchar_t* section, const wchar_t* key) const {
+        return harness::iniValue(iniPath(), section, key);
+    }
+    Today markInFile() const {
+        return {_wtoi(ini(L"WP", L"y").c_str()), _wtoi(ini(L"WP", L"m").c_str()),
+                _wtoi(ini(L"WP", L"d").c_str())};
+    }
+
+    void run(const std::wstring& args) {
+        // A run of another test would turn this one into a mere activation.
+        for (int i = 0; i < 500 && FindWindowW(L"Tolvex_main_class", nullptr); ++i) Sleep(20);
+        EXPECT_TRUE(harness::run(exe, args, 60000).has_value()) << "the run did not end";
+    }
+
+    // The colour in the middle of the wallpaper file as 0xRRGGBB; 0 without one.
+    uint32_t centreColour() const {
+        const std::string b = readBytes(output());
+        const uint32_t stride = (3u * sw + 3) & ~3u;
+        const size_t at = 54 + size_t{stride} * (sh / 2) + 3 * (sw / 2);
+        if (b.size() < at + 3) return 0;
+        auto u = [&](size_t i) { return uint32_t{static_cast<uint8_t>(b[at + i])}; };
+        return (u(2) << 16) | (u(1) << 8) | u(0);
+    }
+
+    harness::TempFolder dir;
+    std::wstring exe;
+    int sw = 0, sh = 0;
+    static constexpr uint32_t kRed = 0xC80000, kBlue = 0x0000C8;
+};
+
+TEST_F(Installation, ChangeRunTakesTheNextPictureEachTime) {
+    settings(L"Cycle=0\r\nListHold=1\r\n", {L"red.bmp", L"blue.bmp"});
+    const Today t = today();
+    run(L"/s");
+    EXPECT_EQ(centreColour(), kRed);
+    EXPECT_EQ(ini(L"List", L"WPNum"), L"0");
+    run(L"/s");
+    EXPECT_EQ(centreColour(), kBlue);
+    EXPECT_EQ(ini(L"List", L"WPNum"), L"1");
+    if (today() == t) {
+        EXPECT_EQ(markInFile(), t);
+    }
+    // The file has the screen's size whatever the picture's.
+    const uint32_t stride = (3u * sw + 3) & ~3u;
+    EXPECT_EQ(readBytes(output()).size(), 54u + size_t{stride} * sh);
+    // And the system was told to use it.
+    EXPECT_EQ(_wcsicmp(registryWallpaper().c_str(), output().c_str()), 0) << registryWallpaper();
+}
+
+TEST_F(Installation, ListsTakeTurnsWithoutListHold) {
+    // Lists 1 and 2 filled, ActList 0: the run moves on to list 2.
+    harness::writeUtf16File(iniPath(),
+                            L"[WP]\r\nCalendar=0\r\nActList=0\r\n[List]\r\nCount=1\r\n"
+                            L"0=" +
+                                dir.file(L"red.bmp") + L"\r\n[List2]\r\nCount=1\r\n0=" +
+                                dir.file(L"blue.bmp") + L"\r\n");
+    run(L"/s");
+    EXPECT_EQ(centreColour(), kBlue);
+    EXPECT_EQ(ini(L"WP", L"ActList"), L"1");
+    run(L"/s");
+    EXPECT_EQ(centreColour(), kRed);
+    EXPECT_EQ(ini(L"WP", L"ActList"), L"0");
+}
+
+TEST_F(Installation, OnceADayRunWritesNothingOnTheSameDay) {
+    settings(L"Cycle=1\r\nListHold=1\r\n" + dateMark(today()), {L"red.bmp"});
+    const std::string before = readBytes(iniPath());
+    run(L"/s");
+    EXPECT_FALSE(fileExists(output()));
+    EXPECT_EQ(readBytes(iniPath()), before);
+}
+
+TEST_F(Installation, CalendarRunRedrawsTheSamePicture) {
+    settings(L"Cycle=0\r\nListHold=1\r\ny=2000\r\nm=1\r\nd=1\r\n", {L"red.bmp", L"blue.bmp"}, 1);
+    const Today t = today();
+    run(L"/d");
+    EXPECT_EQ(centreColour(), kBlue);
+    EXPECT_EQ(ini(L"List", L"WPNum"), L"1");
+    if (today() == t) {
+        EXPECT_EQ(markInFile(), t);
+    }
+
+    // Once a day: a second run on the same day leaves everything alone.
+    ASSERT_TRUE(DeleteFileW(output().c_str()));
+    const std::string before = readBytes(iniPath());
+    run(L"/d");
+    if (today() == t) {
+        EXPECT_FALSE(fileExists(output()));
+        EXPECT_EQ(readBytes(iniPath()), before);
+    }
+}
+
+TEST_F(Installation, PicturePathOnTheCommandLine) {
+    settings(L"Cycle=0\r\n", {L"red.bmp"});
+    const std::string before = readBytes(iniPath());
+    run(L"\"" + dir.file(L"blue.bmp") + L"\"");
+    EXPECT_EQ(centreColour(), kBlue);
+    EXPECT_EQ(readBytes(iniPath()), before);  // no setting changed, no date mark
+}
+
+TEST_F(Installation, UndecodableEntryIsSkipped) {
+    settings(L"Cycle=0\r\nListHold=1\r\n", {L"broken.bmp", L"red.bmp"});
+    run(L"/s");
+    EXPECT_EQ(centreColour(), kRed);
+    EXPECT_EQ(ini(L"List", L"WPNum"), L"1");
+}
+
+TEST_F(Installation, RefusedEnlargementShowsTheMessage) {
+    // A picture a third of the screen, to be enlarged to cover it: refused.
+    writeBytes(dir.file(L"small.bmp"), uniformBmp(sw / 3, sh / 3, 0, 200, 0));
+    settings(L"Cycle=0\r\nListHold=1\r\nStyleS=1\r\nWpOptS0=1\r\nWpOptS1=0\r\n", {L"small.bmp"});
+    const std::string before = readBytes(iniPath());
+    harness::Process p = harness::Process::start(exe, L"/s");
+    ASSERT_TRUE(p.valid());
+    HWND box = harness::waitForWindow(p.id(), L"#32770", L"Error", 20000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(harness::messageBoxText(box), L"壁紙作成に失敗しました。");
+    harness::dismissMessageBox(box);
+    EXPECT_TRUE(p.wait(20000).has_value());
+    EXPECT_FALSE(fileExists(output()));
+    EXPECT_EQ(readBytes(iniPath()), before);
+}
+
+TEST_F(Installation, FailedWriteLeavesFileSettingsAndWallpaper) {
+    settings(L"Cycle=0\r\nListHold=1\r\n", {L"red.bmp"});
+    writeBytes(output(), "old wallpaper");
+    setRegistryWallpaper(L"C:\\previous.bmp");
+    const std::string before = readBytes(iniPath());
+    // Held open without sharing for the whole run: it cannot be replaced.
+    HANDLE held =
+        CreateFileW(output().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    run(L"/s");
+    CloseHandle(held);
+    EXPECT_EQ(readBytes(output()), "old wallpaper");
+    EXPECT_EQ(readBytes(iniPath()), before);
+    EXPECT_EQ(registryWallpaper(), L"C:\\previous.bmp");
+    // The temporary file is gone again.
+    for (const auto& name : filesIn(dir.path()))
+        EXPECT_EQ(name.find(L".tmp"), std::wstring::npos) << name;
+}
+
+}  // namespace
