@@ -8,7 +8,8 @@
 #include "app/app_state.h"
 #include "base/app_heap.h"
 
-// What app/main_win.cpp provides in the program.
+// The program's process-wide resources, which the program itself defines
+// beside wWinMain.
 HINSTANCE g_instance = nullptr;
 HFONT g_uiFont = nullptr;
 int g_osClass = 3;
