@@ -7,7 +7,7 @@ out=build/screens
 mkdir -p "$out"
 ./scripts/wine-session.sh bash -c '
   cd build/windows
-  for s in calendar small large options about; do
+  for s in calendar small large options about help; do
     TOLVEX_SCREEN=$s wine dialog_screens_test.exe --gtest_also_run_disabled_tests >/dev/null 2>&1 &
     pid=$!
     sleep 4

@@ -1,7 +1,7 @@
 // Not run by default: shows one dialog for a few seconds so that a picture
 // of the screen can be taken (scripts/dialog-screens.sh).
 //   dialog_screens_test.exe --gtest_also_run_disabled_tests  with
-//   TOLVEX_SCREEN = calendar | small | large | options | about
+//   TOLVEX_SCREEN = calendar | small | large | options | about | help
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -13,7 +13,9 @@
 #include "ui/about_window.h"
 #include "ui/calendar_dialog.h"
 #include "ui/detail_dialogs.h"
+#include "ui/help_win.h"
 #include "ui/options_dialog.h"
+#include "support/harness.h"
 
 namespace {
 
@@ -41,8 +43,12 @@ TEST(DialogScreens, DISABLED_Show) {
     if (screen == "small") openSmallImageDialog(owner);
     if (screen == "large") openLargeImageDialog(owner);
     if (screen == "options") openOptionsDialog(owner);
-    if (screen == "about") {
-        openAboutWindow(owner);
+    if (screen == "about" || screen == "help") {
+        if (screen == "about")
+            openAboutWindow(owner);
+        else
+            callHelpViewer(nullptr, (harness::testFolder() + L"\\Tolvex.chm").c_str(),
+                           kHelpDisplayTopic, 0);
         MSG msg;
         while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
             TranslateMessage(&msg);
