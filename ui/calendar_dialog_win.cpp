@@ -17,13 +17,28 @@ enum : int {
     kSwatchFirst = 2130,  // 2130..2136, one per colour row
     kPickFirst = 2140,    // 2140..2146, the rows' "設定" buttons
     kTodayInvert = 2128,
-    kEditX = 2152, kUpDownX = 2153, kEditY = 2155, kUpDownY = 2156,
-    kJapanese = 2161, kEnglish = 2162, kFaceCombo = 2163,
-    kEditSize = 2165, kUpDownSize = 2166, kEditSpace = 2171, kUpDownSpace = 2172,
-    kBold = 2173, kItalic = 2174,
-    kYearShow = 2182, kYearBefore = 2183, kYearAfter = 2184,
-    kMonthNumber = 2186, kMonthEnglish = 2187, kMonthShort = 2188,
-    kMonths1 = 2191, kMonths2 = 2192, kMonths3 = 2193,
+    kEditX = 2152,
+    kUpDownX = 2153,
+    kEditY = 2155,
+    kUpDownY = 2156,
+    kJapanese = 2161,
+    kEnglish = 2162,
+    kFaceCombo = 2163,
+    kEditSize = 2165,
+    kUpDownSize = 2166,
+    kEditSpace = 2171,
+    kUpDownSpace = 2172,
+    kBold = 2173,
+    kItalic = 2174,
+    kYearShow = 2182,
+    kYearBefore = 2183,
+    kYearAfter = 2184,
+    kMonthNumber = 2186,
+    kMonthEnglish = 2187,
+    kMonthShort = 2188,
+    kMonths1 = 2191,
+    kMonths2 = 2192,
+    kMonths3 = 2193,
 };
 
 constexpr int kColorRows = 7;
@@ -33,8 +48,8 @@ constexpr int kTodayPenRow = 6;
 CalendarStyle g_work;
 
 ColorRef* rowColor(int row) {
-    ColorRef* fields[kColorRows] = {&g_work.YearMonth, &g_work.Weekday,    &g_work.Saturday,
-                                    &g_work.Sunday,    &g_work.Holiday,    &g_work.TextShadow,
+    ColorRef* fields[kColorRows] = {&g_work.YearMonth, &g_work.Weekday, &g_work.Saturday,
+                                    &g_work.Sunday,    &g_work.Holiday, &g_work.TextShadow,
                                     &g_work.TodayPen};
     return fields[row];
 }
@@ -142,7 +157,11 @@ void onInit(HWND dlg) {
     enable(dlg, kMonthShort, g_work.MonthName != 0);
     check(dlg, kMonthShort, g_work.MonthShort != 0);
 
-    check(dlg, g_work.DispMonth == 2 ? kMonths2 : g_work.DispMonth == 3 ? kMonths3 : kMonths1, true);
+    check(dlg,
+          g_work.DispMonth == 2   ? kMonths2
+          : g_work.DispMonth == 3 ? kMonths3
+                                  : kMonths1,
+          true);
 }
 
 void setDefaultColors(HWND dlg) {
@@ -175,7 +194,9 @@ void onCommand(HWND dlg, int id, int code) {
         return;
     }
     switch (id) {
-        case kDefaultColors: setDefaultColors(dlg); break;
+        case kDefaultColors:
+            setDefaultColors(dlg);
+            break;
         case kTodayInvert:
             g_work.TodayNot = checked(dlg, kTodayInvert) ? 1 : 0;
             enable(dlg, kPickFirst + kTodayPenRow, g_work.TodayNot == 0);
@@ -195,8 +216,12 @@ void onCommand(HWND dlg, int id, int code) {
         case kFaceCombo:
             if (code == CBN_SELCHANGE) takeSelectedFace(dlg);
             break;
-        case kBold: g_work.Weight = checked(dlg, kBold) ? 700 : 400; break;
-        case kItalic: g_work.Italic = checked(dlg, kItalic) ? 1 : 0; break;
+        case kBold:
+            g_work.Weight = checked(dlg, kBold) ? 700 : 400;
+            break;
+        case kItalic:
+            g_work.Italic = checked(dlg, kItalic) ? 1 : 0;
+            break;
         case kYearShow: {
             const bool on = checked(dlg, kYearShow);
             g_work.YearDisp = on ? 1 : 0;
@@ -222,24 +247,38 @@ void onCommand(HWND dlg, int id, int code) {
                 enable(dlg, kMonthShort, true);
             }
             break;
-        case kMonthShort: g_work.MonthShort = checked(dlg, kMonthShort) ? 1 : 0; break;
+        case kMonthShort:
+            g_work.MonthShort = checked(dlg, kMonthShort) ? 1 : 0;
+            break;
         case kMonths1:
         case kMonths2:
         case kMonths3:
             if (checked(dlg, id)) g_work.DispMonth = id - kMonths1 + 1;
             break;
-        case IDOK: onOk(dlg); break;
-        case IDCANCEL: EndDialog(dlg, IDCANCEL); break;
-        default: break;
+        case IDOK:
+            onOk(dlg);
+            break;
+        case IDCANCEL:
+            EndDialog(dlg, IDCANCEL);
+            break;
+        default:
+            break;
     }
 }
 
 INT_PTR CALLBACK calendarDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
     switch (msg) {
-        case WM_INITDIALOG: onInit(dlg); return TRUE;
-        case WM_COMMAND: onCommand(dlg, LOWORD(wp), HIWORD(wp)); return TRUE;
-        case WM_DESTROY: setCalendarSwatchSource(nullptr); return FALSE;
-        default: return FALSE;
+        case WM_INITDIALOG:
+            onInit(dlg);
+            return TRUE;
+        case WM_COMMAND:
+            onCommand(dlg, LOWORD(wp), HIWORD(wp));
+            return TRUE;
+        case WM_DESTROY:
+            setCalendarSwatchSource(nullptr);
+            return FALSE;
+        default:
+            return FALSE;
     }
 }
 

@@ -9,19 +9,36 @@ const CalendarStyle* g_swatchSource = nullptr;
 const CalendarStyle& calendarSource() { return g_swatchSource ? *g_swatchSource : g_settings.cal; }
 
 // The colour each swatch stands for, read at paint time.
-enum class SwatchColor { YearMonth, Weekday, Saturday, Sunday, Holiday, TextShadow, TodayPen, Margin };
+enum class SwatchColor {
+    YearMonth,
+    Weekday,
+    Saturday,
+    Sunday,
+    Holiday,
+    TextShadow,
+    TodayPen,
+    Margin
+};
 
 ColorRef currentColor(SwatchColor which) {
     const CalendarStyle& cal = calendarSource();
     switch (which) {
-        case SwatchColor::YearMonth: return cal.YearMonth;
-        case SwatchColor::Weekday: return cal.Weekday;
-        case SwatchColor::Saturday: return cal.Saturday;
-        case SwatchColor::Sunday: return cal.Sunday;
-        case SwatchColor::Holiday: return cal.Holiday;
-        case SwatchColor::TextShadow: return cal.TextShadow;
-        case SwatchColor::TodayPen: return cal.TodayPen;
-        case SwatchColor::Margin: return g_settings.BgColor;
+        case SwatchColor::YearMonth:
+            return cal.YearMonth;
+        case SwatchColor::Weekday:
+            return cal.Weekday;
+        case SwatchColor::Saturday:
+            return cal.Saturday;
+        case SwatchColor::Sunday:
+            return cal.Sunday;
+        case SwatchColor::Holiday:
+            return cal.Holiday;
+        case SwatchColor::TextShadow:
+            return cal.TextShadow;
+        case SwatchColor::TodayPen:
+            return cal.TodayPen;
+        case SwatchColor::Margin:
+            return g_settings.BgColor;
     }
     return 0;
 }

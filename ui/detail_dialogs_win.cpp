@@ -21,10 +21,12 @@ INT_PTR CALLBACK detailDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_INITDIALOG: {
             SetWindowLongPtrW(dlg, DWLP_USER, lp);
             const DetailPair* pair = reinterpret_cast<const DetailPair*>(lp);
-            CheckDlgButton(dlg, pair->keepAspectId, *pair->keepAspect ? BST_CHECKED : BST_UNCHECKED);
+            CheckDlgButton(dlg, pair->keepAspectId,
+                           *pair->keepAspect ? BST_CHECKED : BST_UNCHECKED);
             // The second option only means something while the first is on;
             // its value is kept (and shown) while it is disabled.
-            CheckDlgButton(dlg, pair->keepInsideId, *pair->keepInside ? BST_CHECKED : BST_UNCHECKED);
+            CheckDlgButton(dlg, pair->keepInsideId,
+                           *pair->keepInside ? BST_CHECKED : BST_UNCHECKED);
             EnableWindow(GetDlgItem(dlg, pair->keepInsideId), *pair->keepAspect ? TRUE : FALSE);
             return TRUE;
         }
@@ -43,7 +45,8 @@ INT_PTR CALLBACK detailDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
             }
             return TRUE;
         }
-        default: return FALSE;
+        default:
+            return FALSE;
     }
 }
 
@@ -52,11 +55,11 @@ INT_PTR CALLBACK detailDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 void openSmallImageDialog(HWND owner) {
     DetailPair pair = {&g_settings.WpOptS0, &g_settings.WpOptS1, 2202, 2203};
     DialogBoxParamW(g_instance, MAKEINTRESOURCEW(IDD_SMALL_IMAGE), owner, detailDialogProc,
-                           reinterpret_cast<LPARAM>(&pair));
+                    reinterpret_cast<LPARAM>(&pair));
 }
 
 void openLargeImageDialog(HWND owner) {
     DetailPair pair = {&g_settings.WpOptB0, &g_settings.WpOptB1, 2302, 2303};
     DialogBoxParamW(g_instance, MAKEINTRESOURCEW(IDD_LARGE_IMAGE), owner, detailDialogProc,
-                           reinterpret_cast<LPARAM>(&pair));
+                    reinterpret_cast<LPARAM>(&pair));
 }

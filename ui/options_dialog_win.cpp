@@ -12,17 +12,20 @@
 namespace {
 
 enum : int {
-    kWheelScroll = 2402, kWheelSelect = 2403,
-    kMarginSwatch = 2405, kMarginPick = 2406,
-    kUsePlugins = 2407, kSendTo = 2408,
-    kDesktopStart = 2410, kDesktopDate = 2412,
+    kWheelScroll = 2402,
+    kWheelSelect = 2403,
+    kMarginSwatch = 2405,
+    kMarginPick = 2406,
+    kUsePlugins = 2407,
+    kSendTo = 2408,
+    kDesktopStart = 2410,
+    kDesktopDate = 2412,
 };
 
 bool checked(HWND dlg, int id) { return IsDlgButtonChecked(dlg, id) == BST_CHECKED; }
 
 int CALLBACK browseCallback(HWND browser, UINT msg, LPARAM, LPARAM data) {
-    if (msg == BFFM_INITIALIZED && data)
-        SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, data);
+    if (msg == BFFM_INITIALIZED && data) SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, data);
     return 0;
 }
 
@@ -55,7 +58,9 @@ void onClose(HWND dlg) {
 
 INT_PTR CALLBACK optionsDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
     switch (msg) {
-        case WM_INITDIALOG: onInit(dlg); return TRUE;
+        case WM_INITDIALOG:
+            onInit(dlg);
+            return TRUE;
         case WM_COMMAND:
             switch (LOWORD(wp)) {
                 case kWheelScroll:
@@ -68,14 +73,24 @@ INT_PTR CALLBACK optionsDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
                     if (pickColor(dlg, &g_settings.BgColor))
                         InvalidateRect(GetDlgItem(dlg, kMarginSwatch), nullptr, TRUE);
                     break;
-                case kUsePlugins: onUsePlugins(dlg); break;
-                case kDesktopStart: createDesktopStartShortcut(); break;
-                case kDesktopDate: createDesktopDateShortcut(); break;
-                case IDCANCEL: onClose(dlg); break;
-                default: break;
+                case kUsePlugins:
+                    onUsePlugins(dlg);
+                    break;
+                case kDesktopStart:
+                    createDesktopStartShortcut();
+                    break;
+                case kDesktopDate:
+                    createDesktopDateShortcut();
+                    break;
+                case IDCANCEL:
+                    onClose(dlg);
+                    break;
+                default:
+                    break;
             }
             return TRUE;
-        default: return FALSE;
+        default:
+            return FALSE;
     }
 }
 

@@ -79,7 +79,9 @@ bool createShortcut(const wchar_t* shortcutPath, const wchar_t* target, const wc
     return saved;
 }
 
-void setShortcutFolderLookup(ShortcutFolderLookup lookup) { g_lookup = lookup ? lookup : knownFolder; }
+void setShortcutFolderLookup(ShortcutFolderLookup lookup) {
+    g_lookup = lookup ? lookup : knownFolder;
+}
 
 std::wstring shortcutFileName(const wchar_t* programPath, const wchar_t* suffix) {
     std::wstring name = programPath;
@@ -92,7 +94,9 @@ std::wstring shortcutFileName(const wchar_t* programPath, const wchar_t* suffix)
 
 std::wstring startupShortcutPath() { return shortcutPathIn(ShortcutFolder::Startup, L""); }
 std::wstring sendToShortcutPath() { return shortcutPathIn(ShortcutFolder::SendTo, L""); }
-std::wstring desktopStartShortcutPath() { return shortcutPathIn(ShortcutFolder::Desktop, L" Start"); }
+std::wstring desktopStartShortcutPath() {
+    return shortcutPathIn(ShortcutFolder::Desktop, L" Start");
+}
 std::wstring desktopDateShortcutPath() { return shortcutPathIn(ShortcutFolder::Desktop, L" Date"); }
 
 bool startupShortcutExists() { return fileExists(startupShortcutPath()); }

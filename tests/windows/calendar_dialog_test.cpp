@@ -33,8 +33,8 @@ protected:
     }
 
     void run(std::function<void(HWND)> drive) {
-        uitest::runDialog(kCaption, [] { openCalendarDialog(nullptr); },
-                                 std::move(drive));
+        uitest::runDialog(
+            kCaption, [] { openCalendarDialog(nullptr); }, std::move(drive));
     }
 };
 
@@ -119,10 +119,11 @@ TEST_F(CalendarDialog, JapaneseFaceListHoldsNoVerticalFacesAndSelectsFaceS) {
         for (int i = 0; i < n; ++i) {
             const std::wstring face = uitest::comboItem(combo, i);
             EXPECT_NE(face[0], L'@') << "vertical face listed";
-            if (i > 0) EXPECT_LE(CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE,
-                                                uitest::comboItem(combo, i - 1).c_str(), -1,
-                                                face.c_str(), -1),
-                                 CSTR_EQUAL);
+            if (i > 0)
+                EXPECT_LE(
+                    CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE,
+                                   uitest::comboItem(combo, i - 1).c_str(), -1, face.c_str(), -1),
+                    CSTR_EQUAL);
         }
         const int sel = static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0));
         ASSERT_NE(sel, CB_ERR) << "face in use not selected";
@@ -196,7 +197,8 @@ TEST_F(CalendarDialog, EnglishRefillsTheFaceListAndEditsFaceA) {
     run([&picked](HWND dlg) {
         HWND combo = GetDlgItem(dlg, 2163);
         std::wstring japanese;
-        for (int i = 0; i < uitest::comboCount(combo); ++i) japanese += uitest::comboItem(combo, i) + L"|";
+        for (int i = 0; i < uitest::comboCount(combo); ++i)
+            japanese += uitest::comboItem(combo, i) + L"|";
         uitest::click(dlg, 2162);
         ASSERT_TRUE(uitest::isChecked(dlg, 2162));
         const int n = uitest::comboCount(combo);
@@ -308,9 +310,9 @@ TEST_F(CalendarDialog, ColourPickerConfirmedAndCancelled) {
     run([](HWND dlg) {
         uitest::whenShown([dlg] { return uitest::findOwnedBy(dlg); },
                           [](HWND picker) {
-                              SetDlgItemTextW(picker, 706, L"10");   // red
-                              SetDlgItemTextW(picker, 707, L"20");   // green
-                              SetDlgItemTextW(picker, 708, L"30");   // blue
+                              SetDlgItemTextW(picker, 706, L"10");  // red
+                              SetDlgItemTextW(picker, 707, L"20");  // green
+                              SetDlgItemTextW(picker, 708, L"30");  // blue
                               PostMessageW(picker, WM_COMMAND, IDOK, 0);
                           });
         uitest::click(dlg, 2141);

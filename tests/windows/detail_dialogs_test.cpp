@@ -17,10 +17,18 @@ struct Variant {
     int insideId;
 };
 
-const Variant kSmall = {L"小さい画像 詳細設定", openSmallImageDialog, &Settings::WpOptS0,
-                        &Settings::WpOptS1, 2202, 2203};
-const Variant kLarge = {L"大きい画像 詳細設定", openLargeImageDialog, &Settings::WpOptB0,
-                        &Settings::WpOptB1, 2302, 2303};
+const Variant kSmall = {L"小さい画像 詳細設定",
+                        openSmallImageDialog,
+                        &Settings::WpOptS0,
+                        &Settings::WpOptS1,
+                        2202,
+                        2203};
+const Variant kLarge = {L"大きい画像 詳細設定",
+                        openLargeImageDialog,
+                        &Settings::WpOptB0,
+                        &Settings::WpOptB1,
+                        2302,
+                        2303};
 
 class DetailDialog : public ::testing::TestWithParam<Variant> {
 protected:
@@ -34,20 +42,22 @@ TEST_P(DetailDialog, SecondBoxKeepsItsValueWhileDisabled) {
     const Variant v = GetParam();
     g_settings.*v.keepAspect = 0;
     g_settings.*v.keepInside = 1;
-    uitest::runDialog(v.caption, [&] { v.open(nullptr); }, [&](HWND dlg) {
-        EXPECT_FALSE(uitest::isChecked(dlg, v.aspectId));
-        EXPECT_TRUE(uitest::isChecked(dlg, v.insideId));
-        EXPECT_FALSE(uitest::isEnabled(dlg, v.insideId));
-        uitest::click(dlg, v.aspectId);
-        EXPECT_EQ(g_settings.*v.keepAspect, 1);  // at once, not at closing
-        EXPECT_TRUE(uitest::isEnabled(dlg, v.insideId));
-        EXPECT_TRUE(uitest::isChecked(dlg, v.insideId));
-        uitest::click(dlg, v.insideId);
-        EXPECT_EQ(g_settings.*v.keepInside, 0);
-        uitest::click(dlg, v.aspectId);
-        EXPECT_FALSE(uitest::isEnabled(dlg, v.insideId));
-        uitest::click(dlg, 2);  // "閉じる"
-    });
+    uitest::runDialog(
+        v.caption, [&] { v.open(nullptr); },
+        [&](HWND dlg) {
+            EXPECT_FALSE(uitest::isChecked(dlg, v.aspectId));
+            EXPECT_TRUE(uitest::isChecked(dlg, v.insideId));
+            EXPECT_FALSE(uitest::isEnabled(dlg, v.insideId));
+            uitest::click(dlg, v.aspectId);
+            EXPECT_EQ(g_settings.*v.keepAspect, 1);  // at once, not at closing
+            EXPECT_TRUE(uitest::isEnabled(dlg, v.insideId));
+            EXPECT_TRUE(uitest::isChecked(dlg, v.insideId));
+            uitest::click(dlg, v.insideId);
+            EXPECT_EQ(g_settings.*v.keepInside, 0);
+            uitest::click(dlg, v.aspectId);
+            EXPECT_FALSE(uitest::isEnabled(dlg, v.insideId));
+            uitest::click(dlg, 2);  // "閉じる"
+        });
     EXPECT_EQ(g_settings.*v.keepAspect, 0);
     EXPECT_EQ(g_settings.*v.keepInside, 0);
 }
@@ -56,13 +66,15 @@ TEST_P(DetailDialog, OpensFromTheSettingsAndEscapeCloses) {
     const Variant v = GetParam();
     g_settings.*v.keepAspect = 1;
     g_settings.*v.keepInside = 0;
-    uitest::runDialog(v.caption, [&] { v.open(nullptr); }, [&](HWND dlg) {
-        EXPECT_TRUE(uitest::isChecked(dlg, v.aspectId));
-        EXPECT_TRUE(uitest::isEnabled(dlg, v.insideId));
-        EXPECT_FALSE(uitest::isChecked(dlg, v.insideId));
-        uitest::click(dlg, v.insideId);
-        SendMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
-    });
+    uitest::runDialog(
+        v.caption, [&] { v.open(nullptr); },
+        [&](HWND dlg) {
+            EXPECT_TRUE(uitest::isChecked(dlg, v.aspectId));
+            EXPECT_TRUE(uitest::isEnabled(dlg, v.insideId));
+            EXPECT_FALSE(uitest::isChecked(dlg, v.insideId));
+            uitest::click(dlg, v.insideId);
+            SendMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+        });
     EXPECT_EQ(g_settings.*v.keepInside, 1);
 }
 

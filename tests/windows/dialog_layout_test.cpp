@@ -34,9 +34,12 @@ int captionAllowance(HWND control) {
         case BS_CHECKBOX:
         case BS_AUTOCHECKBOX:
         case BS_RADIOBUTTON:
-        case BS_AUTORADIOBUTTON: return GetSystemMetrics(SM_CXMENUCHECK) + 4;
-        case BS_GROUPBOX: return 16;
-        default: return 6;
+        case BS_AUTORADIOBUTTON:
+            return GetSystemMetrics(SM_CXMENUCHECK) + 4;
+        case BS_GROUPBOX:
+            return 16;
+        default:
+            return 6;
     }
 }
 
@@ -64,13 +67,17 @@ BOOL CALLBACK measure(HWND control, LPARAM param) {
 std::wstring report(const std::vector<Clipped>& clipped) {
     std::wstring s;
     for (const Clipped& c : clipped)
-        s += c.text + L" needs " + std::to_wstring(c.needed) + L" of " + std::to_wstring(c.available) + L"\n";
+        s += c.text + L" needs " + std::to_wstring(c.needed) + L" of " +
+             std::to_wstring(c.available) + L"\n";
     return s;
 }
 
 std::string narrow(const std::wstring& w) {
-    std::string s(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr)), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, s.data(), static_cast<int>(s.size()), nullptr, nullptr);
+    std::string s(static_cast<size_t>(
+                      WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr)),
+                  '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, s.data(), static_cast<int>(s.size()), nullptr,
+                        nullptr);
     return s;
 }
 
@@ -117,11 +124,13 @@ std::string overlaps(HWND dlg) {
 
 void expectAllFit(const wchar_t* caption, void (*open)(HWND)) {
     std::vector<Clipped> clipped;
-    uitest::runDialog(caption, [open] { open(nullptr); }, [&clipped](HWND dlg) {
-        EnumChildWindows(dlg, measure, reinterpret_cast<LPARAM>(&clipped));
-        EXPECT_EQ(overlaps(dlg), "");
-        SendMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
-    });
+    uitest::runDialog(
+        caption, [open] { open(nullptr); },
+        [&clipped](HWND dlg) {
+            EnumChildWindows(dlg, measure, reinterpret_cast<LPARAM>(&clipped));
+            EXPECT_EQ(overlaps(dlg), "");
+            SendMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+        });
     EXPECT_TRUE(clipped.empty()) << narrow(report(clipped));
 }
 
@@ -137,8 +146,12 @@ protected:
 };
 
 TEST_F(DialogLayout, CalendarCaptionsFit) { expectAllFit(L"カレンダー設定", openCalendarDialog); }
-TEST_F(DialogLayout, SmallImageCaptionsFit) { expectAllFit(L"小さい画像 詳細設定", openSmallImageDialog); }
-TEST_F(DialogLayout, LargeImageCaptionsFit) { expectAllFit(L"大きい画像 詳細設定", openLargeImageDialog); }
+TEST_F(DialogLayout, SmallImageCaptionsFit) {
+    expectAllFit(L"小さい画像 詳細設定", openSmallImageDialog);
+}
+TEST_F(DialogLayout, LargeImageCaptionsFit) {
+    expectAllFit(L"大きい画像 詳細設定", openLargeImageDialog);
+}
 TEST_F(DialogLayout, OptionsCaptionsFit) { expectAllFit(L"オプション", openOptionsDialog); }
 
 TEST_F(DialogLayout, AboutTextsFit) {

@@ -19,9 +19,9 @@ constexpr wchar_t kMainClass[] = L"Tolvex_main_class";
 enum : int { kCustomize = 1052, kSmallDetail = 1055, kOptions = 1072, kHelp = 1081, kAbout = 1082 };
 
 // Starts the program; the rest of the test is skipped when it cannot run.
-#define START(...)                                   \
-    do {                                             \
-        start(__VA_ARGS__);                          \
+#define START(...)                                    \
+    do {                                              \
+        start(__VA_ARGS__);                           \
         if (IsSkipped() || HasFatalFailure()) return; \
     } while (0)
 
@@ -105,7 +105,8 @@ TEST_F(FromMainWindow, CalendarDefaultColoursThenCancelChangeNothing) {
 }
 
 TEST_F(FromMainWindow, CalendarDefaultColoursThenOkReachTheFile) {
-    START(L"", L"[Cal]\r\nYearMonth=1\r\nSaturday=3\r\nTodayNot=0\r\nMonthName=1\r\nMonthShort=1\r\n");
+    START(L"",
+          L"[Cal]\r\nYearMonth=1\r\nSaturday=3\r\nTodayNot=0\r\nMonthName=1\r\nMonthShort=1\r\n");
     HWND dlg = open(kCustomize, L"カレンダー設定");
     ASSERT_NE(dlg, nullptr);
     click(dlg, 2101);

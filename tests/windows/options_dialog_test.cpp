@@ -22,8 +22,8 @@ protected:
         g_settings = Settings{};
     }
     void run(std::function<void(HWND)> drive) {
-        uitest::runDialog(kCaption, [] { openOptionsDialog(nullptr); },
-                                 std::move(drive));
+        uitest::runDialog(
+            kCaption, [] { openOptionsDialog(nullptr); }, std::move(drive));
     }
     uitest::ShortcutFolders folders;
 };

@@ -15,9 +15,12 @@ harness::TempFolder* g_root = nullptr;
 std::wstring subfolder(ShortcutFolder folder) {
     if (!g_root) return {};
     switch (folder) {
-        case ShortcutFolder::Startup: return g_root->file(L"Startup");
-        case ShortcutFolder::SendTo: return g_root->file(L"SendTo");
-        case ShortcutFolder::Desktop: return g_root->file(L"Desktop");
+        case ShortcutFolder::Startup:
+            return g_root->file(L"Startup");
+        case ShortcutFolder::SendTo:
+            return g_root->file(L"SendTo");
+        case ShortcutFolder::Desktop:
+            return g_root->file(L"Desktop");
     }
     return {};
 }
@@ -34,7 +37,8 @@ LinkInfo readShortcut(const std::wstring& path) {
         if (SUCCEEDED(file->Load(path.c_str(), STGM_READ))) {
             info.loaded = true;
             wchar_t buffer[MAX_PATH] = {};
-            if (SUCCEEDED(link->GetPath(buffer, MAX_PATH, nullptr, SLGP_RAWPATH))) info.target = buffer;
+            if (SUCCEEDED(link->GetPath(buffer, MAX_PATH, nullptr, SLGP_RAWPATH)))
+                info.target = buffer;
             buffer[0] = 0;
             if (SUCCEEDED(link->GetArguments(buffer, MAX_PATH))) info.arguments = buffer;
             buffer[0] = 0;
@@ -51,15 +55,16 @@ LinkInfo readShortcut(const std::wstring& path) {
     link->Release();
     const std::string bytes = harness::readBytes(path);
     if (bytes.size() >= 0x40) {
-        info.storedShowCommand = static_cast<unsigned char>(bytes[0x3C]) |
-                                 static_cast<unsigned char>(bytes[0x3D]) << 8;
+        info.storedShowCommand =
+            static_cast<unsigned char>(bytes[0x3C]) | static_cast<unsigned char>(bytes[0x3D]) << 8;
     }
     return info;
 }
 
 ShortcutFolders::ShortcutFolders() {
     g_root = new harness::TempFolder;
-    for (ShortcutFolder f : {ShortcutFolder::Startup, ShortcutFolder::SendTo, ShortcutFolder::Desktop})
+    for (ShortcutFolder f :
+         {ShortcutFolder::Startup, ShortcutFolder::SendTo, ShortcutFolder::Desktop})
         CreateDirectoryW(subfolder(f).c_str(), nullptr);
     setShortcutFolderLookup(subfolder);
 }

@@ -135,7 +135,9 @@ std::wstring text(HWND dlg, int id) {
     return buffer;
 }
 
-void setText(HWND dlg, int id, const std::wstring& value) { SetDlgItemTextW(dlg, id, value.c_str()); }
+void setText(HWND dlg, int id, const std::wstring& value) {
+    SetDlgItemTextW(dlg, id, value.c_str());
+}
 
 std::wstring comboItem(HWND combo, int index) {
     const LRESULT len = SendMessageW(combo, CB_GETLBTEXTLEN, index, 0);
