@@ -163,3 +163,20 @@ TEST_F(OptionsDialog, CreateButtonsMakeOneShortcutEach) {
 }
 
 }  // namespace
+
+namespace {
+
+// The browser opens on the start folder, so confirming at once picks it.
+TEST(PluginFolder, BrowserOpensOnTheStartFolder) {
+    uitest::setUpUiProcess();
+    harness::TempFolder dir;
+    HWND owner = uitest::createOwnerWindow();
+    uitest::whenShown([owner] { return uitest::findOwnedBy(owner); },
+                      [](HWND browser) { PostMessageW(browser, WM_COMMAND, IDOK, 0); });
+    std::wstring chosen;
+    EXPECT_TRUE(pickPluginFolder(owner, dir.path().c_str(), &chosen));
+    EXPECT_EQ(lstrcmpiW(chosen.c_str(), dir.path().c_str()), 0);
+    DestroyWindow(owner);
+}
+
+}  // namespace
