@@ -15,21 +15,7 @@
 #include "settings/settings_file.h"
 #include "ui/help_win.h"
 #include "ui/main_window.h"
-
-HINSTANCE g_instance = nullptr;
-HFONT g_uiFont = nullptr;
-int g_osClass = 0;
-
-int classifyWindowsVersion(DWORD major, DWORD minor) {
-    if (major == 5) return minor == 1 ? 1 : 0;
-    if (major == 6) return 2;
-    if (major >= 7) return 3;
-    return 0;
-}
-
-void showErrorMessage(HWND owner, const wchar_t* text) {
-    MessageBoxW(owner, text, L"Error", MB_ICONERROR | MB_SETFOREGROUND);
-}
+#include "ui/main_window_menu.h"
 
 namespace {
 
@@ -81,6 +67,7 @@ void runWindowed(int showCommand) {
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_TREEVIEW_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&icc);
     loadFolderSettings();
+    createMenuResources();
     if (!registerMainWindowClass(g_instance)) {
         PostQuitMessage(0);
         return;

@@ -32,7 +32,15 @@ std::wstring folderOf(const std::wstring& path) {
 // Reads a whole section. The call reports a buffer that was too small by
 // returning size - 2, so the buffer grows until the section fits.
 ProfileSection readSection(const wchar_t* section, const std::wstring& file) {
-    std::vector<wchar_t> buf(32 * 1024);
+    // A section never has more characters than the file has bytes: starting
+    // there makes one call enough even for lists of thousands of entries
+    // (under Wine each call costs about as much as a walk over the file).
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    size_t start = 32 * 1024;
+    if (GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data) && data.nFileSizeHigh == 0 &&
+        data.nFileSizeLow + 2 > start && data.nFileSizeLow < (1u << 26))
+        start = data.nFileSizeLow + 2;
+    std::vector<wchar_t> buf(start);
     for (;;) {
         DWORD got = GetPrivateProfileSectionW(section, buf.data(), static_cast<DWORD>(buf.size()),
                                               file.c_str());

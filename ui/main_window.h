@@ -1,4 +1,6 @@
-// The main window: its class, its state and the closing sequence.
+// The main window: its class, its state and the operations other windows
+// call. The list boxes hold each list's entries while the window exists;
+// Settings holds the rest (counts, positions, names, flags).
 #pragma once
 
 #include <windows.h>
@@ -8,10 +10,59 @@
 
 #include "settings/settings.h"
 
+// Control identifiers of the main window.
+enum MainControlId : int {
+    kIdTab = 1000,
+    kIdFirstList = 1010,  // 1010..1017, one per list
+    kIdPreview = 1020,
+    kIdSizeText = 1021,
+    kIdSetWallpaper = 1022,
+    kIdCurrentWallpaper = 1023,
+    kIdRename = 1030,
+    kIdAddFiles = 1031,
+    kIdAddFolder = 1032,
+    kIdRemove = 1033,
+    kIdClear = 1034,
+    kIdOrderGroup = 1040,
+    kIdRandom = 1041,
+    kIdMoveUp = 1042,
+    kIdMoveDown = 1043,
+    kIdSort = 1044,
+    kIdShuffle = 1045,
+    kIdDisplayGroup = 1050,
+    kIdCalendar = 1051,
+    kIdCustomize = 1052,
+    kIdSmallLabel = 1053,
+    kIdSmallStyle = 1054,
+    kIdSmallDetail = 1055,
+    kIdLargeLabel = 1056,
+    kIdLargeStyle = 1057,
+    kIdLargeDetail = 1058,
+    kIdAutoGroup = 1060,
+    kIdStartup = 1061,
+    kIdCycle = 1062,
+    kIdCalendarOnly = 1063,
+    kIdOtherGroup = 1070,
+    kIdListHold = 1071,
+    kIdOptions = 1072,
+    kIdToolTip = 1073,
+    kIdExit = 1080,
+    kIdHelp = 1081,
+    kIdAbout = 1082,
+};
+
 struct MainWindow {
     HWND hwnd = nullptr;
-    // Each list's entries while the window exists.
-    std::vector<std::wstring> entries[kListCount];
+    HWND tab = nullptr;
+    HWND lists[kListCount] = {};
+    HWND tooltip = nullptr;
+    HWND preview = nullptr;
+    HWND sizeText = nullptr;
+    HWND folderWindow = nullptr;       // the registered-folder window, when it exists
+    int widestEntry[kListCount] = {};  // pixels, for the horizontal extent
+    WNDPROC previousListProc[kListCount] = {};
+    std::wstring lastFolder;  // where the open-file dialog starts
+    bool startupEnabled = false;
 };
 
 extern MainWindow g_mainWindow;
@@ -19,7 +70,25 @@ extern MainWindow g_mainWindow;
 inline constexpr int kMainClientWidth = 612;
 inline constexpr int kMainClientHeight = 475;
 
+// Registers "Tolvex_main_class" and the preview's "Tolvex_prv_class".
 bool registerMainWindowClass(HINSTANCE instance);
 HWND createMainWindow(HINSTANCE instance);
-// Fills the lists from the settings file (after the window is shown).
+// Fills the lists from the settings file (after the window is shown): files
+// that no longer exist are dropped with the position kept on its file.
 void loadMainWindowLists();
+
+// The list box of the shown list.
+HWND shownListBox();
+// Makes list `index` the shown one and previews its caret entry (or clears).
+void showList(int index);
+// "現在の壁紙": selects every list's current entry and shows the active list.
+void showCurrentWallpapers();
+// Each list's entries as its list box holds them.
+std::vector<std::wstring> listBoxEntries(HWND listBox);
+// Widens the list's horizontal extent for `text` when it is the widest yet.
+void widenListExtent(int list, const wchar_t* text);
+
+// Implemented in main_window_commands_win.cpp: the command table and the
+// enabled-state rules that follow the check boxes.
+void onMainCommand(HWND hwnd, int id, int code, HWND control);
+void applyInitialEnabledStates();

@@ -1,28 +1,243 @@
-#include "ui/main_window.h"
+#include <windows.h>
+// (before every other system header, which all build on it)
+#include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <unordered_map>
+#include <unordered_set>
 
 #include "app/app_state.h"
 #include "res/resource.h"
 #include "settings/settings_file.h"
+#include "ui/folder_window.h"
+#include "ui/list_editing.h"
+#include "ui/list_editing_rules.h"
+#include "ui/main_window.h"
+#include "ui/main_window_menu.h"
+#include "ui/preview.h"
+#include "ui/startup_shortcut.h"
 
 MainWindow g_mainWindow;
 
 namespace {
 
-void onCreate(HWND hwnd) {
-    g_mainWindow.hwnd = hwnd;
-    // The window keeps a fixed size: no maximize and no size entry.
-    HMENU sys = GetSystemMenu(hwnd, FALSE);
-    if (sys) {
-        DeleteMenu(sys, 4, MF_BYPOSITION);
-        DeleteMenu(sys, 2, MF_BYPOSITION);
+// One row of the control table: class, caption, place, style and tip.
+struct ControlSpec {
+    int id;
+    const wchar_t* className;
+    const wchar_t* caption;
+    int x, y, width, height;
+    DWORD style;
+    DWORD exStyle;
+    const wchar_t* tip;
+    // Check boxes may grow up to this x when their caption needs more room
+    // than the design font took (a substitute font can be wider); 0 = fixed.
+    int growTo = 0;
+};
+
+constexpr DWORD kPush = BS_PUSHBUTTON;
+constexpr DWORD kCheck = BS_AUTOCHECKBOX;
+constexpr DWORD kGroup = BS_GROUPBOX;
+constexpr DWORD kCombo = CBS_DROPDOWNLIST | WS_VSCROLL;
+
+// Everything after the tab control and the list boxes, in creation order.
+const ControlSpec kControls[] = {
+    {kIdPreview, kPreviewClassName, L"", 8, 323, 142, 107, 0, WS_EX_STATICEDGE,
+     L"クリックすると関連付けられたプログラムで開きます"},
+    {kIdSizeText, L"EDIT", L"", 8, 430, 142, 15, ES_READONLY | ES_CENTER, WS_EX_STATICEDGE,
+     nullptr},
+    {kIdSetWallpaper, L"BUTTON", L"壁紙に設定", 8, 445, 71, 22, kPush, 0,
+     L"プレビューされているファイルを即座に壁紙に設定します"},
+    {kIdCurrentWallpaper, L"BUTTON", L"現在の壁紙", 79, 445, 71, 22, kPush, 0,
+     L"壁紙として設定されているファイルを表示します"},
+    {kIdRename, L"BUTTON", L"リスト名変更", 517, 2, 87, 22, kPush, 0,
+     L"選択されているリスト名を変更します"},
+    {kIdAddFiles, L"BUTTON", L"ファイル選択", 517, 36, 87, 26, kPush, 0,
+     L"ファイルをリストに追加します"},
+    {kIdAddFolder, L"BUTTON", L"フォルダ選択", 517, 66, 87, 26, kPush, 0,
+     L"フォルダ内のファイルを一括してリストに追加します"},
+    {kIdRemove, L"BUTTON", L"除外", 517, 102, 87, 24, kPush, 0,
+     L"選択したファイルをリストから除外します"},
+    {kIdClear, L"BUTTON", L"すべてクリア", 517, 130, 87, 24, kPush, 0,
+     L"すべてのファイルを選択しているリストから除外します"},
+    {kIdOrderGroup, L"BUTTON", L"壁紙順序", 517, 166, 87, 150, kGroup, WS_EX_TRANSPARENT, nullptr},
+    {kIdRandom, L"BUTTON", L"ランダム", 532, 185, 55, 16, kCheck, 0,
+     L"壁紙はランダムで決定されますが同一壁紙が続く場合もあります", 602},
+    {kIdMoveUp, L"BUTTON", L"上へ", 525, 208, 71, 22, kPush, 0,
+     L"選択中のファイル順序を上に移動します"},
+    {kIdMoveDown, L"BUTTON", L"下へ", 525, 234, 71, 22, kPush, 0,
+     L"選択中のファイル順序を下に移動します"},
+    {kIdSort, L"BUTTON", L"ソート", 525, 260, 71, 22, kPush, 0,
+     L"リストのファイル順序を名前順にに並べます"},
+    {kIdShuffle, L"BUTTON", L"シャッフル", 525, 286, 71, 22, kPush, 0,
+     L"リストのファイル順序をランダムに並べ替えます"},
+    {kIdDisplayGroup, L"BUTTON", L"表示オプション", 159, 326, 185, 140, kGroup, WS_EX_TRANSPARENT,
+     nullptr},
+    {kIdCalendar, L"BUTTON", L"カレンダー", 173, 355, 70, 16, kCheck, 0,
+     L"壁紙にカレンダーを表示します", 251},
+    {kIdCustomize, L"BUTTON", L"カスタマイズ", 253, 352, 80, 22, kPush, 0,
+     L"カレンダーの色をカスタマイズします"},
+    {kIdSmallLabel, L"STATIC", L"小さい画像", 173, 395, 58, 12, SS_LEFT | SS_ENDELLIPSIS, 0,
+     nullptr},
+    {kIdSmallStyle, L"COMBOBOX", L"", 232, 391, 60, 96, kCombo, 0,
+     L"画面より小さい画像の表示方法を選択します"},
+    {kIdSmallDetail, L"BUTTON", L"詳細", 293, 390, 40, 22, kPush, 0, L"拡大方法の詳細を設定します"},
+    {kIdLargeLabel, L"STATIC", L"大きい画像", 173, 430, 58, 12, SS_LEFT | SS_ENDELLIPSIS, 0,
+     nullptr},
+    {kIdLargeStyle, L"COMBOBOX", L"", 232, 426, 60, 96, kCombo, 0,
+     L"画面より大きい画像の表示方法を選択します"},
+    {kIdLargeDetail, L"BUTTON", L"詳細", 293, 425, 40, 22, kPush, 0, L"縮小方法の詳細を設定します"},
+    {kIdAutoGroup, L"BUTTON", L"自動起動", 354, 326, 116, 106, kGroup, WS_EX_TRANSPARENT, nullptr},
+    {kIdStartup, L"BUTTON", L"スタートアップ", 368, 350, 80, 16, kCheck, 0,
+     L"Windowsの起動時に壁紙を変更します", 466},
+    {kIdCycle, L"BUTTON", L"日付制限", 368, 376, 70, 16, kCheck, 0,
+     L"壁紙の変更を一日一回に制限します", 466},
+    {kIdCalendarOnly, L"BUTTON", L"カレンダーのみ", 368, 402, 90, 16, kCheck, 0,
+     L"壁紙を変更せずにカレンダーだけを更新します", 466},
+    {kIdOtherGroup, L"BUTTON", L"その他", 480, 326, 124, 106, kGroup, WS_EX_TRANSPARENT, nullptr},
+    {kIdListHold, L"BUTTON", L"リスト制限", 494, 350, 80, 16, kCheck, 0,
+     L"選択しているリストのみを使用して壁紙を変更します", 602},
+    {kIdToolTip, L"BUTTON", L"ツールチップ表示", 494, 376, 100, 16, kCheck, 0,
+     L"ツールチップの表示を切り替えます", 602},
+    {kIdOptions, L"BUTTON", L"オプション", 494, 400, 100, 22, kPush, 0, nullptr},
+    {kIdExit, L"BUTTON", L"終了", 354, 442, 116, 24, kPush, 0, L"プログラムを終了します"},
+    {kIdHelp, L"BUTTON", L"ヘルプ", 480, 442, 64, 24, kPush, 0, L"ヘルプファイルを表示します"},
+    {kIdAbout, L"BUTTON", L"Ver.", 554, 442, 50, 24, kPush, 0, L"バージョン情報を表示します"},
+};
+
+HWND createChild(HWND parent, int id, const wchar_t* className, const wchar_t* caption, int x,
+                 int y, int width, int height, DWORD style, DWORD exStyle) {
+    HWND child =
+        CreateWindowExW(exStyle, className, caption, WS_CHILD | style, x, y, width, height, parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_instance, nullptr);
+    if (child && g_uiFont)
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(g_uiFont), FALSE);
+    return child;
+}
+
+void addTip(HWND control, const wchar_t* tip) {
+    if (!g_mainWindow.tooltip || !control || !tip) return;
+    TOOLINFOW info = {};
+    info.cbSize = sizeof info;
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.hwnd = g_mainWindow.hwnd;
+    info.uId = reinterpret_cast<UINT_PTR>(control);
+    info.lpszText = const_cast<wchar_t*>(tip);
+    SendMessageW(g_mainWindow.tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+void createTabAndLists(HWND hwnd) {
+    MainWindow& w = g_mainWindow;
+    w.tab =
+        createChild(hwnd, kIdTab, WC_TABCONTROLW, L"", 8, 3, 505, 20,
+                    WS_VISIBLE | WS_CLIPSIBLINGS | TCS_BUTTONS | TCS_FLATBUTTONS | TCS_HOTTRACK, 0);
+    for (int i = 0; i < kListCount; ++i) {
+        TCITEMW item = {};
+        item.mask = TCIF_TEXT;
+        item.pszText = const_cast<wchar_t*>(g_settings.lists[i].Name.c_str());
+        SendMessageW(w.tab, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
+    }
+    // Short list names ("1" ... "8") get narrow tabs, so all eight fit.
+    SendMessageW(w.tab, TCM_SETMINTABWIDTH, 0, 24);
+    SendMessageW(w.tab, TCM_SETCURSEL, g_settings.shownList, 0);
+    addTip(w.tab, L"壁紙リストを選択します");
+    for (int i = 0; i < kListCount; ++i) {
+        const DWORD visible = i == g_settings.shownList ? WS_VISIBLE : 0;
+        w.lists[i] = createChild(
+            hwnd, kIdFirstList + i, L"LISTBOX", L"", 8, 25, 501, 292,
+            visible | WS_VSCROLL | WS_HSCROLL | LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY,
+            WS_EX_CLIENTEDGE);
     }
 }
 
-// The closing sequence: everything the window holds goes to the settings
-// file, then the window goes.
+// A check box's width: as designed, or wide enough for its caption (box,
+// gap and text) within `limit`.
+int fittingWidth(HWND hwnd, const wchar_t* caption, int designed, int limit) {
+    HDC dc = GetDC(hwnd);
+    if (!dc) return designed;
+    HGDIOBJ old = SelectObject(
+        dc, g_uiFont ? static_cast<HGDIOBJ>(g_uiFont) : GetStockObject(DEFAULT_GUI_FONT));
+    SIZE size = {};
+    GetTextExtentPoint32W(dc, caption, lstrlenW(caption), &size);
+    SelectObject(dc, old);
+    ReleaseDC(hwnd, dc);
+    const int needed = size.cx + GetSystemMetrics(SM_CXMENUCHECK) + 8;
+    return needed <= designed ? designed : (needed < limit ? needed : limit);
+}
+
+void createOtherControls(HWND hwnd) {
+    for (const ControlSpec& c : kControls) {
+        const int width =
+            c.growTo ? fittingWidth(hwnd, c.caption, c.width, c.growTo - c.x) : c.width;
+        HWND child = createChild(hwnd, c.id, c.className, c.caption, c.x, c.y, width, c.height,
+                                 WS_VISIBLE | WS_CLIPSIBLINGS | c.style, c.exStyle);
+        addTip(child, c.tip);
+    }
+    MainWindow& w = g_mainWindow;
+    w.preview = GetDlgItem(hwnd, kIdPreview);
+    w.sizeText = GetDlgItem(hwnd, kIdSizeText);
+    SendMessageW(w.sizeText, EM_SETLIMITTEXT, 20, 0);
+    SendMessageW(GetDlgItem(hwnd, kIdSmallStyle), CB_SETEXTENDEDUI, TRUE, 0);
+    SendMessageW(GetDlgItem(hwnd, kIdLargeStyle), CB_SETEXTENDEDUI, TRUE, 0);
+    for (const wchar_t* item : {L"等倍", L"拡大", L"並列"})
+        SendMessageW(GetDlgItem(hwnd, kIdSmallStyle), CB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(item));
+    for (const wchar_t* item : {L"等倍", L"縮小"})
+        SendMessageW(GetDlgItem(hwnd, kIdLargeStyle), CB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(item));
+    SendMessageW(GetDlgItem(hwnd, kIdSmallStyle), CB_SETCURSEL, g_settings.StyleS, 0);
+    SendMessageW(GetDlgItem(hwnd, kIdLargeStyle), CB_SETCURSEL, g_settings.StyleB & 1, 0);
+    const auto check = [&](int id, bool on) {
+        SendMessageW(GetDlgItem(hwnd, id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+    };
+    check(kIdRandom, g_settings.Random & 1);
+    check(kIdCalendar, g_settings.Calendar & 1);
+    check(kIdStartup, w.startupEnabled);
+    check(kIdCycle, g_settings.Cycle & 1);
+    check(kIdCalendarOnly, g_settings.WpNoChg & 1);
+    check(kIdListHold, g_settings.ListHold & 1);
+    check(kIdToolTip, g_settings.ToolTip & 1);
+}
+
+void onCreate(HWND hwnd) {
+    g_mainWindow = MainWindow{};
+    MainWindow& w = g_mainWindow;
+    w.hwnd = hwnd;
+    // The window keeps a fixed size: no maximize and no size entry.
+    if (HMENU sys = GetSystemMenu(hwnd, FALSE)) {
+        DeleteMenu(sys, 4, MF_BYPOSITION);
+        DeleteMenu(sys, 2, MF_BYPOSITION);
+    }
+    w.tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd,
+                                nullptr, g_instance, nullptr);
+    if (w.tooltip) SendMessageW(w.tooltip, TTM_SETTIPBKCOLOR, 0xFFFFFF, 0);
+    w.startupEnabled = startupShortcutExists();
+    createTabAndLists(hwnd);
+    createOtherControls(hwnd);
+    applyInitialEnabledStates();
+    wchar_t documents[MAX_PATH] = {};
+    if (SUCCEEDED(
+            SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents)))
+        w.lastFolder = documents;
+}
+
+// The closing sequence, in its order; the window goes last.
 void onClose(HWND hwnd) {
-    saveAllSettings(g_mainWindow.entries);
+    releasePreview();
+    makeStartupShortcutAgree(g_mainWindow.startupEnabled);
+    saveFolderWindowState();
+    destroyMenuResources();
+    std::vector<std::wstring> entries[kListCount];
+    for (int i = 0; i < kListCount; ++i) entries[i] = listBoxEntries(g_mainWindow.lists[i]);
+    saveAllSettings(entries);
     DestroyWindow(hwnd);
+}
+
+void onNotify(const NMHDR* header) {
+    if (header->idFrom == kIdTab && header->code == TCN_SELCHANGE)
+        showList(static_cast<int>(SendMessageW(g_mainWindow.tab, TCM_GETCURSEL, 0, 0)));
 }
 
 LRESULT CALLBACK mainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -30,16 +245,125 @@ LRESULT CALLBACK mainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CREATE:
             onCreate(hwnd);
             return 0;
+        case WM_NCLBUTTONDOWN:
+        case WM_NCRBUTTONDOWN:
+        case WM_NCMBUTTONDOWN:
+            SetFocus(hwnd);
+            break;
+        case WM_SETTINGCHANGE:
+            g_settings.screenWidth = GetSystemMetrics(SM_CXSCREEN);
+            g_settings.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+            rebuildMenuFontAndBrush();
+            break;
+        case WM_DROPFILES:
+            dropFile(reinterpret_cast<HDROP>(wp));
+            return 0;
+        case WM_NOTIFY:
+            onNotify(reinterpret_cast<const NMHDR*>(lp));
+            return 0;
+        case WM_COMMAND:
+            onMainCommand(hwnd, LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
+            return 0;
+        case WM_MEASUREITEM:
+            if (measureMenuItem(hwnd, reinterpret_cast<MEASUREITEMSTRUCT*>(lp))) return TRUE;
+            break;
+        case WM_DRAWITEM:
+            if (drawMenuItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lp))) return TRUE;
+            break;
         case WM_CLOSE:
             onClose(hwnd);
             return 0;
         case WM_DESTROY:
+            // The list boxes are destroyed after this and still need their
+            // previous procedures: only the window handle goes.
             g_mainWindow.hwnd = nullptr;
             PostQuitMessage(0);
             return 0;
-        default:
-            return DefWindowProcW(hwnd, msg, wp, lp);
     }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+int listIndexOf(HWND listBox) {
+    for (int i = 0; i < kListCount; ++i)
+        if (g_mainWindow.lists[i] == listBox) return i;
+    return -1;
+}
+
+// Each list box: Delete removes like "除外"; with WheelSel the wheel moves the
+// selection as the arrow keys do.
+LRESULT CALLBACK listBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    const int list = listIndexOf(hwnd);
+    WNDPROC previous = list >= 0 ? g_mainWindow.previousListProc[list] : nullptr;
+    if (!previous) return DefWindowProcW(hwnd, msg, wp, lp);
+    if (msg == WM_KEYDOWN && wp == VK_DELETE) {
+        removeSelected();
+        return 0;
+    }
+    if (msg == WM_MOUSEWHEEL && (g_settings.WheelSel & 1)) {
+        const int delta = GET_WHEEL_DELTA_WPARAM(wp);
+        return CallWindowProcW(previous, hwnd, WM_KEYDOWN, delta > 0 ? VK_UP : VK_DOWN, 0);
+    }
+    return CallWindowProcW(previous, hwnd, msg, wp, lp);
+}
+
+// Whether list entries still exist, answered from one listing per folder:
+// lists hold thousands of files of a few folders, and a listing costs far
+// less than asking for each file. A name the listing does not show (a short
+// name alias, an odd path form) is asked for directly.
+class ExistingFiles {
+public:
+    bool exists(const std::wstring& path) {
+        const size_t slash = path.find_last_of(L"\\/");
+        if (slash != std::wstring::npos && slash + 1 < path.size()) {
+            const std::wstring folder = upper(path.substr(0, slash));
+            auto found = folders_.find(folder);
+            if (found == folders_.end())
+                found = folders_.emplace(folder, listFolder(path.substr(0, slash))).first;
+            if (found->second.count(upper(path.substr(slash + 1)))) return true;
+        }
+        return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+
+private:
+    static std::wstring upper(std::wstring text) {
+        if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+        return text;
+    }
+    static std::unordered_set<std::wstring> listFolder(const std::wstring& folder) {
+        std::unordered_set<std::wstring> names;
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &data,
+                                       FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+        if (find == INVALID_HANDLE_VALUE) return names;
+        do names.insert(upper(data.cFileName));
+        while (FindNextFileW(find, &data));
+        FindClose(find);
+        return names;
+    }
+    std::unordered_map<std::wstring, std::unordered_set<std::wstring>> folders_;
+};
+
+void fillList(int i, ExistingFiles& files) {
+    WallpaperList& list = g_settings.lists[i];
+    std::vector<std::wstring> stored = loadListEntries(i);
+    if (stored.size() > static_cast<size_t>(list.Count > 0 ? list.Count : 0))
+        stored.resize(list.Count > 0 ? list.Count : 0);
+    LoadedList loaded = keepExistingEntries(std::move(stored), list.WPNum,
+                                            [&](const std::wstring& p) { return files.exists(p); });
+    HWND box = g_mainWindow.lists[i];
+    SendMessageW(box, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(box, LB_INITSTORAGE, loaded.entries.size(),
+                 loaded.entries.size() * 64 * sizeof(wchar_t));
+    for (const std::wstring& e : loaded.entries)
+        SendMessageW(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(e.c_str()));
+    list.Count = loaded.count;
+    list.WPNum = loaded.position;
+    list.selectedIndex = loaded.position;
+    if (loaded.position >= 0) SendMessageW(box, LB_SETSEL, TRUE, loaded.position);
+    if (loaded.position >= 0) SendMessageW(box, LB_SETCARETINDEX, loaded.position, FALSE);
+    SendMessageW(box, WM_SETREDRAW, TRUE, 0);
+    g_mainWindow.previousListProc[i] = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listBoxProc)));
 }
 
 }  // namespace
@@ -50,12 +374,13 @@ bool registerMainWindowClass(HINSTANCE instance) {
     wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
     wc.lpfnWndProc = mainWindowProc;
     wc.hInstance = instance;
-    wc.hIcon = static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(IDI_TOLVEX), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+    wc.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TOLVEX), IMAGE_ICON, 0,
+                                             0, LR_DEFAULTSIZE | LR_SHARED));
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kMainClassName;
-    return RegisterClassExW(&wc) != 0;
+    const bool mainOk = RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return mainOk && registerPreviewClass(instance);
 }
 
 HWND createMainWindow(HINSTANCE instance) {
@@ -72,5 +397,75 @@ HWND createMainWindow(HINSTANCE instance) {
 }
 
 void loadMainWindowLists() {
-    for (int i = 0; i < kListCount; ++i) g_mainWindow.entries[i] = loadListEntries(i);
+    ExistingFiles files;
+    for (int i = 0; i < kListCount; ++i) fillList(i, files);
+    const int shown = g_settings.shownList;
+    if (g_settings.lists[shown].WPNum >= 0) previewEntry();
+    SetFocus(g_mainWindow.lists[shown]);
+}
+
+HWND shownListBox() { return g_mainWindow.lists[g_settings.shownList]; }
+
+void showList(int index) {
+    if (index < 0 || index >= kListCount) return;
+    g_settings.shownList = index;
+    for (HWND box : g_mainWindow.lists) ShowWindow(box, SW_HIDE);
+    ShowWindow(g_mainWindow.lists[index], SW_SHOW);
+    if (g_settings.lists[index].selectedIndex >= 0)
+        previewEntry();
+    else
+        clearPreview();
+}
+
+void showCurrentWallpapers() {
+    int counted = 0;
+    for (int i = 0; i < kListCount; ++i) {
+        HWND box = g_mainWindow.lists[i];
+        SendMessageW(box, LB_SETSEL, FALSE, -1);
+        WallpaperList& list = g_settings.lists[i];
+        if (list.WPNum >= 0) {
+            SendMessageW(box, LB_SETSEL, TRUE, list.WPNum);
+            SendMessageW(box, LB_SETCARETINDEX, list.WPNum, FALSE);
+            list.selectedIndex = list.WPNum;
+            ++counted;
+        }
+    }
+    if (counted == 0) return;
+    SendMessageW(g_mainWindow.tab, TCM_SETCURSEL, g_settings.activeList, 0);
+    showList(g_settings.activeList);
+}
+
+std::vector<std::wstring> listBoxEntries(HWND listBox) {
+    std::vector<std::wstring> out;
+    const LRESULT count = SendMessageW(listBox, LB_GETCOUNT, 0, 0);
+    if (count <= 0) return out;
+    out.reserve(static_cast<size_t>(count));
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = SendMessageW(listBox, LB_GETTEXTLEN, i, 0);
+        std::wstring text(length > 0 ? static_cast<size_t>(length) : 0, L'\0');
+        if (length > 0) {
+            std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);
+            const LRESULT got =
+                SendMessageW(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buffer.data()));
+            text.assign(buffer.data(), got > 0 ? static_cast<size_t>(got) : 0);
+        }
+        out.push_back(std::move(text));
+    }
+    return out;
+}
+
+void widenListExtent(int list, const wchar_t* text) {
+    if (list < 0 || list >= kListCount) return;
+    HWND box = g_mainWindow.lists[list];
+    HDC dc = GetDC(box);
+    if (!dc) return;
+    HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SIZE size = {};
+    GetTextExtentPoint32W(dc, text, lstrlenW(text), &size);
+    SelectObject(dc, old);
+    ReleaseDC(box, dc);
+    if (size.cx > g_mainWindow.widestEntry[list]) {
+        g_mainWindow.widestEntry[list] = size.cx;
+        SendMessageW(box, LB_SETHORIZONTALEXTENT, size.cx + 4, 0);
+    }
 }

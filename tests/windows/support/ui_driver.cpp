@@ -8,16 +8,6 @@
 #include "app/app_state.h"
 #include "base/app_heap.h"
 
-// The program's process-wide resources, which the program itself defines
-// beside wWinMain.
-HINSTANCE g_instance = nullptr;
-HFONT g_uiFont = nullptr;
-int g_osClass = 3;
-
-void showErrorMessage(HWND owner, const wchar_t* text) {
-    MessageBoxW(owner, text, L"Error", MB_ICONERROR | MB_SETFOREGROUND);
-}
-
 namespace uitest {
 
 namespace {

@@ -1,0 +1,200 @@
+#include "decode/size_probe.h"
+
+#include <cstring>
+
+#include "settings/settings.h"
+
+namespace {
+
+// Sequential reads with seeking over a ProbeSource, through a small buffer so
+// that the JPEG marker scan does not cost one read call a byte. A value that
+// comes back short reads as 0; from then on every read is short.
+class ProbeReader {
+public:
+    explicit ProbeReader(ProbeSource& source) noexcept : source_(source) {}
+
+    void seek(uint64_t offset) noexcept { pos_ = offset; }
+    void skip(uint64_t count) noexcept { pos_ += count; }
+
+    // The next byte, or -1 at the end of the file.
+    int byte() noexcept {
+        // Below the buffer the difference wraps round and is as far off.
+        if (pos_ - bufferStart_ >= bufferLength_) {
+            bufferStart_ = pos_;
+            bufferLength_ = source_.readAt(pos_, buffer_, sizeof buffer_);
+            if (bufferLength_ == 0) return -1;
+        }
+        return buffer_[pos_++ - bufferStart_];
+    }
+    uint32_t u16(bool bigEndian) noexcept { return value(2, bigEndian); }
+    uint32_t u32(bool bigEndian) noexcept { return value(4, bigEndian); }
+
+private:
+    uint32_t value(int bytes, bool bigEndian) noexcept {
+        uint32_t v = 0;
+        for (int i = 0; i < bytes; ++i) {
+            const int b = byte();
+            if (b < 0) return 0;
+            v = bigEndian ? v << 8 | static_cast<uint32_t>(b)
+                          : v | static_cast<uint32_t>(b) << (8 * i);
+        }
+        return v;
+    }
+
+    ProbeSource& source_;
+    uint64_t pos_ = 0;
+    uint64_t bufferStart_ = 0;
+    size_t bufferLength_ = 0;
+    uint8_t buffer_[512];
+};
+
+int32_t asSigned(uint32_t v) noexcept {
+    int32_t s;
+    std::memcpy(&s, &v, sizeof s);
+    return s;
+}
+
+// Markers up to the first baseline, extended or progressive frame header.
+// Other frame types are skipped like any segment, so they end without a size.
+ImageSize probeJpeg(ProbeReader& r) noexcept {
+    ImageSize size;
+    for (;;) {
+        int b = r.byte();
+        if (b < 0) return size;
+        if (b != 0xFF) continue;
+        int marker;
+        do {
+            marker = r.byte();  // fill bytes 0xFF may precede a marker
+        } while (marker == 0xFF);
+        switch (marker) {
+            case -1:
+            case 0xD9:  // end of image
+            case 0xDA:  // start of scan
+                return size;
+            case 0xD8:
+                continue;  // start of image
+            case 0xC0:
+            case 0xC1:
+            case 0xC2:
+                r.skip(3);  // segment length, sample precision
+                size.height = static_cast<int32_t>(r.u16(true));
+                size.width = static_cast<int32_t>(r.u16(true));
+                return size;
+            default: {
+                const uint32_t length = r.u16(true);
+                if (length < 2) return size;
+                r.skip(length - 2);
+                break;
+            }
+        }
+    }
+}
+
+// The first directory's ImageWidth and ImageLength entries.
+ImageSize probeTiff(ProbeReader& r) noexcept {
+    ImageSize size;
+    const int a = r.byte(), b = r.byte();
+    bool bigEndian;
+    if (a == 'I' && b == 'I')
+        bigEndian = false;
+    else if (a == 'M' && b == 'M')
+        bigEndian = true;
+    else
+        return size;
+    r.skip(2);  // the version is not checked
+    const uint32_t directory = r.u32(bigEndian);
+    if (directory == 0) return size;
+    r.seek(directory);
+    const uint32_t entries = r.u16(bigEndian);
+    for (uint32_t i = 0; i < entries; ++i) {
+        const uint32_t tag = r.u16(bigEndian);
+        if (tag == 0) return size;
+        if (tag != 256 && tag != 257) {
+            r.skip(10);
+            continue;
+        }
+        const uint32_t type = r.u16(bigEndian);
+        r.skip(4);  // count
+        uint32_t v = 0;
+        if (type == 3) {
+            v = r.u16(bigEndian);
+            r.skip(2);
+        } else if (type == 4) {
+            v = r.u32(bigEndian);
+        } else {
+            r.skip(4);
+        }
+        int32_t& mine = tag == 256 ? size.width : size.height;
+        const int32_t other = tag == 256 ? size.height : size.width;
+        mine = asSigned(v);
+        if (other != 0) return size;
+    }
+    return size;
+}
+
+}  // namespace
+
+size_t MemoryProbeSource::readAt(uint64_t offset, void* buffer, size_t count) noexcept {
+    if (offset >= size_) return 0;
+    const size_t left = size_ - static_cast<size_t>(offset);
+    const size_t n = count < left ? count : left;
+    std::memcpy(buffer, data_ + offset, n);
+    return n;
+}
+
+ImageSize probeImageSize(ImageFormat format, ProbeSource& source) noexcept {
+    ProbeReader r(source);
+    ImageSize size;
+    switch (format) {
+        case ImageFormat::Bmp:  // the info header's fields
+            r.seek(18);
+            size.width = asSigned(r.u32(false));
+            r.seek(22);
+            size.height = asSigned(r.u32(false));
+            break;
+        case ImageFormat::Png:  // the IHDR chunk's fields
+            r.seek(16);
+            size.width = asSigned(r.u32(true));
+            size.height = asSigned(r.u32(true));
+            break;
+        case ImageFormat::Gif:  // the logical screen, not a frame
+            r.seek(6);
+            size.width = static_cast<int32_t>(r.u16(false));
+            size.height = static_cast<int32_t>(r.u16(false));
+            break;
+        case ImageFormat::Jpeg:
+            size = probeJpeg(r);
+            break;
+        case ImageFormat::Tiff:
+            size = probeTiff(r);
+            break;
+        case ImageFormat::Unknown:
+        case ImageFormat::ReadError:
+            break;
+    }
+    return size;
+}
+
+// The plug-in bridge cannot be asked yet: no plug-in answers.
+bool probePluginImageSize(const wchar_t*, ImageSize&) noexcept { return false; }
+
+bool passesSizeFilter(const wchar_t* path) noexcept {
+    const int32_t minWidth = g_settings.minAddWidth, minHeight = g_settings.minAddHeight;
+    if (minWidth == 0 && minHeight == 0) return true;
+    const ImageFormat format = sniffImageFormat(path);
+    FileProbeSource file;
+    if (!file.open(path)) return false;
+    ImageSize size;
+    switch (format) {
+        case ImageFormat::Unknown:
+            file.close();
+            probePluginImageSize(path, size);
+            break;
+        case ImageFormat::ReadError:
+            return false;
+        default:
+            size = probeImageSize(format, file);
+            break;
+    }
+    return size.width >= minWidth && size.height >= minHeight;
+}

@@ -1,0 +1,367 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "base/page_alloc.h"
+#include "decode/decoders.h"
+#include "support/tiff_support.h"
+
+using tifftest::File;
+
+namespace {
+
+struct Decoded {
+    bool ok = false;
+    LoadedImage image{};
+    ~Decoded() { pageFree(image.bits); }
+
+    const uint8_t* row(int y) const {  // y = 0 is the top row
+        const uint32_t stride = rowStride(image.header.biWidth, image.header.biBitCount);
+        return image.bits + size_t(image.header.biHeight - 1 - y) * stride;
+    }
+    // The colour shown at (x, y) as libtiff's RGBA word 0xAABBGGRR (alpha 255).
+    uint32_t rgba(int x, int y) const {
+        uint8_t r, g, b;
+        if (image.header.biBitCount == 24) {
+            b = row(y)[x * 3];
+            g = row(y)[x * 3 + 1];
+            r = row(y)[x * 3 + 2];
+        } else {
+            const dib::RGBQUAD q = image.palette[row(y)[x]];
+            b = q.rgbBlue;
+            g = q.rgbGreen;
+            r = q.rgbRed;
+        }
+        return 0xFF000000u | uint32_t{b} << 16 | uint32_t{g} << 8 | r;
+    }
+};
+
+void decode(const std::vector<uint8_t>& bytes, Decoded& out) {
+    DecoderState state;
+    state.attach(bytes.data(), bytes.size());
+    LoadedImage* img = decodeTiff(state);
+    out.ok = img != nullptr;
+    if (img) out.image = *img;
+}
+
+bool decodes(const std::vector<uint8_t>& bytes) {
+    Decoded d;
+    decode(bytes, d);
+    return d.ok;
+}
+
+File picture(uint32_t w, uint32_t h, int photometric, std::vector<uint16_t> bits,
+             uint32_t seed = 1) {
+    File f;
+    f.width = w;
+    f.height = h;
+    f.photometric = photometric;
+    f.bitsPerSample = std::move(bits);
+    f.data = tifftest::randomBytes(tifftest::rowBytes(w, f.bitsPerSample) * h, seed);
+    return f;
+}
+
+std::vector<uint16_t> colorMap(int entries) {
+    std::vector<uint16_t> map(size_t(entries) * 3);
+    for (int i = 0; i < entries; ++i) {
+        map[i] = uint16_t((i * 37 % 256) * 257);
+        map[entries + i] = uint16_t((255 - i % 256) * 257 + 3);
+        map[2 * entries + i] = uint16_t(((i * 101 + 7) % 256) * 257);
+    }
+    return map;
+}
+
+// Every pixel shows the colour libtiff's RGBA reading gives.
+void expectColoursMatchLibtiff(const std::vector<uint8_t>& bytes, int bitCount) {
+    tifftest::Reference ref;
+    ASSERT_TRUE(tifftest::readWithLibtiff(bytes, ref));
+    Decoded d;
+    decode(bytes, d);
+    ASSERT_TRUE(d.ok);
+    ASSERT_EQ(d.image.header.biWidth, int32_t(ref.width));
+    ASSERT_EQ(d.image.header.biHeight, int32_t(ref.height));
+    ASSERT_EQ(d.image.header.biBitCount, bitCount);
+    EXPECT_EQ(d.image.header.biSize, 40u);
+    EXPECT_EQ(d.image.header.biPlanes, 1);
+    for (uint32_t y = 0; y < ref.height; ++y)
+        for (uint32_t x = 0; x < ref.width; ++x)
+            ASSERT_EQ(d.rgba(int(x), int(y)), ref.rgba[size_t(y) * ref.width + x]) << x << "," << y;
+}
+
+TEST(TiffDecode, GreyOfBothPolaritiesAndEveryDepthMatchesLibtiff) {
+    for (int photometric : {0, 1})
+        for (uint16_t bits : {1, 4, 8})
+            for (uint32_t w : {1u, 10u, 33u}) {
+                SCOPED_TRACE(testing::Message()
+                             << "model " << photometric << " bits " << bits << " width " << w);
+                expectColoursMatchLibtiff(tifftest::writeTiff(picture(w, 7, photometric, {bits})),
+                                          8);
+            }
+}
+
+TEST(TiffDecode, BilevelIndicesFollowTheBitsAndThePaletteThePolarity) {
+    // 10 pixels a row, 2 bytes: the last 6 bits of each row are unused.
+    File f = picture(10, 2, 0, {1});
+    f.data = {0b10110000, 0b01111111, 0b00000000, 0b11000000};
+    Decoded d;
+    decode(tifftest::writeTiff(f), d);
+    ASSERT_TRUE(d.ok);
+    const uint8_t top[] = {1, 0, 1, 1, 0, 0, 0, 0, 0, 1};
+    const uint8_t bottom[] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1};
+    EXPECT_EQ(std::memcmp(d.row(0), top, 10), 0);
+    EXPECT_EQ(std::memcmp(d.row(1), bottom, 10), 0);
+    EXPECT_EQ(d.image.palette[0].rgbRed, 255);  // WhiteIsZero: bit 0 white
+    EXPECT_EQ(d.image.palette[1].rgbRed, 0);
+    EXPECT_EQ(d.image.palette[2].rgbRed, 0);  // entries past 2 stay black
+
+    f.photometric = 1;
+    Decoded e;
+    decode(tifftest::writeTiff(f), e);
+    ASSERT_TRUE(e.ok);
+    EXPECT_EQ(e.image.palette[0].rgbGreen, 0);
+    EXPECT_EQ(e.image.palette[1].rgbGreen, 255);
+}
+
+TEST(TiffDecode, BigAndLittleEndianGiveTheSamePicture) {
+    for (uint16_t bits : {4, 8}) {
+        File f = picture(29, 13, 1, {bits});
+        Decoded little, big;
+        decode(tifftest::writeTiff(f), little);
+        f.bigEndian = true;
+        f.sizeAsShort = true;
+        decode(tifftest::writeTiff(f), big);
+        ASSERT_TRUE(little.ok && big.ok);
+        EXPECT_EQ(std::memcmp(&little.image.header, &big.image.header, 40), 0);
+        EXPECT_EQ(std::memcmp(little.image.palette, big.image.palette, 1024), 0);
+        EXPECT_EQ(std::memcmp(little.image.bits, big.image.bits, pixelBlockSize(29, 13, 8)), 0);
+    }
+}
+
+TEST(TiffDecode, PaletteTakesTheHighByteOfTheColourMap) {
+    for (bool be : {false, true})
+        for (uint16_t bits : {1, 4, 8}) {
+            File f = picture(21, 9, 3, {bits});
+            f.bigEndian = be;
+            f.colorMap = colorMap(1 << bits);
+            SCOPED_TRACE(testing::Message() << "bits " << bits << " big-endian " << be);
+            expectColoursMatchLibtiff(tifftest::writeTiff(f), 8);
+        }
+}
+
+TEST(TiffDecode, Rgb8MatchesLibtiff) {
+    for (bool be : {false, true})
+        for (uint32_t w : {1u, 2u, 3u, 4u, 31u}) {
+            File f = picture(w, 17, 2, {8, 8, 8});
+            f.bigEndian = be;
+            SCOPED_TRACE(w);
+            expectColoursMatchLibtiff(tifftest::writeTiff(f), 24);
+        }
+}
+
+TEST(TiffDecode, Rgb16KeepsTheHighByteOfEachSample) {
+    for (bool be : {false, true}) {
+        File f = picture(19, 11, 2, {16, 16, 16});
+        f.bigEndian = be;
+        const auto bytes = tifftest::writeTiff(f);
+        tifftest::Reference ref;
+        ASSERT_TRUE(tifftest::readWithLibtiff(bytes, ref, false));
+        Decoded d;
+        decode(bytes, d);
+        ASSERT_TRUE(d.ok);
+        ASSERT_EQ(d.image.header.biBitCount, 24);
+        // libtiff hands back the samples in host order (little-endian here).
+        for (uint32_t y = 0; y < 11; ++y)
+            for (uint32_t x = 0; x < 19; ++x) {
+                const uint8_t* s = &ref.scanlines[y][x * 6];
+                const uint8_t* p = d.row(int(y)) + x * 3;
+                ASSERT_EQ(p[0], s[5]);
+                ASSERT_EQ(p[1], s[3]);
+                ASSERT_EQ(p[2], s[1]);
+            }
+    }
+}
+
+TEST(TiffDecode, ManyStripsDecodeLikeOne) {
+    File f = picture(23, 40, 2, {8, 8, 8});
+    Decoded one;
+    decode(tifftest::writeTiff(f), one);
+    ASSERT_TRUE(one.ok);
+    const uint32_t size = pixelBlockSize(23, 40, 24);
+    for (uint32_t rows : {1u, 3u, 7u})
+        for (uint16_t type : {3, 4}) {
+            f.rowsPerStrip = rows;
+            f.stripTableType = type;
+            Decoded many;
+            decode(tifftest::writeTiff(f), many);
+            ASSERT_TRUE(many.ok);
+            EXPECT_EQ(std::memcmp(one.image.bits, many.image.bits, size), 0)
+                << rows << " rows a strip, type " << type;
+        }
+    // Two SHORT strips fit inside the entry itself.
+    f.rowsPerStrip = 20;
+    f.stripTableType = 3;
+    Decoded two;
+    decode(tifftest::writeTiff(f), two);
+    ASSERT_TRUE(two.ok);
+    EXPECT_EQ(std::memcmp(one.image.bits, two.image.bits, size), 0);
+}
+
+TEST(TiffDecode, RowsSplitBetweenStripsAreJoined) {
+    // Strips of 10 bytes over rows of 9 (3 RGB pixels): every row but the
+    // first crosses a strip boundary.
+    File f = picture(3, 10, 2, {8, 8, 8});
+    auto bytes = tifftest::writeTiff(f);
+    Decoded whole;
+    decode(bytes, whole);
+    ASSERT_TRUE(whole.ok);
+    // Rewrite the directory by hand: offsets and counts as LONG tables.
+    File g = f;
+    g.rowsPerStrip = 1;
+    auto split = tifftest::writeTiff(g);
+    // Find the strip tables (10 values each) and spread the 90 data bytes
+    // over 9 strips of 10 bytes instead.
+    Decoded ref;
+    decode(split, ref);
+    ASSERT_TRUE(ref.ok);
+    const uint32_t dirAt = split[4] | split[5] << 8 | split[6] << 16 | split[7] << 24;
+    const int n = split[dirAt] | split[dirAt + 1] << 8;
+    for (int i = 0; i < n; ++i) {
+        uint8_t* e = &split[dirAt + 2 + i * 12];
+        const int tag = e[0] | e[1] << 8;
+        const uint32_t at = e[8] | e[9] << 8 | e[10] << 16 | e[11] << 24;
+        for (int s = 0; s < 10 && (tag == 273 || tag == 279); ++s) {
+            const uint32_t v = tag == 273 ? 8 + s * 10 : (s < 9 ? 10 : 0);
+            for (int k = 0; k < 4; ++k) split[at + s * 4 + k] = uint8_t(v >> (8 * k));
+        }
+    }
+    Decoded joined;
+    decode(split, joined);
+    ASSERT_TRUE(joined.ok);
+    EXPECT_EQ(std::memcmp(whole.image.bits, joined.image.bits, pixelBlockSize(3, 10, 24)), 0);
+}
+
+TEST(TiffDecode, ShortStripsLeaveTheMissingRowsAtZero) {
+    File f = picture(7, 6, 2, {8, 8, 8});
+    const auto full = f.data;
+    f.data.resize(21 * 3 + 10);  // three rows and 10 bytes of the fourth
+    f.rowsPerStrip = 2;
+    Decoded d;
+    decode(tifftest::writeTiff(f), d);
+    ASSERT_TRUE(d.ok);
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 7; ++x)
+            for (int c = 0; c < 3; ++c) {
+                // Output blue, green, red from the file's red, green, blue.
+                const size_t from = size_t(y) * 21 + x * 3 + 2 - c;
+                const uint8_t want = from < f.data.size() ? full[from] : 0;
+                ASSERT_EQ(d.row(y)[x * 3 + c], want) << x << "," << y << "," << c;
+            }
+}
+
+TEST(TiffDecode, UnsupportedPicturesAreRefused) {
+    File f = picture(8, 4, 2, {8, 8, 8});
+    ASSERT_TRUE(decodes(tifftest::writeTiff(f)));
+    File g = f;
+    g.compression = 5;
+    EXPECT_FALSE(decodes(tifftest::writeTiff(g)));
+    g = f;
+    g.bitsPerSample = {8, 8, 16};
+    EXPECT_FALSE(decodes(tifftest::writeTiff(g)));
+    g = f;
+    g.bitsPerSample = {8, 8, 8, 8};  // RGBA
+    g.data = tifftest::randomBytes(8 * 4 * 4, 3);
+    EXPECT_FALSE(decodes(tifftest::writeTiff(g)));
+    g = f;
+    g.bitsPerSample = {8};  // RGB needs three values
+    EXPECT_FALSE(decodes(tifftest::writeTiff(g)));
+    g = f;
+    g.photometric = -1;  // no colour model
+    EXPECT_FALSE(decodes(tifftest::writeTiff(g)));
+    g = f;
+    g.photometric = 5;  // separated
+    EXPECT_FALSE(decodes(tifftest::writeTiff(g)));
+
+    File grey = picture(8, 4, 1, {16});
+    EXPECT_FALSE(decodes(tifftest::writeTiff(grey)));
+    grey = picture(8, 4, 1, {2});
+    EXPECT_FALSE(decodes(tifftest::writeTiff(grey)));
+    File pal = picture(8, 4, 3, {8});  // palette without a colour map
+    EXPECT_FALSE(decodes(tifftest::writeTiff(pal)));
+}
+
+TEST(TiffDecode, SidesOutsideOneTo25000AreRefused) {
+    File f = picture(25000, 1, 1, {1});
+    EXPECT_TRUE(decodes(tifftest::writeTiff(f)));
+    f = picture(25001, 1, 1, {1});
+    EXPECT_FALSE(decodes(tifftest::writeTiff(f)));
+    f = picture(1, 25001, 1, {1});
+    f.sizeAsShort = true;
+    EXPECT_FALSE(decodes(tifftest::writeTiff(f)));
+    f = picture(0, 3, 1, {8});
+    f.data = {1, 2, 3};
+    EXPECT_FALSE(decodes(tifftest::writeTiff(f)));
+}
+
+// Offset of the directory entry with `tag`, or 0.
+size_t entryOf(const std::vector<uint8_t>& b, int tag) {
+    const uint32_t dirAt = b[4] | b[5] << 8 | b[6] << 16 | b[7] << 24;
+    const int n = b[dirAt] | b[dirAt + 1] << 8;
+    for (int i = 0; i < n; ++i) {
+        const size_t e = dirAt + 2 + size_t(i) * 12;
+        if ((b[e] | b[e + 1] << 8) == tag) return e;
+    }
+    return 0;
+}
+
+void putLe32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+    for (int k = 0; k < 4; ++k) b[at + k] = uint8_t(v >> (8 * k));
+}
+
+TEST(TiffDecode, AreasOutsideTheFileAreRefused) {
+    File f = picture(6, 6, 3, {4});
+    f.colorMap = colorMap(16);
+    f.rowsPerStrip = 2;
+    const auto good = tifftest::writeTiff(f);
+    ASSERT_TRUE(decodes(good));
+    const uint32_t size = uint32_t(good.size());
+
+    auto bad = good;
+    putLe32(bad, 4, size - 1);  // directory offset: the count does not fit
+    EXPECT_FALSE(decodes(bad));
+    putLe32(bad, 4, 0xFFFFFFF0u);
+    EXPECT_FALSE(decodes(bad));
+    bad = good;
+    bad.resize(bad.size() - 8);  // last entries cut off
+    EXPECT_FALSE(decodes(bad));
+
+    bad = good;
+    putLe32(bad, entryOf(bad, 320) + 8, size - 10);  // colour map past the end
+    EXPECT_FALSE(decodes(bad));
+
+    bad = good;  // a strip that reaches past the end
+    size_t lengths = entryOf(bad, 279);
+    uint32_t table = bad[lengths + 8] | bad[lengths + 9] << 8 | bad[lengths + 10] << 16;
+    putLe32(bad, table + 4, 0xFFFFFFF0u);
+    EXPECT_FALSE(decodes(bad));
+    bad = good;  // strip table itself past the end
+    putLe32(bad, entryOf(bad, 273) + 8, size - 4);
+    EXPECT_FALSE(decodes(bad));
+    bad = good;  // tables of different lengths
+    putLe32(bad, entryOf(bad, 279) + 4, 2);
+    EXPECT_FALSE(decodes(bad));
+    bad = good;  // no strips hold anything
+    for (int s = 0; s < 3; ++s) putLe32(bad, table + s * 4, 0);
+    EXPECT_FALSE(decodes(bad));
+    bad = good;  // the same table twice
+    lengths = entryOf(bad, 279);
+    bad[lengths] = 273 & 0xFF;
+    bad[lengths + 1] = 273 >> 8;
+    EXPECT_FALSE(decodes(bad));
+
+    bad = good;
+    bad[2] = 43;  // not 42
+    EXPECT_FALSE(decodes(bad));
+    EXPECT_FALSE(decodes(std::vector<uint8_t>(good.begin(), good.begin() + 7)));
+}
+
+}  // namespace

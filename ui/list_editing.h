@@ -1,0 +1,33 @@
+// Editing the shown list: every operation works on the shown list's list
+// box, keeps Count/WPNum/selectedIndex in step and, where the order or the
+// content changes wholesale, clears the date mark in the settings file.
+#pragma once
+
+#include <windows.h>
+// (before every other system header, which all build on it)
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+// Files dropped on the main window (only the first dropped item is used).
+void dropFile(HDROP drop);
+// Appends the folder's pictures (no subfolders) that pass the size filter.
+void addFolderToShownList(const wchar_t* folder);
+// Appends the given files, skipping those the list already holds.
+void addFilesToShownList(const std::vector<std::wstring>& paths);
+// "ファイル選択": the open-file dialog.
+void addFiles();
+void removeSelected();
+void clearList();
+void moveUp();
+void moveDown();
+void sortList();
+void shuffleList();
+// "リスト名変更": dialog 2000.
+void renameList();
+
+// Plug-ins count as switched on when SPI names an existing folder.
+bool pluginsSwitchedOn();
+// The plug-ins' file patterns ("*.pic"...), gathered afresh for each use.
+std::vector<std::wstring> gatherPluginPatterns();
