@@ -91,9 +91,14 @@ TEST(Startup, MainWindowHasItsSizeAndNeverStartsMaximised) {
     ASSERT_NE(main, nullptr);
     // The window is found as soon as it exists; it is shown (minimised, then
     // normal) a moment later.
-    for (int i = 0; i < 250 && (!IsWindowVisible(main) || IsIconic(main)); ++i) Sleep(20);
-    RECT client;
-    GetClientRect(main, &client);
+    // Under Wine the restore from the minimised state settles a moment after
+    // IsIconic turns false, so wait for the client area too.
+    RECT client{};
+    for (int i = 0; i < 250; ++i) {
+        GetClientRect(main, &client);
+        if (IsWindowVisible(main) && !IsIconic(main) && client.right > 0) break;
+        Sleep(20);
+    }
     EXPECT_EQ(client.right - client.left, 612);
     EXPECT_EQ(client.bottom - client.top, 475);
     EXPECT_FALSE(IsZoomed(main));

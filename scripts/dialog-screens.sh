@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Pictures of each dialog under Wine and Xvfb, into build/screens/<name>.png.
+#   scripts/dialog-screens.sh  (after make windows)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out=build/screens
+mkdir -p "$out"
+./scripts/wine-session.sh bash -c '
+  cd build/windows
+  for s in calendar small large options about help; do
+    TOLVEX_SCREEN=$s wine dialog_screens_test.exe --gtest_also_run_disabled_tests >/dev/null 2>&1 &
+    pid=$!
+    sleep 4
+    import -window root ../screens/$s.png
+    wait $pid || true
+  done'
+ls -l "$out"

@@ -1,0 +1,186 @@
+// The About window: its look, its modal behaviour through the disabled
+// owner, every way of closing it; and the help file opened in the viewer.
+#include <gtest/gtest.h>
+
+#include "app/app_state.h"
+#include "support/harness.h"
+#include "support/ui_driver.h"
+#include "ui/about_window.h"
+#include "ui/about_window_parts.h"
+#include "ui/help_win.h"
+
+namespace {
+
+void pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+bool classRegistered(const wchar_t* name) {
+    WNDCLASSEXW wc = {sizeof wc};
+    return GetClassInfoExW(g_instance, name, &wc) != FALSE;
+}
+
+std::wstring windowText(HWND hwnd) {
+    wchar_t buffer[256] = {};
+    GetWindowTextW(hwnd, buffer, 256);
+    return buffer;
+}
+
+class About : public ::testing::Test {
+protected:
+    void SetUp() override {
+        uitest::setUpUiProcess();
+        owner = uitest::createOwnerWindow();
+        ASSERT_NE(owner, nullptr);
+    }
+    void TearDown() override {
+        if (HWND about = aboutWindow()) SendMessageW(about, WM_CLOSE, 0, 0);
+        DestroyWindow(owner);
+        pump();
+    }
+    // Opens the window and checks what every way of closing must leave.
+    HWND open() {
+        EXPECT_TRUE(openAboutWindow(owner));
+        pump();
+        return aboutWindow();
+    }
+    void expectClosed() {
+        pump();
+        EXPECT_EQ(aboutWindow(), nullptr);
+        EXPECT_TRUE(IsWindowEnabled(owner));
+        EXPECT_FALSE(classRegistered(L"ver_parent_class"));
+        EXPECT_FALSE(classRegistered(L"ver_child_class"));
+    }
+    HWND owner = nullptr;
+};
+
+TEST_F(About, ShowsNameVersionAndLinkOverADisabledOwner) {
+    HWND about = open();
+    ASSERT_NE(about, nullptr);
+    EXPECT_FALSE(IsWindowEnabled(owner));
+    EXPECT_EQ(GetWindow(about, GW_OWNER), owner);
+    EXPECT_EQ(windowText(about), L"バージョン情報");
+    wchar_t cls[64] = {};
+    GetClassNameW(about, cls, 64);
+    EXPECT_STREQ(cls, L"ver_parent_class");
+    EXPECT_EQ(uitest::text(about, 102), L"Tolvex  version 2.22");
+    EXPECT_FALSE(uitest::text(about, 103).empty());
+    EXPECT_EQ(uitest::text(about, 101), L"OK");
+    HWND link = GetDlgItem(about, 100);
+    ASSERT_NE(link, nullptr);
+    GetClassNameW(link, cls, 64);
+    EXPECT_STREQ(cls, L"ver_child_class");
+    EXPECT_EQ(reinterpret_cast<HCURSOR>(GetClassLongPtrW(link, GCLP_HCURSOR)),
+              LoadCursorW(nullptr, IDC_HAND));
+
+    // Size and place: centred on the owner.
+    const int f = 2 * GetSystemMetrics(SM_CYDLGFRAME);
+    RECT rc, ownerRc;
+    GetWindowRect(about, &rc);
+    GetWindowRect(owner, &ownerRc);
+    EXPECT_EQ(rc.right - rc.left, 235 + f);
+    EXPECT_EQ(rc.bottom - rc.top, 104 + f + GetSystemMetrics(SM_CYCAPTION));
+    EXPECT_EQ(rc.left, (ownerRc.left + ownerRc.right - (235 + f)) >> 1);
+
+    // Only Move and Close are left in its system menu.
+    HMENU menu = GetSystemMenu(about, FALSE);
+    EXPECT_EQ(GetMenuState(menu, SC_SIZE, MF_BYCOMMAND), static_cast<UINT>(-1));
+    EXPECT_EQ(GetMenuState(menu, SC_MAXIMIZE, MF_BYCOMMAND), static_cast<UINT>(-1));
+    EXPECT_EQ(GetMenuState(menu, SC_MINIMIZE, MF_BYCOMMAND), static_cast<UINT>(-1));
+    EXPECT_EQ(GetMenuState(menu, SC_RESTORE, MF_BYCOMMAND), static_cast<UINT>(-1));
+    EXPECT_NE(GetMenuState(menu, SC_MOVE, MF_BYCOMMAND), static_cast<UINT>(-1));
+    EXPECT_NE(GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND), static_cast<UINT>(-1));
+
+    // A second request while it is open makes no second window.
+    openAboutWindow(owner);
+    pump();
+    EXPECT_EQ(aboutWindow(), about);
+    int count = 0;
+    for (HWND w = FindWindowW(L"ver_parent_class", nullptr); w;
+         w = FindWindowExW(nullptr, w, L"ver_parent_class", nullptr))
+        ++count;
+    EXPECT_EQ(count, 1);
+}
+
+TEST_F(About, EscapeClosesAndGivesTheOwnerBack) {
+    HWND about = open();
+    ASSERT_NE(about, nullptr);
+    SendMessageW(GetDlgItem(about, 101), WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_FALSE(IsWindow(about));
+    expectClosed();
+}
+
+TEST_F(About, EnterOnTheWindowCloses) {
+    HWND about = open();
+    ASSERT_NE(about, nullptr);
+    SendMessageW(about, WM_KEYDOWN, VK_RETURN, 0);
+    expectClosed();
+}
+
+TEST_F(About, OkButtonCloses) {
+    HWND about = open();
+    ASSERT_NE(about, nullptr);
+    uitest::click(about, 101);
+    expectClosed();
+}
+
+TEST_F(About, CloseCommandClosesAndItOpensAgain) {
+    HWND about = open();
+    ASSERT_NE(about, nullptr);
+    SendMessageW(about, WM_SYSCOMMAND, SC_CLOSE, 0);
+    expectClosed();
+    about = open();
+    ASSERT_NE(about, nullptr);
+    EXPECT_FALSE(IsWindowEnabled(owner));
+    SendMessageW(GetDlgItem(about, 101), WM_KEYDOWN, VK_RETURN, 0);
+    expectClosed();
+}
+
+TEST(HelpFile, SitsBesideTheProgramUnderItsName) {
+    EXPECT_EQ(helpFilePath(L"C:\\Apps\\Tolvex.exe"), L"C:\\Apps\\Tolvex.chm");
+    EXPECT_EQ(helpFilePath(L"C:\\My.Apps\\Tolvex"), L"C:\\My.Apps\\Tolvex.chm");
+    EXPECT_EQ(helpFilePath(std::wstring(300, L'a').c_str()), L"");
+}
+
+struct FindHelp {
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK matchHelp(HWND hwnd, LPARAM param) {
+    wchar_t cls[64] = {};
+    GetClassNameW(hwnd, cls, 64);
+    if (std::wstring(cls) == L"HH Parent") {
+        reinterpret_cast<FindHelp*>(param)->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+TEST(HelpFile, CompiledHelpOpensInTheViewer) {
+    uitest::setUpUiProcess();
+    const std::wstring chm = harness::testFolder() + L"\\Tolvex.chm";
+    ASSERT_TRUE(harness::fileExists(chm));
+    DWORD_PTR cookie = 0;
+    initializeHelp(&cookie);
+    HWND viewer = callHelpViewer(nullptr, chm.c_str(), kHelpDisplayTopic, 0);
+    FindHelp find;
+    for (int i = 0; i < 100 && !find.found; ++i) {
+        pump();
+        EnumThreadWindows(GetCurrentThreadId(), matchHelp, reinterpret_cast<LPARAM>(&find));
+        if (!find.found) Sleep(50);
+    }
+    ASSERT_NE(find.found, nullptr) << "no viewer window";
+    EXPECT_TRUE(viewer == nullptr || viewer == find.found);
+    // The title comes from the compiled file ("Tolvex ヘルプ", stored in the
+    // Japanese code page, which a non-Japanese system decodes differently).
+    EXPECT_EQ(windowText(find.found).rfind(L"Tolvex ", 0), 0u);
+    DestroyWindow(find.found);
+    pump();
+    uninitializeHelp(cookie);
+}
+
+}  // namespace

@@ -1,0 +1,182 @@
+// The options dialog driven through its real controls: wheel setting, margin
+// colour, plug-in box with its folder browser, the Send To entry settled at
+// closing, and the two desktop shortcuts.
+#include <gtest/gtest.h>
+
+#include "settings/settings.h"
+#include "support/harness.h"
+#include "support/shell_links.h"
+#include "support/ui_driver.h"
+#include "ui/options_dialog.h"
+#include "ui/plugin_folder.h"
+#include "ui/shortcuts.h"
+
+namespace {
+
+constexpr wchar_t kCaption[] = L"オプション";
+
+class OptionsDialog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        uitest::setUpUiProcess();
+        g_settings = Settings{};
+    }
+    void run(std::function<void(HWND)> drive) {
+        uitest::runDialog(
+            kCaption, [] { openOptionsDialog(nullptr); }, std::move(drive));
+    }
+    uitest::ShortcutFolders folders;
+};
+
+TEST_F(OptionsDialog, WheelRadiosWriteWheelSel) {
+    g_settings.WheelSel = 1;
+    run([](HWND dlg) {
+        EXPECT_TRUE(uitest::isChecked(dlg, 2403));
+        EXPECT_FALSE(uitest::isChecked(dlg, 2402));
+        uitest::click(dlg, 2402);
+        EXPECT_EQ(g_settings.WheelSel, 0);
+        uitest::click(dlg, 2403);
+        EXPECT_EQ(g_settings.WheelSel, 1);
+        uitest::click(dlg, 2402);
+        uitest::click(dlg, 2);
+    });
+    EXPECT_EQ(g_settings.WheelSel, 0);
+}
+
+TEST_F(OptionsDialog, MarginColourPickedAndCancelled) {
+    g_settings.BgColor = 0x112233;
+    run([](HWND dlg) {
+        EXPECT_EQ(uitest::shownColor(GetDlgItem(dlg, 2405)), 0x112233u);
+        uitest::whenShown([dlg] { return uitest::findOwnedBy(dlg); },
+                          [](HWND picker) { PostMessageW(picker, WM_COMMAND, IDCANCEL, 0); });
+        uitest::click(dlg, 2406);
+        EXPECT_EQ(g_settings.BgColor, 0x112233u);
+        uitest::whenShown([dlg] { return uitest::findOwnedBy(dlg); },
+                          [](HWND picker) {
+                              SetDlgItemTextW(picker, 706, L"200");
+                              SetDlgItemTextW(picker, 707, L"100");
+                              SetDlgItemTextW(picker, 708, L"50");
+                              PostMessageW(picker, WM_COMMAND, IDOK, 0);
+                          });
+        uitest::click(dlg, 2406);
+        EXPECT_EQ(g_settings.BgColor, static_cast<ColorRef>(RGB(200, 100, 50)));
+        EXPECT_EQ(uitest::shownColor(GetDlgItem(dlg, 2405)), RGB(200, 100, 50));
+        uitest::click(dlg, 2);
+    });
+}
+
+TEST_F(OptionsDialog, CancelledFolderBrowserLeavesPluginsOff) {
+    bool browserSeen = false;
+    run([&browserSeen](HWND dlg) {
+        EXPECT_FALSE(uitest::isChecked(dlg, 2407));
+        uitest::whenShown([dlg] { return uitest::findOwnedBy(dlg); },
+                          [&browserSeen](HWND browser) {
+                              browserSeen = true;
+                              PostMessageW(browser, WM_COMMAND, IDCANCEL, 0);
+                          });
+        uitest::click(dlg, 2407);
+        EXPECT_FALSE(uitest::isChecked(dlg, 2407));
+        uitest::click(dlg, 2);
+    });
+    EXPECT_TRUE(browserSeen);
+    EXPECT_TRUE(g_settings.SPI.empty());
+}
+
+TEST_F(OptionsDialog, CancelledFolderBrowserKeepsTheCurrentDirectory) {
+    harness::TempFolder dir;
+    wchar_t before[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, before);
+    SetCurrentDirectoryW(dir.path().c_str());
+    run([](HWND dlg) {
+        uitest::whenShown([dlg] { return uitest::findOwnedBy(dlg); },
+                          [](HWND browser) { PostMessageW(browser, WM_COMMAND, IDCANCEL, 0); });
+        uitest::click(dlg, 2407);
+        uitest::click(dlg, 2);
+    });
+    wchar_t after[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, after);
+    SetCurrentDirectoryW(before);
+    EXPECT_EQ(lstrcmpiW(after, dir.path().c_str()), 0) << after;
+}
+
+TEST_F(OptionsDialog, UncheckingPluginsEmptiesTheFolder) {
+    g_settings.SPI = L"C:\\plugins";
+    run([](HWND dlg) {
+        EXPECT_TRUE(uitest::isChecked(dlg, 2407));
+        uitest::click(dlg, 2407);
+        EXPECT_FALSE(uitest::isChecked(dlg, 2407));
+        EXPECT_TRUE(g_settings.SPI.empty());
+        uitest::click(dlg, 2);
+    });
+    EXPECT_TRUE(g_settings.SPI.empty());
+}
+
+TEST_F(OptionsDialog, SendToEntryIsSettledWhenTheDialogCloses) {
+    const std::wstring path = sendToShortcutPath();
+    run([&path](HWND dlg) {
+        EXPECT_FALSE(uitest::isChecked(dlg, 2408));
+        uitest::click(dlg, 2408);
+        EXPECT_FALSE(harness::fileExists(path)) << "made before closing";
+        uitest::click(dlg, 2);
+    });
+    ASSERT_TRUE(harness::fileExists(path));
+    const uitest::LinkInfo link = uitest::readShortcut(path);
+    EXPECT_EQ(lstrcmpiW(link.target.c_str(), uitest::ownPath().c_str()), 0);
+    EXPECT_EQ(link.arguments, L"");
+    EXPECT_EQ(link.showCommand, SW_SHOWNORMAL);
+    EXPECT_EQ(link.iconIndex, 0);
+
+    run([](HWND dlg) {
+        EXPECT_TRUE(uitest::isChecked(dlg, 2408));
+        uitest::click(dlg, 2408);
+        SendMessageW(dlg, WM_COMMAND, IDCANCEL, 0);  // Escape closes the same way
+    });
+    EXPECT_FALSE(harness::fileExists(path));
+    run([](HWND dlg) {
+        EXPECT_FALSE(uitest::isChecked(dlg, 2408));
+        uitest::click(dlg, 2);
+    });
+    EXPECT_FALSE(harness::fileExists(path));
+}
+
+TEST_F(OptionsDialog, CreateButtonsMakeOneShortcutEach) {
+    run([this](HWND dlg) {
+        uitest::click(dlg, 2410);
+        EXPECT_EQ(uitest::fileCount(folders.desktop()), 1);
+        uitest::click(dlg, 2410);
+        EXPECT_EQ(uitest::fileCount(folders.desktop()), 1);
+        uitest::click(dlg, 2412);
+        uitest::click(dlg, 2412);
+        EXPECT_EQ(uitest::fileCount(folders.desktop()), 2);
+        uitest::click(dlg, 2);
+    });
+    const std::wstring base = folders.desktop() + L"\\" + uitest::ownBaseName();
+    const uitest::LinkInfo start = uitest::readShortcut(base + L" Start.lnk");
+    const uitest::LinkInfo date = uitest::readShortcut(base + L" Date.lnk");
+    ASSERT_TRUE(start.loaded);
+    ASSERT_TRUE(date.loaded);
+    EXPECT_EQ(start.arguments, L"/s");
+    EXPECT_EQ(date.arguments, L"/d");
+    EXPECT_EQ(lstrcmpiW(date.iconPath.c_str(), uitest::ownPath().c_str()), 0);
+    EXPECT_EQ(start.showCommand, SW_SHOWNORMAL);
+    EXPECT_EQ(uitest::fileCount(folders.sendTo()), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// The browser opens on the start folder, so confirming at once picks it.
+TEST(PluginFolder, BrowserOpensOnTheStartFolder) {
+    uitest::setUpUiProcess();
+    harness::TempFolder dir;
+    HWND owner = uitest::createOwnerWindow();
+    uitest::whenShown([owner] { return uitest::findOwnedBy(owner); },
+                      [](HWND browser) { PostMessageW(browser, WM_COMMAND, IDOK, 0); });
+    std::wstring chosen;
+    EXPECT_TRUE(pickPluginFolder(owner, dir.path().c_str(), &chosen));
+    EXPECT_EQ(lstrcmpiW(chosen.c_str(), dir.path().c_str()), 0);
+    DestroyWindow(owner);
+}
+
+}  // namespace

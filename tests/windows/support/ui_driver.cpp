@@ -1,0 +1,159 @@
+#include "ui_driver.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <vector>
+
+#include "app/app_state.h"
+#include "base/app_heap.h"
+
+namespace uitest {
+
+namespace {
+
+struct Pending {
+    std::function<HWND()> find;
+    std::function<void(HWND)> act;
+};
+
+std::vector<Pending> g_pending;
+UINT_PTR g_timer = 0;
+
+void CALLBACK pollPending(HWND, UINT, UINT_PTR, DWORD) {
+    for (size_t i = 0; i < g_pending.size(); ++i) {
+        HWND found = g_pending[i].find();
+        if (!found) continue;
+        std::function<void(HWND)> act = std::move(g_pending[i].act);
+        g_pending.erase(g_pending.begin() + static_cast<std::ptrdiff_t>(i));
+        if (g_pending.empty() && g_timer) {
+            KillTimer(nullptr, g_timer);
+            g_timer = 0;
+        }
+        act(found);
+        return;
+    }
+}
+
+LRESULT CALLBACK ownerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+struct FindThreadWindow {
+    const wchar_t* caption;
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK matchWindow(HWND hwnd, LPARAM param) {
+    FindThreadWindow* f = reinterpret_cast<FindThreadWindow*>(param);
+    if (!IsWindowVisible(hwnd)) return TRUE;
+    if (f->caption) {
+        wchar_t title[256] = {};
+        GetWindowTextW(hwnd, title, 256);
+        if (std::wstring(title) != f->caption) return TRUE;
+    }
+    if (f->owner && GetWindow(hwnd, GW_OWNER) != f->owner) return TRUE;
+    f->found = hwnd;
+    return FALSE;
+}
+
+}  // namespace
+
+void setUpUiProcess() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    g_instance = GetModuleHandleW(nullptr);
+    (void)createAppHeap();
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+    g_uiFont = CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0,
+                           L"MS UI Gothic");
+}
+
+HWND createOwnerWindow() {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = ownerProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"uitest_owner";
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    RegisterClassW(&wc);
+    HWND owner = CreateWindowExW(0, L"uitest_owner", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                 100, 100, 640, 480, nullptr, nullptr, wc.hInstance, nullptr);
+    return owner;
+}
+
+void whenShown(std::function<HWND()> find, std::function<void(HWND)> act) {
+    g_pending.push_back({std::move(find), std::move(act)});
+    if (!g_timer) g_timer = SetTimer(nullptr, 0, 50, pollPending);
+}
+
+HWND findDialog(const wchar_t* caption) {
+    FindThreadWindow f = {caption, nullptr, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), matchWindow, reinterpret_cast<LPARAM>(&f));
+    return f.found;
+}
+
+HWND findOwnedBy(HWND owner) {
+    FindThreadWindow f = {nullptr, owner, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), matchWindow, reinterpret_cast<LPARAM>(&f));
+    return f.found;
+}
+
+void runDialog(const wchar_t* caption, const std::function<void()>& open,
+               std::function<void(HWND)> drive) {
+    std::wstring title = caption;
+    whenShown([title] { return findDialog(title.c_str()); },
+              [drive = std::move(drive)](HWND dlg) {
+                  drive(dlg);
+                  if (IsWindow(dlg)) PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+              });
+    open();
+}
+
+void click(HWND dlg, int id) { SendMessageW(GetDlgItem(dlg, id), BM_CLICK, 0, 0); }
+
+bool isChecked(HWND dlg, int id) { return IsDlgButtonChecked(dlg, id) == BST_CHECKED; }
+
+bool isEnabled(HWND dlg, int id) { return IsWindowEnabled(GetDlgItem(dlg, id)) != FALSE; }
+
+std::wstring text(HWND dlg, int id) {
+    wchar_t buffer[512] = {};
+    GetDlgItemTextW(dlg, id, buffer, 512);
+    return buffer;
+}
+
+void setText(HWND dlg, int id, const std::wstring& value) {
+    SetDlgItemTextW(dlg, id, value.c_str());
+}
+
+std::wstring comboItem(HWND combo, int index) {
+    const LRESULT len = SendMessageW(combo, CB_GETLBTEXTLEN, index, 0);
+    if (len < 0) return {};
+    std::wstring s(static_cast<size_t>(len) + 1, L'\0');
+    SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(s.data()));
+    s.resize(static_cast<size_t>(len));
+    return s;
+}
+
+int comboCount(HWND combo) { return static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0)); }
+
+void comboSelect(HWND dlg, int id, int index) {
+    HWND combo = GetDlgItem(dlg, id);
+    SendMessageW(combo, CB_SETCURSEL, index, 0);
+    SendMessageW(dlg, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
+COLORREF shownColor(HWND window) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    RECT rc;
+    GetClientRect(window, &rc);
+    HDC dc = GetDC(window);
+    const COLORREF c = GetPixel(dc, rc.right / 2, rc.bottom / 2);
+    ReleaseDC(window, dc);
+    return c;
+}
+
+}  // namespace uitest

@@ -1,0 +1,114 @@
+#include "ui/shortcuts.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+namespace {
+
+std::wstring knownFolder(ShortcutFolder folder) {
+    int csidl = CSIDL_DESKTOP;
+    if (folder == ShortcutFolder::Startup) csidl = CSIDL_STARTUP;
+    if (folder == ShortcutFolder::SendTo) csidl = CSIDL_SENDTO;
+    wchar_t path[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return {};
+    return path;
+}
+
+ShortcutFolderLookup g_lookup = knownFolder;
+
+std::wstring programPath() {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return {};
+    return path;
+}
+
+std::wstring shortcutPathIn(ShortcutFolder folder, const wchar_t* suffix) {
+    const std::wstring program = programPath();
+    if (program.empty()) return {};
+    std::wstring dir = g_lookup(folder);
+    if (dir.empty()) return {};
+    if (dir.back() != L'\\') dir += L'\\';
+    std::wstring path = dir + shortcutFileName(program.c_str(), suffix);
+    if (path.size() >= MAX_PATH) return {};
+    return path;
+}
+
+bool fileExists(const std::wstring& path) {
+    return !path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void settle(const std::wstring& path, bool wanted, const wchar_t* arguments, int showCommand) {
+    if (path.empty()) return;
+    const bool present = fileExists(path);
+    if (wanted && !present) {
+        const std::wstring program = programPath();
+        createShortcut(path.c_str(), program.c_str(), arguments, showCommand);
+    } else if (!wanted && present) {
+        DeleteFileW(path.c_str());
+    }
+}
+
+void writeDesktop(const wchar_t* suffix, const wchar_t* arguments) {
+    const std::wstring path = shortcutPathIn(ShortcutFolder::Desktop, suffix);
+    if (path.empty()) return;
+    const std::wstring program = programPath();
+    createShortcut(path.c_str(), program.c_str(), arguments, SW_SHOWNORMAL);
+}
+
+}  // namespace
+
+bool createShortcut(const wchar_t* shortcutPath, const wchar_t* target, const wchar_t* arguments,
+                    int showCommand) {
+    IShellLinkW* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void**>(&link))))
+        return false;
+    bool saved = false;
+    if (SUCCEEDED(link->SetPath(target)) &&
+        (!arguments || SUCCEEDED(link->SetArguments(arguments))) &&
+        SUCCEEDED(link->SetIconLocation(target, 0)) && SUCCEEDED(link->SetShowCmd(showCommand))) {
+        IPersistFile* file = nullptr;
+        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+            saved = SUCCEEDED(file->Save(shortcutPath, TRUE));
+            file->Release();
+        }
+    }
+    link->Release();
+    return saved;
+}
+
+void setShortcutFolderLookup(ShortcutFolderLookup lookup) {
+    g_lookup = lookup ? lookup : knownFolder;
+}
+
+std::wstring shortcutFileName(const wchar_t* programPath, const wchar_t* suffix) {
+    std::wstring name = programPath;
+    const size_t slash = name.find_last_of(L"\\/");
+    if (slash != std::wstring::npos) name.erase(0, slash + 1);
+    const size_t dot = name.rfind(L'.');
+    if (dot != std::wstring::npos) name.erase(dot);
+    return name + suffix + L".lnk";
+}
+
+std::wstring startupShortcutPath() { return shortcutPathIn(ShortcutFolder::Startup, L""); }
+std::wstring sendToShortcutPath() { return shortcutPathIn(ShortcutFolder::SendTo, L""); }
+std::wstring desktopStartShortcutPath() {
+    return shortcutPathIn(ShortcutFolder::Desktop, L" Start");
+}
+std::wstring desktopDateShortcutPath() { return shortcutPathIn(ShortcutFolder::Desktop, L" Date"); }
+
+bool startupShortcutExists() { return fileExists(startupShortcutPath()); }
+bool sendToShortcutExists() { return fileExists(sendToShortcutPath()); }
+
+void makeStartupShortcutAgree(bool enabled) {
+    settle(startupShortcutPath(), enabled, L"/s", SW_SHOWMINNOACTIVE);
+}
+
+void settleSendToShortcut(bool wanted) {
+    settle(sendToShortcutPath(), wanted, nullptr, SW_SHOWNORMAL);
+}
+
+void createDesktopStartShortcut() { writeDesktop(L" Start", L"/s"); }
+void createDesktopDateShortcut() { writeDesktop(L" Date", L"/d"); }
