@@ -185,3 +185,18 @@ TEST_F(FolderWindowWithMain, TheOpenFileDialogOffersThePluginPatterns) {
     EXPECT_EQ(g_filterSeen, L"プラグイン対応 ファイル (*.tvx;*.pic;*.abc)");
     EXPECT_EQ(namesIn(shownListBox()), std::vector<std::wstring>{L"large.tvx"});
 }
+
+TEST_F(FolderWindowWithMain, ClosingTheMainWindowSavesTheRootsAndTheRegisteredFolders) {
+    open(false);
+    const FolderWindowParts w = folderWindowParts();
+    HTREEITEM holiday = TreeView_GetChild(w.tree, w.registeredRoot);
+    TreeView_Expand(w.tree, holiday, TVE_EXPAND);  // nothing below: no subfolders
+    TreeView_Expand(w.tree, w.desktopRoot, TVE_EXPAND);
+    TreeView_Expand(w.tree, w.registeredRoot, TVE_COLLAPSE);
+    const std::wstring ini = main_->ini();
+    main_->close();
+    EXPECT_FALSE(IsWindow(w.window));  // went with its owner
+    EXPECT_EQ(harness::iniValue(ini, L"TWin", L"DTExpand"), L"1");
+    EXPECT_EQ(harness::iniValue(ini, L"TWin", L"LRExpand"), L"0");
+    EXPECT_EQ(harness::iniValue(ini, L"FolderList", L"0"), folder_);
+}
