@@ -20,7 +20,8 @@ void pump() {
 }
 
 bool classRegistered(const wchar_t* name) {
-    WNDCLASSEXW wc = {sizeof wc};
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
     return GetClassInfoExW(g_instance, name, &wc) != FALSE;
 }
 
