@@ -535,11 +535,16 @@ LRESULT onNotify(NMHDR* hdr) {
     return 0;
 }
 
+// The label "登録フォルダ" is wider than 60 pixels in the stand-in fonts, so
+// it gets room for its six characters and the buttons move right by as much.
+constexpr int kLabelWidth = 70;
+constexpr int kButtonLeft = 77;
+
 void layout(int width, int height) {
     MoveWindow(g_folder.tree, 0, 25, width, height - 50, TRUE);
-    MoveWindow(g_folder.label, 6, height - 19, 60, 18, TRUE);
-    MoveWindow(g_folder.registerButton, 67, height - 24, 40, 22, TRUE);
-    MoveWindow(g_folder.unregisterButton, 107, height - 24, 40, 22, TRUE);
+    MoveWindow(g_folder.label, 6, height - 19, kLabelWidth, 18, TRUE);
+    MoveWindow(g_folder.registerButton, kButtonLeft, height - 24, 40, 22, TRUE);
+    MoveWindow(g_folder.unregisterButton, kButtonLeft + 40, height - 24, 40, 22, TRUE);
 }
 
 HWND child(const wchar_t* cls, const wchar_t* text, DWORD style, DWORD exStyle, int x, int y, int w,
@@ -578,11 +583,12 @@ void createChildren() {
                           TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS,
                           WS_EX_STATICEDGE, 0, 25, client.right, client.bottom - 50, kIdFolderTree);
     g_folder.label =
-        child(L"STATIC", L"登録フォルダ", 0, 0, 6, client.bottom - 19, 60, 18, kIdFolderLabel);
-    g_folder.registerButton = child(L"BUTTON", L"追加", BS_PUSHBUTTON, 0, 67, client.bottom - 24,
-                                    40, 22, kIdFolderRegister);
-    g_folder.unregisterButton = child(L"BUTTON", L"削除", BS_PUSHBUTTON, 0, 107, client.bottom - 24,
-                                      40, 22, kIdFolderUnregister);
+        child(L"STATIC", L"登録フォルダ", SS_LEFTNOWORDWRAP, 0, 6, client.bottom - 19, kLabelWidth,
+              18, kIdFolderLabel);
+    g_folder.registerButton = child(L"BUTTON", L"追加", BS_PUSHBUTTON, 0, kButtonLeft,
+                                    client.bottom - 24, 40, 22, kIdFolderRegister);
+    g_folder.unregisterButton = child(L"BUTTON", L"削除", BS_PUSHBUTTON, 0, kButtonLeft + 40,
+                                      client.bottom - 24, 40, 22, kIdFolderUnregister);
     addTip(g_folder.addToList, L"フォルダを選択してからクリックします");
     addTip(g_folder.combo, L"追加する画像サイズを指定します");
     addTip(g_folder.registerButton, L"登録フォルダに追加します");
