@@ -90,7 +90,7 @@ void expectMatchesReference(const std::vector<uint8_t>& file, int w, int h, int 
     EXPECT_EQ(mismatches, 0);
 }
 
-std::vector<uint8_t> patterned(const testbmp::Spec& s) {
+std::vector<uint8_t> patterned(const testbmp::BmpLayout& s) {
     const int bits = s.bits;
     return testbmp::make(
         s, [bits](int x, int y) { return testbmp::patternValue(x, y, bits == 24 ? 24 : bits); });
@@ -103,7 +103,7 @@ TEST(BmpReader, EveryDepthMatchesReference) {
         for (int w : {1, 5, 9, 13, 33}) {
             for (int h : {1, 3}) {
                 SCOPED_TRACE(testing::Message() << bits << "-bit " << w << "x" << h);
-                testbmp::Spec s;
+                testbmp::BmpLayout s;
                 s.bits = static_cast<uint16_t>(bits);
                 s.width = w;
                 s.height = h;
@@ -128,7 +128,7 @@ TEST(BmpReader, BitFieldFilesMatchReference) {
         for (uint32_t infoSize : {40u, 108u, 124u}) {
             SCOPED_TRACE(testing::Message() << c.bits << "-bit header " << infoSize << std::hex
                                             << " red mask " << c.r);
-            testbmp::Spec s;
+            testbmp::BmpLayout s;
             s.bits = c.bits;
             s.width = 7;
             s.height = 3;
@@ -149,7 +149,7 @@ TEST(BmpReader, ColourTableFollowsLongerHeaders) {
     for (uint16_t bits : {1, 4, 8}) {
         for (uint32_t infoSize : {40u, 108u, 124u}) {
             SCOPED_TRACE(testing::Message() << bits << "-bit, header " << infoSize);
-            testbmp::Spec s;
+            testbmp::BmpLayout s;
             s.bits = bits;
             s.width = 11;
             s.height = 2;
@@ -160,7 +160,7 @@ TEST(BmpReader, ColourTableFollowsLongerHeaders) {
     // 52- and 56-byte headers, which the reference does not read.
     for (uint32_t infoSize : {52u, 56u}) {
         SCOPED_TRACE(infoSize);
-        testbmp::Spec s;
+        testbmp::BmpLayout s;
         s.bits = 8;
         s.width = 4;
         s.infoSize = infoSize;
@@ -172,7 +172,7 @@ TEST(BmpReader, ColourTableFollowsLongerHeaders) {
 
 TEST(BmpReader, SixteenBitMasksFiveFiveFiveAgainstFiveSixFive) {
     const uint16_t values[] = {0xFFFF, 0x0421, 0x7FFF, 0x8000, 0x03E0, 0x07E0, 0x0020, 0x1234};
-    testbmp::Spec s;
+    testbmp::BmpLayout s;
     s.bits = 16;
     s.width = 8;
     auto pixel = [&](int x, int) { return uint32_t{values[x]}; };
@@ -201,7 +201,7 @@ TEST(BmpReader, SixteenBitMasksFiveFiveFiveAgainstFiveSixFive) {
 }
 
 TEST(BmpReader, MaskFieldsWiderThanEightBits) {
-    testbmp::Spec s;
+    testbmp::BmpLayout s;
     s.bits = 32;
     s.width = 3;
     s.compression = 3;
@@ -221,11 +221,11 @@ TEST(BmpReader, MaskFieldsWiderThanEightBits) {
 }
 
 TEST(BmpReader, RefusesWhatItDoesNotRead) {
-    auto refused = [](testbmp::Spec s) { return !Decoded(patterned(s)); };
-    testbmp::Spec s;
+    auto refused = [](testbmp::BmpLayout s) { return !Decoded(patterned(s)); };
+    testbmp::BmpLayout s;
     s.width = 4;
     s.height = 3;
-    testbmp::Spec t = s;
+    testbmp::BmpLayout t = s;
     t.height = -100;  // top-down
     EXPECT_TRUE(refused(t));
     for (auto [bits, compression] : {std::pair{8, 1},
@@ -269,7 +269,7 @@ TEST(BmpReader, RefusesWhatItDoesNotRead) {
 }
 
 TEST(BmpReader, RefusesBrokenHeaders) {
-    testbmp::Spec s;
+    testbmp::BmpLayout s;
     s.width = 2;
     s.height = 2;
     const std::vector<uint8_t> good = patterned(s);
@@ -297,7 +297,7 @@ TEST(BmpReader, RefusesBrokenHeaders) {
 TEST(BmpReader, TruncatedPixelDataReadsAsZero) {
     for (int bits : {1, 4, 8, 16, 24, 32}) {
         SCOPED_TRACE(bits);
-        testbmp::Spec s;
+        testbmp::BmpLayout s;
         s.bits = static_cast<uint16_t>(bits);
         s.width = 9;
         s.height = 4;
@@ -328,7 +328,7 @@ TEST(BmpReader, TruncatedPixelDataReadsAsZero) {
     // A 16-bit pixel cut after its low byte reads that byte with a zero high
     // byte: 5-5-5 blue from bits 0-4, green's low three bits from 5-7.
     {
-        testbmp::Spec s;
+        testbmp::BmpLayout s;
         s.bits = 16;
         s.width = 2;
         s.height = 2;
@@ -342,7 +342,7 @@ TEST(BmpReader, TruncatedPixelDataReadsAsZero) {
         EXPECT_EQ(rgbAt(*img, 0, 1), 0xFFFFFFu);
     }
     // Pixel data starting beyond the end of the file: all zero.
-    testbmp::Spec s;
+    testbmp::BmpLayout s;
     s.bits = 24;
     s.width = 3;
     s.height = 2;
@@ -354,7 +354,7 @@ TEST(BmpReader, TruncatedPixelDataReadsAsZero) {
 }
 
 TEST(BmpReader, ShortColourTableLeavesTheRestBlack) {
-    testbmp::Spec s;
+    testbmp::BmpLayout s;
     s.bits = 4;
     s.width = 16;
     s.clrUsed = 3;
@@ -372,7 +372,7 @@ TEST(BmpReader, ShortColourTableLeavesTheRestBlack) {
 }
 
 TEST(BmpReader, OnePixelWideKeepsPaddingAndResolution) {
-    testbmp::Spec s;
+    testbmp::BmpLayout s;
     s.bits = 24;
     s.width = 1;
     s.height = 2;
@@ -396,7 +396,7 @@ TEST(BmpReader, OnePixelWideKeepsPaddingAndResolution) {
 TEST(BmpReader, ReadingTheFileGivesTheSamePicture) {
     TempDir dir;
     for (int bits : {1, 4, 8, 16, 24, 32}) {
-        testbmp::Spec s;
+        testbmp::BmpLayout s;
         s.bits = static_cast<uint16_t>(bits);
         s.width = 13;
         s.height = 5;

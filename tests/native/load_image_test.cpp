@@ -86,7 +86,7 @@ TEST(Sniff, ExtensionTable) {
 TEST(LoadImageFile, HandsThePictureOver) {
     CurrentImageGuard guard;
     TempDir dir;
-    testbmp::Spec s;
+    testbmp::BmpLayout s;
     s.bits = 4;
     s.width = 5;
     s.height = 3;
@@ -122,7 +122,7 @@ TEST(LoadImageFile, FailureLeavesCurrentImageAlone) {
     LoadedImage before;
     std::memcpy(&before, &CurrentImage, sizeof before);
 
-    testbmp::Spec rle;
+    testbmp::BmpLayout rle;
     rle.bits = 8;
     rle.compression = 1;
     const std::wstring files[] = {

@@ -72,7 +72,7 @@ uint32_t rgbBottomLeft(const LoadedImage& img) {
 
 TEST(LoadImageFileWin, FillsCurrentImageAndKeepsThePaletteAfterTwentyFourBits) {
     TempFolder dir;
-    testbmp::Spec s;
+    testbmp::BmpLayout s;
     s.bits = 8;
     s.width = 3;
     s.height = 2;
@@ -108,7 +108,7 @@ TEST(LoadImageFileWin, FailureLeavesCurrentImageUntouched) {
     std::memset(&CurrentImage, 0x3C, sizeof CurrentImage);
     LoadedImage before;
     std::memcpy(&before, &CurrentImage, sizeof before);
-    testbmp::Spec s;
+    testbmp::BmpLayout s;
     s.height = -4;  // top-down
     const std::wstring files[] = {
         dir.path(L"missing.bmp"),
