@@ -26,6 +26,7 @@
 
 #include "base/page_alloc.h"
 #include "decode/decoders.h"
+#include "decode_bench_common.h"
 
 namespace {
 
@@ -181,12 +182,6 @@ void BM_Ours(benchmark::State& state, uint32_t w, uint32_t h, bool progressive) 
     finish(state, f);
 }
 
-double minOf(const std::vector<double>& v) {
-    double m = v.empty() ? 0 : v[0];
-    for (double x : v) m = x < m ? x : m;
-    return m;
-}
-
 void registerAll() {
     struct Case {
         uint32_t w, h;
@@ -200,27 +195,12 @@ void registerAll() {
         const std::pair<const char*, Fn> decoders[] = {{"libjpeg_bgr", BM_Library},
                                                        {"ours", BM_Ours}};
         for (const auto& [name, fn] : decoders) {
-            benchmark::RegisterBenchmark((base + "/" + name).c_str(), fn, c.w, c.h, c.progressive)
-                ->Unit(benchmark::kMillisecond)
-                ->MinTime(0.3)
-                ->Repetitions(3)
-                ->ComputeStatistics("min", minOf)
-                ->ReportAggregatesOnly(true);
+            bestOfThree(benchmark::RegisterBenchmark((base + "/" + name).c_str(), fn, c.w, c.h,
+                                                     c.progressive));
         }
     }
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    // Every decoder gets fresh pages for its picture, as ours does from the
-    // page allocator and as a program decoding one wallpaper at a time does;
-    // without this the C library would hand the others the same warm block
-    // on every iteration below 32 MiB.
-    mallopt(M_MMAP_THRESHOLD, 1 << 20);
-    registerAll();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runDecodeBenchmarks(argc, argv, registerAll); }

@@ -31,6 +31,7 @@
 
 #include "base/page_alloc.h"
 #include "decode/decoders.h"
+#include "decode_bench_common.h"
 
 namespace {
 
@@ -348,12 +349,6 @@ void BM_Stb(benchmark::State& state, uint32_t w, uint32_t h, Kind kind) {
     finish(state, f);
 }
 
-double minOf(const std::vector<double>& v) {
-    double m = v.empty() ? 0 : v[0];
-    for (double x : v) m = x < m ? x : m;
-    return m;
-}
-
 void registerAll() {
     const std::pair<uint32_t, uint32_t> sizes[] = {{4000, 3000}, {1920, 1080}};
     const Kind kinds[] = {Kind::Rgb, Kind::Rgba, Kind::Palette, Kind::Rgb16, Kind::RgbInterlaced};
@@ -368,12 +363,7 @@ void registerAll() {
             for (const auto& [name, fn] : decoders) {
                 const std::string label = std::string(kindName(k)) + "_" + std::to_string(w) + "x" +
                                           std::to_string(h) + "/" + name;
-                benchmark::RegisterBenchmark(label.c_str(), fn, w, h, k)
-                    ->Unit(benchmark::kMillisecond)
-                    ->MinTime(0.3)
-                    ->Repetitions(3)
-                    ->ComputeStatistics("min", minOf)
-                    ->ReportAggregatesOnly(true);
+                bestOfThree(benchmark::RegisterBenchmark(label.c_str(), fn, w, h, k));
             }
         }
     }
@@ -381,15 +371,4 @@ void registerAll() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    // Every decoder gets fresh pages for its picture, as ours does from the
-    // page allocator and as a program decoding one wallpaper at a time does;
-    // without this the C library would hand the others the same warm block
-    // on every iteration below 32 MiB.
-    mallopt(M_MMAP_THRESHOLD, 1 << 20);
-    registerAll();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runDecodeBenchmarks(argc, argv, registerAll); }

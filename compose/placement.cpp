@@ -12,30 +12,27 @@ Placement placeCentred(int32_t sw, int32_t sh, int32_t iw, int32_t ih) noexcept 
     return p;
 }
 
+namespace {
+// One axis of the actual-size rule: a picture longer than the screen shows
+// its middle part from the screen's edge; a shorter one sits in the middle.
+void placeAxisActualSize(int32_t screen, int32_t image, int32_t& destPos, int32_t& destLen,
+                         int32_t& srcPos, int32_t& srcLen) noexcept {
+    if (image > screen) {
+        destPos = 0;
+        srcPos = (image - screen) / 2;
+        destLen = srcLen = screen;
+    } else {
+        destPos = (screen - image) / 2;
+        srcPos = 0;
+        destLen = srcLen = image;
+    }
+}
+}  // namespace
+
 Placement placeActualSize(int32_t sw, int32_t sh, int32_t iw, int32_t ih) noexcept {
     Placement p;
-    if (iw > sw) {
-        p.dest.x = 0;
-        p.dest.width = sw;
-        p.src.x = (iw - sw) / 2;
-        p.src.width = sw;
-    } else {
-        p.dest.x = (sw - iw) / 2;
-        p.dest.width = iw;
-        p.src.x = 0;
-        p.src.width = iw;
-    }
-    if (ih > sh) {
-        p.dest.y = 0;
-        p.dest.height = sh;
-        p.src.y = (ih - sh) / 2;
-        p.src.height = sh;
-    } else {
-        p.dest.y = (sh - ih) / 2;
-        p.dest.height = ih;
-        p.src.y = 0;
-        p.src.height = ih;
-    }
+    placeAxisActualSize(sw, iw, p.dest.x, p.dest.width, p.src.x, p.src.width);
+    placeAxisActualSize(sh, ih, p.dest.y, p.dest.height, p.src.y, p.src.height);
     p.fillMargin = p.dest.width < sw || p.dest.height < sh;
     return p;
 }

@@ -5,6 +5,7 @@
 #include "base/page_alloc.h"
 #include "decode/decoders.h"
 #include "support/gif_support.h"
+#include "support/image_access.h"
 
 using giftest::File;
 using giftest::Frame;
@@ -12,25 +13,10 @@ using giftest::Frame;
 namespace {
 
 // Decodes bytes through decodeGif; owns the pixel block it hands back.
-struct Decoded {
-    bool ok = false;
-    LoadedImage image{};
-    ~Decoded() { pageFree(image.bits); }
-};
+using Decoded = DecodedBytes;
 
-void decode(const std::vector<uint8_t>& bytes, Decoded& out) {
-    DecoderState state;
-    state.attach(bytes.data(), bytes.size());
-    LoadedImage* img = decodeGif(state);
-    out.ok = img != nullptr;
-    if (img) out.image = *img;
-}
-
-bool decodes(const std::vector<uint8_t>& bytes) {
-    Decoded d;
-    decode(bytes, d);
-    return d.ok;
-}
+void decode(const std::vector<uint8_t>& bytes, Decoded& out) { decodeBytes(decodeGif, bytes, out); }
+bool decodes(const std::vector<uint8_t>& bytes) { return decodesBytes(decodeGif, bytes); }
 
 File simpleFile(int w, int h, int colors = 256) {
     File f;

@@ -4,51 +4,26 @@
 
 #include "base/page_alloc.h"
 #include "decode/decoders.h"
+#include "support/image_access.h"
 #include "support/tiff_support.h"
 
 using tifftest::File;
 
 namespace {
 
-struct Decoded {
-    bool ok = false;
-    LoadedImage image{};
-    ~Decoded() { pageFree(image.bits); }
-
-    const uint8_t* row(int y) const {  // y = 0 is the top row
-        const uint32_t stride = rowStride(image.header.biWidth, image.header.biBitCount);
-        return image.bits + size_t(image.header.biHeight - 1 - y) * stride;
-    }
+struct Decoded : DecodedBytes {
+    const uint8_t* row(int y) const { return rowFromTop(image, y); }  // y = 0 is the top row
     // The colour shown at (x, y) as libtiff's RGBA word 0xAABBGGRR (alpha 255).
     uint32_t rgba(int x, int y) const {
-        uint8_t r, g, b;
-        if (image.header.biBitCount == 24) {
-            b = row(y)[x * 3];
-            g = row(y)[x * 3 + 1];
-            r = row(y)[x * 3 + 2];
-        } else {
-            const dib::RGBQUAD q = image.palette[row(y)[x]];
-            b = q.rgbBlue;
-            g = q.rgbGreen;
-            r = q.rgbRed;
-        }
-        return 0xFF000000u | uint32_t{b} << 16 | uint32_t{g} << 8 | r;
+        const uint32_t rgb = rgbAt(image, x, y);
+        return 0xFF000000u | (rgb & 0xFF) << 16 | (rgb & 0xFF00) | (rgb >> 16 & 0xFF);
     }
 };
 
 void decode(const std::vector<uint8_t>& bytes, Decoded& out) {
-    DecoderState state;
-    state.attach(bytes.data(), bytes.size());
-    LoadedImage* img = decodeTiff(state);
-    out.ok = img != nullptr;
-    if (img) out.image = *img;
+    decodeBytes(decodeTiff, bytes, out);
 }
-
-bool decodes(const std::vector<uint8_t>& bytes) {
-    Decoded d;
-    decode(bytes, d);
-    return d.ok;
-}
+bool decodes(const std::vector<uint8_t>& bytes) { return decodesBytes(decodeTiff, bytes); }
 
 File picture(uint32_t w, uint32_t h, int photometric, std::vector<uint16_t> bits,
              uint32_t seed = 1) {

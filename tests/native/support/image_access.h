@@ -3,8 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
+#include "base/page_alloc.h"
 #include "compose/loaded_image.h"
+#include "decode/decoder_state.h"
 
 inline const uint8_t* rowFromTop(const LoadedImage& img, int y) {
     const uint32_t stride = rowStride(img.header.biWidth, img.header.biBitCount);
@@ -30,4 +33,31 @@ inline uint32_t rgbAt(const LoadedImage& img, int x, int y) {
     }
     const dib::RGBQUAD& c = img.palette[paletteIndexAt(img, x, y)];
     return uint32_t{c.rgbRed} << 16 | uint32_t{c.rgbGreen} << 8 | c.rgbBlue;
+}
+
+// A picture decoded from bytes in memory by one decoder entry; its pixel
+// block goes with it.
+struct DecodedBytes {
+    bool ok = false;
+    LoadedImage image{};
+    DecodedBytes() = default;
+    DecodedBytes(const DecodedBytes&) = delete;
+    DecodedBytes& operator=(const DecodedBytes&) = delete;
+    ~DecodedBytes() { pageFree(image.bits); }
+};
+
+using DecoderEntry = LoadedImage* (*)(DecoderState&) noexcept;
+
+inline void decodeBytes(DecoderEntry entry, const std::vector<uint8_t>& bytes, DecodedBytes& out) {
+    DecoderState state;
+    state.attach(bytes.data(), bytes.size());
+    LoadedImage* img = entry(state);
+    out.ok = img != nullptr;
+    if (img) out.image = *img;
+}
+
+inline bool decodesBytes(DecoderEntry entry, const std::vector<uint8_t>& bytes) {
+    DecodedBytes d;
+    decodeBytes(entry, bytes, d);
+    return d.ok;
 }
