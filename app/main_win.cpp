@@ -1,9 +1,9 @@
 // Process entry: start-up, the single-instance rule, the command line and the
 // message loop.
-#include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include <ctime>
 
@@ -53,10 +53,17 @@ void runHeadless(RunKind kind, const wchar_t* argument) {
     HWND hidden = CreateWindowExW(0, kMainClassName, kAppTitle, WS_POPUP, 0, 0, 0, 0, nullptr,
                                   nullptr, g_instance, nullptr);
     switch (kind) {
-        case RunKind::Change: changeWallpaper(); break;
-        case RunKind::CalendarOnly: updateCalendarOnly(); break;
-        case RunKind::SetFile: makeWallpaper(argument); break;
-        case RunKind::Windowed: break;
+        case RunKind::Change:
+            changeWallpaper();
+            break;
+        case RunKind::CalendarOnly:
+            updateCalendarOnly();
+            break;
+        case RunKind::SetFile:
+            makeWallpaper(argument);
+            break;
+        case RunKind::Windowed:
+            break;
     }
     if (hidden)
         DestroyWindow(hidden);
@@ -65,7 +72,8 @@ void runHeadless(RunKind kind, const wchar_t* argument) {
 }
 
 void runWindowed(int showCommand) {
-    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_TREEVIEW_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS};
+    INITCOMMONCONTROLSEX icc = {sizeof icc,
+                                ICC_TREEVIEW_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&icc);
     loadFolderSettings();
     createMenuResources();

@@ -1,6 +1,6 @@
-#include "base/app_heap.h"
-
 #include <windows.h>
+
+#include "base/app_heap.h"
 
 namespace {
 HANDLE g_heap = nullptr;

@@ -1,5 +1,3 @@
-#include "base/mapped_file.h"
-
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -8,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/mapped_file.h"
 #include "base/wide_path.h"
 
 // The descriptor is kept as fd + 1 in file_, so that null means "none".

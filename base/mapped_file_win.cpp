@@ -1,6 +1,6 @@
-#include "base/mapped_file.h"
-
 #include <windows.h>
+
+#include "base/mapped_file.h"
 
 bool MappedFile::open(const wchar_t* path) noexcept {
     close();

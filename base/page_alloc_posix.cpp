@@ -1,9 +1,9 @@
-#include "base/page_alloc.h"
-
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstring>
+
+#include "base/page_alloc.h"
 
 // Natively the block is placed so that it ends right at an inaccessible guard
 // page: a decoder that writes or reads even one byte past its block faults at

@@ -1,6 +1,6 @@
-#include "base/page_alloc.h"
-
 #include <windows.h>
+
+#include "base/page_alloc.h"
 
 void* pageAlloc(size_t size) noexcept {
     if (size == 0) return nullptr;

@@ -1,6 +1,6 @@
-#include "base/wide_path.h"
-
 #include <cstdint>
+
+#include "base/wide_path.h"
 
 // wchar_t is 32 bits here: each element is one code point.
 std::string narrowPath(const wchar_t* path) {

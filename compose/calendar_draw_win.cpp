@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "base/gdi_owners_win.h"
+#include "base/owners_win.h"
 #include "compose/calendar_layout.h"
 
 namespace {

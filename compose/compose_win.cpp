@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "base/gdi_owners_win.h"
+#include "base/owners_win.h"
 #include "base/page_alloc.h"
 #include "compose/calendar_draw_win.h"
 #include "compose/convert.h"

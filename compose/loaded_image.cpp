@@ -9,11 +9,20 @@ uint32_t rowStride(int32_t width, int bitCount) noexcept {
     uint32_t w = static_cast<uint32_t>(width);
     uint32_t bytes;
     switch (bitCount) {
-        case 1: bytes = (w + 7) / 8; break;
-        case 4: bytes = (w + 1) / 2; break;
-        case 8: bytes = w; break;
-        case 24: bytes = w * 3; break;
-        default: return 0;
+        case 1:
+            bytes = (w + 7) / 8;
+            break;
+        case 4:
+            bytes = (w + 1) / 2;
+            break;
+        case 8:
+            bytes = w;
+            break;
+        case 24:
+            bytes = w * 3;
+            break;
+        default:
+            return 0;
     }
     return (bytes + 3) & ~3u;
 }

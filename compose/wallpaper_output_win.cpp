@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "base/gdi_owners_win.h"
+#include "base/owners_win.h"
 #include "compose/bmp_file.h"
 #include "compose/compose_win.h"
 #include "compose/wallpaper_output.h"

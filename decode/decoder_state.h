@@ -82,12 +82,12 @@ private:
 };
 
 struct DecoderState {
-    MappedFile file;               // the open, mapped file (when mapped)
-    const uint8_t* view = nullptr; // start of the bytes being decoded
-    uint32_t fileSize = 0;         // their count
-    ByteCursor cursor;             // read position into view..view+fileSize
-    LoadedImage image{};           // the record the decoder fills and returns
-    DepthJob depthJob{};           // depth converter work area, empty until a decoder uses it
+    MappedFile file;                // the open, mapped file (when mapped)
+    const uint8_t* view = nullptr;  // start of the bytes being decoded
+    uint32_t fileSize = 0;          // their count
+    ByteCursor cursor;              // read position into view..view+fileSize
+    LoadedImage image{};            // the record the decoder fills and returns
+    DepthJob depthJob{};            // depth converter work area, empty until a decoder uses it
 
     DecoderState() noexcept = default;
     DecoderState(const DecoderState&) = delete;

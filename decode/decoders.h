@@ -6,7 +6,15 @@
 
 #include "decode/decoder_state.h"
 
-enum class ImageFormat : int { Unknown = 0, Bmp = 1, Png = 2, Jpeg = 3, Tiff = 4, Gif = 5, ReadError = 6 };
+enum class ImageFormat : int {
+    Unknown = 0,
+    Bmp = 1,
+    Png = 2,
+    Jpeg = 3,
+    Tiff = 4,
+    Gif = 5,
+    ReadError = 6
+};
 
 // Decodes the file into CurrentImage; false leaves CurrentImage as it was.
 [[nodiscard]] bool loadImageFile(const wchar_t* path) noexcept;

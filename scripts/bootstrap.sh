@@ -10,7 +10,7 @@ jpeg_prefix="$cache/mingw-jpeg"
 
 packages=(
   cmake ninja-build make pkg-config dpkg-dev
-  g++ clang libclang-rt-14-dev
+  g++ clang libclang-rt-14-dev clang-format
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   mingw-w64-tools libz-mingw-w64-dev nasm
   zlib1g-dev libjpeg62-turbo-dev libpng-dev libgif-dev libtiff-dev

@@ -15,8 +15,8 @@ inline constexpr int kMaxPathChars = 260;
 
 struct LocalDate {
     int year = 0;
-    int month = 0;  // 1-12
-    int day = 0;    // 1-31
+    int month = 0;      // 1-12
+    int day = 0;        // 1-31
     int dayOfWeek = 0;  // 0 = Sunday
     int hour = 0, minute = 0, second = 0;
 };

@@ -1,5 +1,5 @@
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -37,8 +37,8 @@ ProfileSection readSection(const wchar_t* section, const std::wstring& file) {
     // (under Wine each call costs about as much as a walk over the file).
     WIN32_FILE_ATTRIBUTE_DATA data;
     size_t start = 32 * 1024;
-    if (GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data) && data.nFileSizeHigh == 0 &&
-        data.nFileSizeLow + 2 > start && data.nFileSizeLow < (1u << 26))
+    if (GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data) &&
+        data.nFileSizeHigh == 0 && data.nFileSizeLow + 2 > start && data.nFileSizeLow < (1u << 26))
         start = data.nFileSizeLow + 2;
     std::vector<wchar_t> buf(start);
     for (;;) {
@@ -376,8 +376,8 @@ void loadFolderSettings() {
     if (!isFile(g_path)) {
         // First run: the user's picture folder is registered to start with.
         wchar_t pictures[MAX_PATH];
-        if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_MYPICTURES, nullptr, SHGFP_TYPE_CURRENT,
-                                       pictures)))
+        if (SUCCEEDED(
+                SHGetFolderPathW(nullptr, CSIDL_MYPICTURES, nullptr, SHGFP_TYPE_CURRENT, pictures)))
             s.registeredFolders.emplace_back(pictures);
         return;
     }
@@ -405,11 +405,13 @@ std::vector<std::wstring> loadListEntries(int list) {
         for (wchar_t ch : key) digits = digits && ch >= L'0' && ch <= L'9';
         if (!digits || (key.size() > 1 && key[0] == L'0')) continue;
         long idx = std::wcstol(key.c_str(), nullptr, 10);
-        if (idx < count && !byIndex[static_cast<size_t>(idx)]) byIndex[static_cast<size_t>(idx)] = &value;
+        if (idx < count && !byIndex[static_cast<size_t>(idx)])
+            byIndex[static_cast<size_t>(idx)] = &value;
     }
     out.reserve(byIndex.size());
     for (const std::wstring* v : byIndex)
-        out.push_back(v ? v->substr(0, std::min<size_t>(v->size(), kMaxPathChars - 1)) : std::wstring());
+        out.push_back(v ? v->substr(0, std::min<size_t>(v->size(), kMaxPathChars - 1))
+                        : std::wstring());
     return out;
 }
 
@@ -444,7 +446,8 @@ void recordWallpaperChoice() {
     const Settings& s = g_settings;
     ensureFileExists(g_path);
     if (!s.ListHold)
-        WritePrivateProfileStringW(L"WP", L"ActList", decimal(s.activeList).c_str(), g_path.c_str());
+        WritePrivateProfileStringW(L"WP", L"ActList", decimal(s.activeList).c_str(),
+                                   g_path.c_str());
     WritePrivateProfileStringW(listSectionName(s.activeList).c_str(), L"WPNum",
                                decimal(s.lists[s.activeList].WPNum).c_str(), g_path.c_str());
     writeDateMark(s.today.year, s.today.month, s.today.day);
@@ -465,7 +468,8 @@ bool saveAllSettings(const std::vector<std::wstring> (&entries)[kListCount]) {
         return false;
     }
     if (g_interruptHook && g_interruptHook()) return false;
-    if (!MoveFileExW(temp.c_str(), g_path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!MoveFileExW(temp.c_str(), g_path.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteFileW(temp.c_str());
         return false;
     }

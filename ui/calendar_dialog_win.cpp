@@ -1,5 +1,3 @@
-#include "ui/calendar_dialog.h"
-
 #include <commctrl.h>
 
 #include <cwchar>
@@ -8,6 +6,7 @@
 #include "app/app_state.h"
 #include "res/dialog_ids.h"
 #include "settings/settings.h"
+#include "ui/calendar_dialog.h"
 #include "ui/color_swatch.h"
 
 namespace {

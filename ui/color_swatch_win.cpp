@@ -1,6 +1,6 @@
-#include "ui/color_swatch.h"
-
 #include <commdlg.h>
+
+#include "ui/color_swatch.h"
 
 namespace {
 

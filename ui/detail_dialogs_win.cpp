@@ -1,10 +1,9 @@
-#include "ui/detail_dialogs.h"
-
 #include <cstdint>
 
 #include "app/app_state.h"
 #include "res/dialog_ids.h"
 #include "settings/settings.h"
+#include "ui/detail_dialogs.h"
 
 namespace {
 

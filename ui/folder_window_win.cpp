@@ -582,9 +582,8 @@ void createChildren() {
     g_folder.tree = child(WC_TREEVIEWW, nullptr,
                           TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS,
                           WS_EX_STATICEDGE, 0, 25, client.right, client.bottom - 50, kIdFolderTree);
-    g_folder.label =
-        child(L"STATIC", L"登録フォルダ", SS_LEFTNOWORDWRAP, 0, 6, client.bottom - 19, kLabelWidth,
-              18, kIdFolderLabel);
+    g_folder.label = child(L"STATIC", L"登録フォルダ", SS_LEFTNOWORDWRAP, 0, 6, client.bottom - 19,
+                           kLabelWidth, 18, kIdFolderLabel);
     g_folder.registerButton = child(L"BUTTON", L"追加", BS_PUSHBUTTON, 0, kButtonLeft,
                                     client.bottom - 24, 40, 22, kIdFolderRegister);
     g_folder.unregisterButton = child(L"BUTTON", L"削除", BS_PUSHBUTTON, 0, kButtonLeft + 40,

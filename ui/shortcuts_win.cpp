@@ -1,8 +1,8 @@
-#include "ui/shortcuts.h"
-
 #include <objbase.h>
 #include <shlobj.h>
 #include <shobjidl.h>
+
+#include "ui/shortcuts.h"
 
 namespace {
 

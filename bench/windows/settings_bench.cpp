@@ -56,7 +56,8 @@ bool timeReadInChild(double& seconds, unsigned& loaded) {
     si.hStdError = writeEnd;
     std::wstring cmd = L"\"" + std::wstring(self) + L"\" --read";
     PROCESS_INFORMATION pi;
-    BOOL ok = CreateProcessW(self, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    BOOL ok =
+        CreateProcessW(self, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
     CloseHandle(writeEnd);
     if (!ok) return false;
     std::string out;
@@ -130,7 +131,8 @@ int main(int argc, char** argv) {
     GetFileAttributesExW(ini.c_str(), GetFileExInfoStandard, &attrs);
     std::printf("settings file: %d lists x %d entries of 100 characters, %lu bytes\n", kListCount,
                 kEntries, attrs.nFileSizeLow);
-    std::printf("closing save, all lists (worst of %d): %.3f s  (target < 1 s)\n", kRounds, worstSave);
+    std::printf("closing save, all lists (worst of %d): %.3f s  (target < 1 s)\n", kRounds,
+                worstSave);
     std::printf("start-up read, all lists (worst of %d): %.3f s  (target < 1 s), %u entries\n",
                 kRounds, worstRead, loaded);
     DeleteFileW(ini.c_str());

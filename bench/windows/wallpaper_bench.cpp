@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/change_cycle.h"
-#include "base/gdi_owners_win.h"
+#include "base/owners_win.h"
 #include "base/page_alloc.h"
 #include "compose/bmp_file.h"
 #include "compose/calendar_draw_win.h"

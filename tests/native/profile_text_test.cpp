@@ -1,14 +1,17 @@
 // Reading and building whole profile sections, and the value rules.
-#include <gtest/gtest.h>
-
 #include "settings/profile_text.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
 TEST(ProfileText, SectionBufferRoundTripsInOrder) {
     std::vector<ProfileEntry> entries = {{L"Count", L"2"}, {L"0", L"C:\\a=b.png"}, {L"1", L""}};
     const std::wstring buffer = buildSectionBuffer(entries);
-    EXPECT_EQ(buffer, std::wstring(L"Count=2\0" L"0=C:\\a=b.png\0" L"1=\0\0", 25));
+    EXPECT_EQ(buffer, std::wstring(L"Count=2\0"
+                                   L"0=C:\\a=b.png\0"
+                                   L"1=\0\0",
+                                   25));
     EXPECT_EQ(parseSectionBuffer(buffer.data(), buffer.size()), entries);
 }
 

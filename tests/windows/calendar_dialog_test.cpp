@@ -1,13 +1,14 @@
 // The calendar settings dialog driven through its real controls: what it
 // shows on opening, what each control does to the working copy, and what OK
 // and Cancel leave in the settings.
-#include <windows.h>
+#include "ui/calendar_dialog.h"
+
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "settings/settings.h"
 #include "support/ui_driver.h"
-#include "ui/calendar_dialog.h"
 
 namespace {
 

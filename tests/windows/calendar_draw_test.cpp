@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "base/gdi_owners_win.h"
+#include "base/owners_win.h"
 #include "compose/calendar_draw_win.h"
 #include "settings/settings.h"
 

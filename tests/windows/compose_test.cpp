@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "base/gdi_owners_win.h"
+#include "base/owners_win.h"
 #include "base/page_alloc.h"
 #include "compose/compose_win.h"
 #include "compose/loaded_image.h"

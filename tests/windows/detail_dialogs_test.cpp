@@ -1,10 +1,11 @@
 // The small- and large-picture detail dialogs: the enabling rule between
 // their two boxes, and clicks landing in the settings at once.
+#include "ui/detail_dialogs.h"
+
 #include <gtest/gtest.h>
 
 #include "settings/settings.h"
 #include "support/ui_driver.h"
-#include "ui/detail_dialogs.h"
 
 namespace {
 

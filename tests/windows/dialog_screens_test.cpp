@@ -8,6 +8,7 @@
 #include <string>
 
 #include "settings/settings.h"
+#include "support/harness.h"
 #include "support/shell_links.h"
 #include "support/ui_driver.h"
 #include "ui/about_window.h"
@@ -15,7 +16,6 @@
 #include "ui/detail_dialogs.h"
 #include "ui/help_win.h"
 #include "ui/options_dialog.h"
-#include "support/harness.h"
 
 namespace {
 

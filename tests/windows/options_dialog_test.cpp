@@ -1,13 +1,14 @@
 // The options dialog driven through its real controls: wheel setting, margin
 // colour, plug-in box with its folder browser, the Send To entry settled at
 // closing, and the two desktop shortcuts.
+#include "ui/options_dialog.h"
+
 #include <gtest/gtest.h>
 
 #include "settings/settings.h"
 #include "support/harness.h"
 #include "support/shell_links.h"
 #include "support/ui_driver.h"
-#include "ui/options_dialog.h"
 #include "ui/plugin_folder.h"
 #include "ui/shortcuts.h"
 

@@ -3,7 +3,6 @@
 // checks on what a plug-in hands back, and that the bridge stays untouched
 // when no usable plug-in folder is set.
 #include "decode/plugin.h"
-#include "decode/size_probe.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -14,6 +13,7 @@
 
 #include "base/page_alloc.h"
 #include "decode/decoders.h"
+#include "decode/size_probe.h"
 #include "settings/settings.h"
 #include "support/harness.h"
 #include "support/plugin_fixture.h"
@@ -224,8 +224,7 @@ TEST_F(PluginBridge, TheRealProgramMakesAWallpaperFromAPluginPictureWithS) {
     const std::wstring path = picture(L"wallpaper.tvx", p);
     harness::writeUtf16File(install.file(L"Tolvex.ini"),
                             L"[WP]\r\nCalendar=0\r\nStyleB=1\r\nListHold=1\r\n[Path]\r\nSPI=" +
-                                spi_ + L"\r\n[List]\r\nCount=1\r\nWPNum=-1\r\n0=" + path +
-                                L"\r\n");
+                                spi_ + L"\r\n[List]\r\nCount=1\r\nWPNum=-1\r\n0=" + path + L"\r\n");
     for (int i = 0; i < 500 && FindWindowW(L"Tolvex_main_class", nullptr); ++i) Sleep(20);
     ASSERT_TRUE(harness::run(exe, L"/s", 60000).has_value());
 

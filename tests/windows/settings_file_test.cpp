@@ -1,10 +1,11 @@
 // The settings file through the real profile calls: where it lies, what is
 // read from it, and what the closing save leaves behind.
+#include "settings/settings_file.h"
+
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
 #include "support/harness.h"
-#include "settings/settings_file.h"
 
 using harness::iniValue;
 using harness::TempFolder;
@@ -65,9 +66,10 @@ TEST_F(SettingsFile, MissingFileGivesEveryDefault) {
 }
 
 TEST_F(SettingsFile, ClampsAndLowestBitFlags) {
-    write(L"[Cal]\r\nFtSize=5\r\nDaySpace=1\r\nDispMonth=0\r\nCharSet=384\r\nItalic=3\r\n"
-          L"[WP]\r\nRandom=2\r\nCalendar=3\r\nActList=9\r\nStyleS=7\r\n"
-          L"[TWin]\r\nAddImgSize=9\r\n");
+    write(
+        L"[Cal]\r\nFtSize=5\r\nDaySpace=1\r\nDispMonth=0\r\nCharSet=384\r\nItalic=3\r\n"
+        L"[WP]\r\nRandom=2\r\nCalendar=3\r\nActList=9\r\nStyleS=7\r\n"
+        L"[TWin]\r\nAddImgSize=9\r\n");
     load();
     EXPECT_EQ(g_settings.cal.FtSize, 8);
     EXPECT_EQ(g_settings.cal.DaySpace, 2);
@@ -81,8 +83,9 @@ TEST_F(SettingsFile, ClampsAndLowestBitFlags) {
     EXPECT_EQ(g_settings.AddImgSize, 0);
     EXPECT_EQ(g_settings.minAddWidth, 0);
 
-    write(L"[Cal]\r\nFtSize=50\r\nDaySpace=99\r\nDispMonth=7\r\n[WP]\r\nActList=-1\r\n"
-          L"[TWin]\r\nAddImgSize=3\r\n[List3]\r\nWPNum=-1\r\nCount=4\r\nName=Trips\r\n");
+    write(
+        L"[Cal]\r\nFtSize=50\r\nDaySpace=99\r\nDispMonth=7\r\n[WP]\r\nActList=-1\r\n"
+        L"[TWin]\r\nAddImgSize=3\r\n[List3]\r\nWPNum=-1\r\nCount=4\r\nName=Trips\r\n");
     load();
     EXPECT_EQ(g_settings.cal.FtSize, 36);
     EXPECT_EQ(g_settings.cal.DaySpace, 36);
@@ -106,9 +109,10 @@ TEST_F(SettingsFile, FolderListStopsAtTheFirstGapAndDropsMissingFolders) {
 }
 
 TEST_F(SettingsFile, ShorterListLeavesNoStaleKeysAndDateMarkSurvives) {
-    write(L"[WP]\r\ny=2026\r\nm=12\r\nd=8\r\nOldKey=1\r\n"
-          L"[List]\r\nCount=5\r\nWPNum=4\r\nName=A\r\n0=a\r\n1=b\r\n2=c\r\n3=d\r\n4=e\r\n"
-          L"[Cal]\r\nFutureKey=kept\r\n");
+    write(
+        L"[WP]\r\ny=2026\r\nm=12\r\nd=8\r\nOldKey=1\r\n"
+        L"[List]\r\nCount=5\r\nWPNum=4\r\nName=A\r\n0=a\r\n1=b\r\n2=c\r\n3=d\r\n4=e\r\n"
+        L"[Cal]\r\nFutureKey=kept\r\n");
     load();
     std::vector<std::wstring> entries[kListCount];
     entries[0] = loadListEntries(0);
@@ -145,8 +149,9 @@ TEST_F(SettingsFile, ClosingSaveWritesTheLayoutInOrder) {
     EXPECT_LT(pos(L"y=0"), pos(L"BgColor="));
     EXPECT_LT(pos(L"WpNoChg="), pos(L"ActList="));
     EXPECT_LT(pos(L"FaceA="), pos(L"CRGB15="));
-    EXPECT_LT(pos(L"[List2]\r\nCount=2\r\nWPNum=-1\r\nName=2\r\n0=C:\\p\\one.bmp\r\n1=C:\\p\\two.bmp"),
-              std::wstring::npos);
+    EXPECT_LT(
+        pos(L"[List2]\r\nCount=2\r\nWPNum=-1\r\nName=2\r\n0=C:\\p\\one.bmp\r\n1=C:\\p\\two.bmp"),
+        std::wstring::npos);
     EXPECT_LT(pos(L"[List8]"), pos(L"[Path]"));
     EXPECT_NE(pos(L"SPI="), std::wstring::npos);
 }
@@ -184,8 +189,9 @@ TEST_F(SettingsFile, NewFileIsUnicodeAndKeepsPathsOutsideTheCodePage) {
 }
 
 TEST_F(SettingsFile, AnsiFileIsReadAndConvertedAtClose) {
-    harness::writeBytes(ini_, "[List]\r\nCount=1\r\nWPNum=0\r\n0=C:\\pics\\a.bmp\r\n"
-                              "[Other]\r\nkeep=yes\r\n");
+    harness::writeBytes(ini_,
+                        "[List]\r\nCount=1\r\nWPNum=0\r\n0=C:\\pics\\a.bmp\r\n"
+                        "[Other]\r\nkeep=yes\r\n");
     load();
     std::vector<std::wstring> entries[kListCount];
     entries[0] = loadListEntries(0);

@@ -1,11 +1,12 @@
 // Shortcut files as the shell reads them back: names, target, arguments,
 // icon and show command, and the make-or-remove rules.
+#include "ui/shortcuts.h"
+
 #include <gtest/gtest.h>
 
 #include "support/harness.h"
 #include "support/shell_links.h"
 #include "support/ui_driver.h"
-#include "ui/shortcuts.h"
 
 namespace {
 

@@ -61,7 +61,8 @@ TEST(Startup, HeadlessArgumentsEndWithoutWindowOrMessage) {
         Process p = Process::start(exe, arg);
         ASSERT_TRUE(p.valid());
         EXPECT_EQ(p.wait(kWait), 0u);
-        EXPECT_EQ(harness::readBytes(ini), before) << "a headless run with nothing to do writes nothing";
+        EXPECT_EQ(harness::readBytes(ini), before)
+            << "a headless run with nothing to do writes nothing";
     }
 }
 
@@ -69,9 +70,9 @@ TEST(Startup, OtherArgumentsOpenTheWindow) {
     TempFolder folder;
     const std::wstring exe = harness::copyTolvex(folder.path());
     harness::writeUtf16File(folder.file(L"Tolvex.ini"), kEmptyIni);
-    for (const std::wstring& arg : {std::wstring(L""), std::wstring(L"/S"), std::wstring(L"/D"),
-                                    std::wstring(L"/x"), std::wstring(L"/"),
-                                    std::wstring(L"\"Z:\\no such\\picture.png\"")}) {
+    for (const std::wstring& arg :
+         {std::wstring(L""), std::wstring(L"/S"), std::wstring(L"/D"), std::wstring(L"/x"),
+          std::wstring(L"/"), std::wstring(L"\"Z:\\no such\\picture.png\"")}) {
         SCOPED_TRACE(arg);
         Process p = Process::start(exe, arg);
         HWND main = harness::waitForWindow(p.id(), kMainClass, L"Tolvex", kWait);
@@ -141,9 +142,10 @@ TEST(Startup, ClosingWritesTheSettingsAsUnicodeAndKeepsTheLists) {
     const std::wstring ini = folder.file(L"Tolvex.ini");
     const std::wstring picture = folder.file(L"写真 1.bmp");
     harness::writeBytes(picture, "BM");
-    harness::writeUtf16File(ini, L"[WP]\r\ny=2026\r\nm=1\r\nd=2\r\nRandom=1\r\n"
-                                 L"[List2]\r\nCount=1\r\nWPNum=0\r\nName=Trips\r\n0=" +
-                                     picture + L"\r\n");
+    harness::writeUtf16File(ini,
+                            L"[WP]\r\ny=2026\r\nm=1\r\nd=2\r\nRandom=1\r\n"
+                            L"[List2]\r\nCount=1\r\nWPNum=0\r\nName=Trips\r\n0=" +
+                                picture + L"\r\n");
     Process p = Process::start(exe);
     HWND main = harness::waitForWindow(p.id(), kMainClass, L"Tolvex", kWait);
     ASSERT_NE(main, nullptr);

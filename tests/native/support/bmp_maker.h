@@ -53,7 +53,8 @@ inline uint32_t storedRowBytes(int32_t width, int bits) {
 // `pixel(x, y)`, with y = 0 the top row of the picture, gives the stored
 // value: a palette index for 1, 4 and 8 bits, 0xRRGGBB for 24 bits, the raw
 // little-endian pixel word for 16 and 32 bits.
-inline std::vector<uint8_t> make(const BmpLayout& s, const std::function<uint32_t(int, int)>& pixel) {
+inline std::vector<uint8_t> make(const BmpLayout& s,
+                                 const std::function<uint32_t(int, int)>& pixel) {
     std::vector<uint32_t> pal = s.palette;
     if (pal.empty() && s.bits <= 8 && !s.noPalette)
         for (uint32_t i = 0; i < (1u << s.bits); ++i) pal.push_back(testColour(i));

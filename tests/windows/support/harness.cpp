@@ -51,7 +51,7 @@ std::wstring copyTolvex(const std::wstring& folder, const std::wstring& name) {
     return target;
 }
 
-Process::~Process() { 
+Process::~Process() {
     if (info_.hProcess) CloseHandle(info_.hProcess);
     if (info_.hThread) CloseHandle(info_.hThread);
 }
@@ -178,7 +178,8 @@ std::wstring readText(const std::wstring& path) {
         static_cast<unsigned char>(bytes[1]) == 0xFE)
         return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2),
                             (bytes.size() - 2) / 2);
-    int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    int n =
+        MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     std::wstring out(static_cast<size_t>(n), L'\0');
     MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), n);
     return out;
