@@ -1,8 +1,8 @@
 #include <windows.h>
 
 #include "app/change_cycle.h"
+#include "app/headless_runs.h"
 #include "base/random.h"
-#include "compose/wallpaper_output.h"
 #include "settings/settings_file.h"
 
 namespace {

@@ -13,9 +13,9 @@
 // one back when it goes. A raw release call anywhere else is a defect.
 #pragma once
 
+#include <windows.h>
 #include <objbase.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #include <utility>
 

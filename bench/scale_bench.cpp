@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "base/page_alloc.h"
-#include "compose/loaded_image.h"
-#include "compose/scale.h"
+#include "image/loaded_image.h"
+#include "image/scale.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include "base/owners_win.h"
 #include "base/page_alloc.h"
 #include "compose/calendar_draw_win.h"
-#include "compose/convert.h"
-#include "compose/loaded_image.h"
 #include "compose/placement.h"
-#include "compose/scale.h"
+#include "image/convert.h"
+#include "image/loaded_image.h"
+#include "image/scale.h"
 #include "settings/settings.h"
 
 namespace {

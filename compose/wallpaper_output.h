@@ -1,15 +1,11 @@
-// The one road from an image file to the desktop wallpaper: decode, compose,
-// write "save_wp.bmp" beside the settings file, and tell the system.
+// The wallpaper file: "save_wp.bmp" beside the settings file, written whole
+// or not at all.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-#include "compose/loaded_image.h"
-
-// True when "save_wp.bmp" was written whole and the system was told to use
-// it. On any failure the previous file and wallpaper stay as they were.
-bool makeWallpaper(const wchar_t* imagePath);
+#include "image/loaded_image.h"
 
 // Full path of "save_wp.bmp": the settings file's folder + the name.
 std::wstring wallpaperFilePath();

@@ -3,10 +3,8 @@
 #include <utility>
 
 #include "base/owners_win.h"
-#include "compose/bmp_file.h"
-#include "compose/compose_win.h"
 #include "compose/wallpaper_output.h"
-#include "decode/decoders.h"
+#include "image/bmp_file.h"
 #include "settings/settings_file.h"
 
 namespace {
@@ -100,22 +98,4 @@ bool writeWallpaperFile(const wchar_t* path, const LoadedImage& image) noexcept 
         return false;
     temp.keep();
     return true;
-}
-
-bool makeWallpaper(const wchar_t* imagePath) {
-    if (!imagePath || !loadImageFile(imagePath)) return false;
-    UniqueBitmap wallpaper(composeWallpaper());
-    if (!wallpaper) return false;
-
-    const std::wstring output = wallpaperFilePath();
-    const bool written =
-        output.size() < MAX_PATH && writeWallpaperFile(output.c_str(), CurrentImage);
-    if (written) {
-        SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, const_cast<wchar_t*>(output.c_str()),
-                              SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
-    }
-    // The composed pixels go with the bitmap.
-    wallpaper.reset();
-    CurrentImage.bits = nullptr;
-    return written;
 }

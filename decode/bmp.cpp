@@ -6,8 +6,8 @@
 
 #include "base/input_file.h"
 #include "base/page_alloc.h"
-#include "compose/convert.h"
 #include "decode/decoders.h"
+#include "image/convert.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <cstdint>
 
 #include "base/mapped_file.h"
-#include "compose/convert.h"
-#include "compose/loaded_image.h"
+#include "image/convert.h"
+#include "image/loaded_image.h"
 
 // A read cursor over the mapped file. The readers never read past `end`: a
 // read that would returns 0 and sets `overrun`, leaving the cursor at `end`,

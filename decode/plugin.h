@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "compose/loaded_image.h"
+#include "image/loaded_image.h"
 
 // What one plug-in decode or size query holds (library, the offset the
 // picture starts at, the plug-in's memory handles) and the record it fills.

@@ -8,9 +8,9 @@
 
 #include "base/page_alloc.h"
 #include "base/wide_path.h"
-#include "compose/bmp_file.h"
-#include "compose/loaded_image.h"
 #include "decode/decoders.h"
+#include "image/bmp_file.h"
+#include "image/loaded_image.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) {

@@ -17,9 +17,9 @@
 #include <jpeglib.h>
 #include <zlib.h>
 
-#include "base/dib_types.h"
-#include "compose/bmp_file.h"
-#include "compose/loaded_image.h"
+#include "image/bmp_file.h"
+#include "image/dib_types.h"
+#include "image/loaded_image.h"
 
 namespace {
 

@@ -1,12 +1,13 @@
+#include <windows.h>
 #include <shellapi.h>
 
 #include <cwchar>
 
-#include "app/app_state.h"
 #include "base/app_heap.h"
 #include "ui/about_window.h"
 #include "ui/about_window_parts.h"
 #include "ui/help_win.h"
+#include "ui/ui_resources.h"
 
 namespace {
 

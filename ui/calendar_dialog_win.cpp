@@ -1,13 +1,14 @@
+#include <windows.h>
 #include <commctrl.h>
 
 #include <cwchar>
 #include <iterator>
 
-#include "app/app_state.h"
 #include "res/dialog_ids.h"
 #include "settings/settings.h"
 #include "ui/calendar_dialog.h"
 #include "ui/color_swatch.h"
+#include "ui/ui_resources.h"
 
 namespace {
 

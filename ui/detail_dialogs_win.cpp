@@ -1,9 +1,9 @@
 #include <cstdint>
 
-#include "app/app_state.h"
 #include "res/dialog_ids.h"
 #include "settings/settings.h"
 #include "ui/detail_dialogs.h"
+#include "ui/ui_resources.h"
 
 namespace {
 

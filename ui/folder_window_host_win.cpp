@@ -2,11 +2,11 @@
 // list the folders go to, and the owner-drawn context menu.
 #include <windows.h>
 
-#include "app/app_state.h"
 #include "ui/folder_window.h"
 #include "ui/list_editing.h"
 #include "ui/main_window.h"
 #include "ui/main_window_menu.h"
+#include "ui/ui_resources.h"
 
 namespace {
 

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 
-#include "app/app_state.h"
 #include "base/random.h"
 #include "decode/size_probe.h"
 #include "settings/settings_file.h"
@@ -15,6 +14,7 @@
 #include "ui/main_window.h"
 #include "ui/preview.h"
 #include "ui/rename_dialog.h"
+#include "ui/ui_resources.h"
 
 namespace {
 

@@ -5,7 +5,6 @@
 // (before every other system header, which all build on it)
 #include <commctrl.h>
 
-#include "app/app_state.h"
 #include "ui/about_window.h"
 #include "ui/calendar_dialog.h"
 #include "ui/detail_dialogs.h"
@@ -14,6 +13,7 @@
 #include "ui/main_window.h"
 #include "ui/options_dialog.h"
 #include "ui/preview.h"
+#include "ui/ui_resources.h"
 
 namespace {
 

@@ -7,7 +7,6 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "app/app_state.h"
 #include "res/resource.h"
 #include "settings/settings_file.h"
 #include "ui/folder_window.h"
@@ -17,6 +16,7 @@
 #include "ui/main_window_menu.h"
 #include "ui/preview.h"
 #include "ui/startup_shortcut.h"
+#include "ui/ui_resources.h"
 
 MainWindow g_mainWindow;
 

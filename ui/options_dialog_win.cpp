@@ -1,12 +1,13 @@
+#include <windows.h>
 #include <shlobj.h>
 
-#include "app/app_state.h"
 #include "res/dialog_ids.h"
 #include "settings/settings.h"
 #include "ui/color_swatch.h"
 #include "ui/options_dialog.h"
 #include "ui/plugin_folder.h"
 #include "ui/shortcuts.h"
+#include "ui/ui_resources.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "compose/loaded_image.h"
+#include "image/loaded_image.h"
 
 inline constexpr wchar_t kPreviewClassName[] = L"Tolvex_prv_class";
 

@@ -4,13 +4,13 @@
 
 #include <cstring>
 
-#include "app/app_state.h"
 #include "app/change_cycle.h"
 #include "base/page_alloc.h"
 #include "decode/decoders.h"
 #include "ui/main_window.h"
 #include "ui/preview.h"
 #include "ui/preview_fit.h"
+#include "ui/ui_resources.h"
 
 PreviewImage g_preview;
 

@@ -1,7 +1,7 @@
-#include "app/app_state.h"
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "ui/rename_dialog.h"
+#include "ui/ui_resources.h"
 
 namespace {
 

@@ -11,14 +11,15 @@
 #include <vector>
 
 #include "app/change_cycle.h"
+#include "app/headless_runs.h"
 #include "base/owners_win.h"
 #include "base/page_alloc.h"
-#include "compose/bmp_file.h"
 #include "compose/calendar_draw_win.h"
 #include "compose/compose_win.h"
-#include "compose/loaded_image.h"
 #include "compose/wallpaper_output.h"
 #include "decode/decoders.h"
+#include "image/bmp_file.h"
+#include "image/loaded_image.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 

@@ -1,6 +1,6 @@
 // The .bmp writer: exact file layout, and files that the reader (and an
 // independent reading of the headers) take back unchanged.
-#include "compose/bmp_file.h"
+#include "image/bmp_file.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "base/page_alloc.h"
-#include "compose/loaded_image.h"
 #include "decode/decoders.h"
+#include "image/loaded_image.h"
 #include "support/test_files.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // The depth converter: palette pictures widened to 8 and 24 bits, odd
 // widths whose last byte is only partly used, and the pairs it refuses.
-#include "compose/convert.h"
+#include "image/convert.h"
 
 #include <gtest/gtest.h>
 

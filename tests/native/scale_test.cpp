@@ -1,12 +1,12 @@
 // The scaler: the worked five-from-three example in both directions, the
 // refusals, and two-direction scaling as the two passes one after the other.
-#include "compose/scale.h"
+#include "image/scale.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "compose/loaded_image.h"
+#include "image/loaded_image.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Row strides and block sizes of the picture record.
 #include <gtest/gtest.h>
 
-#include "compose/loaded_image.h"
+#include "image/loaded_image.h"
 
 TEST(Stride, RowsArePaddedToFourBytes) {
     struct Case {

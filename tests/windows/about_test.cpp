@@ -2,12 +2,12 @@
 // owner, every way of closing it; and the help file opened in the viewer.
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
 #include "support/harness.h"
 #include "support/ui_driver.h"
 #include "ui/about_window.h"
 #include "ui/about_window_parts.h"
 #include "ui/help_win.h"
+#include "ui/ui_resources.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 // and Cancel leave in the settings.
 #include "ui/calendar_dialog.h"
 
+#include <windows.h>
 #include <commctrl.h>
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include "settings/settings.h"
 #include "support/ui_driver.h"

@@ -1,8 +1,8 @@
 // The calendar drawn by GDI onto a plain surface: colours inside the right
 // day cells (worked out here from the font's own measure), today's frame,
 // and the context left as it was found.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <cstring>
 

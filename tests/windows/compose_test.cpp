@@ -1,7 +1,7 @@
 // The composer on a set screen size: every placement mode, checked pixel by
 // pixel against positions and colours worked out here.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -13,7 +13,7 @@
 #include "base/owners_win.h"
 #include "base/page_alloc.h"
 #include "compose/compose_win.h"
-#include "compose/loaded_image.h"
+#include "image/loaded_image.h"
 #include "settings/settings.h"
 
 namespace {

@@ -1,9 +1,9 @@
 // Every caption of every dialog fits its control with the font the dialog
 // really gets (the Japanese UI font, or whatever stands in for it), so
 // nothing is cut off.
+#include <windows.h>
 #include <commctrl.h>
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <string>
 #include <vector>

@@ -2,8 +2,8 @@
 // "フォルダ選択", folders dragged from the tree onto the lists and filtered by
 // the chosen size preset, and pictures of the test plug-in's format reaching
 // the lists by drop, by folder and through the open-file dialog's filter.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 // (before every other system header, which all build on it)
 #include <commctrl.h>
 #include <shlobj.h>

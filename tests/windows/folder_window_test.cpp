@@ -3,8 +3,8 @@
 // states, dragging a folder onto the lists and hiding on close.
 #include "ui/folder_window.h"
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 // After windows.h:
 #include <commctrl.h>
 #include <objbase.h>

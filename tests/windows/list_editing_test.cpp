@@ -2,8 +2,8 @@
 // (an HDROP in global memory, shortcuts made through the shell-link object),
 // folder scans, removal, clearing with its question, moving, sorting,
 // shuffling, and what each leaves in Settings and the settings file.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 // (before every other system header, which all build on it)
 #include <shlobj.h>
 #include <shlwapi.h>

@@ -1,16 +1,16 @@
 // loadImageFile on Windows: the same hand-over into CurrentImage as natively,
 // the palette kept after a 24-bit load, CurrentImage untouched on failure,
 // and the bmp writer's file read back.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "base/page_alloc.h"
-#include "compose/bmp_file.h"
 #include "decode/decoders.h"
+#include "image/bmp_file.h"
 #include "settings/settings.h"
 #include "tests/native/support/bmp_maker.h"
 

@@ -4,8 +4,8 @@
 // when no usable plug-in folder is set.
 #include "decode/plugin.h"
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>

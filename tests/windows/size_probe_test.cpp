@@ -1,8 +1,8 @@
 // The size probe's reads through the Windows file calls.
 #include "decode/size_probe.h"
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>

@@ -1,16 +1,17 @@
 // The wallpaper file and the real program: save_wp.bmp written whole or not
 // at all, and Tolvex.exe run with "/s", "/d" and a picture's path beside a
 // Tolvex.ini, read back through the files and the system's wallpaper setting.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "app/headless_runs.h"
 #include "base/page_alloc.h"
-#include "compose/loaded_image.h"
 #include "compose/wallpaper_output.h"
+#include "image/loaded_image.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 #include "support/harness.h"

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "compose/loaded_image.h"
+#include "image/loaded_image.h"
 
 namespace giftest {
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "base/page_alloc.h"
-#include "compose/loaded_image.h"
 #include "decode/decoder_state.h"
+#include "image/loaded_image.h"
 
 inline const uint8_t* rowFromTop(const LoadedImage& img, int y) {
     const uint32_t stride = rowStride(img.header.biWidth, img.header.biBitCount);

@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "app/app_state.h"
 #include "base/app_heap.h"
+#include "ui/ui_resources.h"
 
 namespace uitest {
 

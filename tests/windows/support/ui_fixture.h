@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
 #include "settings/settings_file.h"
 #include "support/harness.h"
 #include "ui/main_window.h"
 #include "ui/main_window_menu.h"
 #include "ui/preview.h"
+#include "ui/ui_resources.h"
 
 namespace uitest {
 

@@ -1,4 +1,4 @@
-#include "compose/loaded_image.h"
+#include "image/loaded_image.h"
 
 #include <cstring>
 

@@ -4,8 +4,8 @@
 
 #include <cstddef>
 
-#include "base/dib_types.h"
-#include "compose/loaded_image.h"
+#include "image/dib_types.h"
+#include "image/loaded_image.h"
 
 static_assert(sizeof(dib::BITMAPINFOHEADER) == sizeof(::BITMAPINFOHEADER));
 static_assert(offsetof(dib::BITMAPINFOHEADER, biWidth) == offsetof(::BITMAPINFOHEADER, biWidth));

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "base/dib_types.h"
+#include "image/dib_types.h"
 
 // Bytes in front of the pixel data (54 for 24-bit, 54 + 4 x palette entries
 // otherwise); 0 when the header does not describe a 1-, 4-, 8- or 24-bit

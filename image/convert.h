@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "base/dib_types.h"
-#include "compose/loaded_image.h"
+#include "image/dib_types.h"
+#include "image/loaded_image.h"
 
 // One conversion. The caller fills the size and the two depths; layout
 // computes the destination's row bytes, stride and block size.

@@ -1,4 +1,4 @@
-#include "compose/convert.h"
+#include "image/convert.h"
 
 #include <cstring>
 

@@ -1,9 +1,9 @@
-#include "compose/bmp_file.h"
+#include "image/bmp_file.h"
 
 #include <cstring>
 
 #include "base/output_file.h"
-#include "compose/loaded_image.h"
+#include "image/loaded_image.h"
 
 namespace {
 

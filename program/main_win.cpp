@@ -1,13 +1,12 @@
 // Process entry: start-up, the single-instance rule, the command line and the
 // message loop.
+#include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #include <ctime>
 
-#include "app/app_state.h"
 #include "app/command_line.h"
 #include "app/headless_runs.h"
 #include "base/app_heap.h"
@@ -17,6 +16,7 @@
 #include "ui/help_win.h"
 #include "ui/main_window.h"
 #include "ui/main_window_menu.h"
+#include "ui/ui_resources.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "compose/scale.h"
+#include "image/scale.h"
 
 #include <cstring>
 
 #include "base/page_alloc.h"
-#include "compose/loaded_image.h"
+#include "image/loaded_image.h"
 
 namespace {
 

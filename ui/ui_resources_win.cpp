@@ -1,7 +1,7 @@
 // The process-wide resources of app_state.h. They live in the library rather
 // than beside wWinMain so that tests can create the program's windows in
 // their own process.
-#include "app/app_state.h"
+#include "ui/ui_resources.h"
 
 HINSTANCE g_instance = nullptr;
 HFONT g_uiFont = nullptr;

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "base/dib_types.h"
+#include "image/dib_types.h"
 
 struct LoadedImage {
     dib::BITMAPINFOHEADER header;

@@ -1,0 +1,27 @@
+// The one road from an image file to the desktop wallpaper: decode, compose,
+// write "save_wp.bmp" beside the settings file, and tell the system.
+#include <windows.h>
+
+#include "app/headless_runs.h"
+#include "base/owners_win.h"
+#include "compose/compose_win.h"
+#include "compose/wallpaper_output.h"
+#include "decode/decoders.h"
+
+bool makeWallpaper(const wchar_t* imagePath) {
+    if (!imagePath || !loadImageFile(imagePath)) return false;
+    UniqueBitmap wallpaper(composeWallpaper());
+    if (!wallpaper) return false;
+
+    const std::wstring output = wallpaperFilePath();
+    const bool written =
+        output.size() < MAX_PATH && writeWallpaperFile(output.c_str(), CurrentImage);
+    if (written) {
+        SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, const_cast<wchar_t*>(output.c_str()),
+                              SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
+    }
+    // The composed pixels go with the bitmap.
+    wallpaper.reset();
+    CurrentImage.bits = nullptr;
+    return written;
+}
