@@ -8,7 +8,7 @@ mkdir -p "$out"
 ./scripts/wine-session.sh bash -c '
   cd build/windows
   for s in calendar small large options about help; do
-    TOLVEX_SCREEN=$s wine dialog_screens_test.exe --gtest_also_run_disabled_tests >/dev/null 2>&1 &
+    wine dialog_screens.exe $s >/dev/null 2>&1 &
     pid=$!
     sleep 4
     import -window root ../screens/$s.png

@@ -1,6 +1,7 @@
 #include "ui_driver.h"
 
 #include <commctrl.h>
+#include <gtest/gtest.h>
 #include <objbase.h>
 
 #include <vector>
@@ -12,24 +13,52 @@ namespace uitest {
 
 namespace {
 
+// An action waiting for its window. A window that has not shown up by the
+// deadline fails the test: every dialog of this thread is cancelled so the
+// modal loop that waits for it ends, and the action is dropped.
 struct Pending {
     std::function<HWND()> find;
     std::function<void(HWND)> act;
+    DWORD deadline;
+    unsigned serial;  // order of queuing
 };
 
+constexpr DWORD kShowTimeoutMs = 15000;
+
 std::vector<Pending> g_pending;
+unsigned g_lastSerial = 0;
 UINT_PTR g_timer = 0;
+
+void stopPollingWhenIdle() {
+    if (g_pending.empty() && g_timer) {
+        KillTimer(nullptr, g_timer);
+        g_timer = 0;
+    }
+}
+
+BOOL CALLBACK cancelDialog(HWND hwnd, LPARAM) {
+    wchar_t cls[16] = {};
+    GetClassNameW(hwnd, cls, 16);
+    if (IsWindowVisible(hwnd) && std::wstring(cls) == L"#32770")
+        PostMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);
+    return TRUE;
+}
 
 void CALLBACK pollPending(HWND, UINT, UINT_PTR, DWORD) {
     for (size_t i = 0; i < g_pending.size(); ++i) {
         HWND found = g_pending[i].find();
-        if (!found) continue;
+        if (!found) {
+            if (static_cast<LONG>(GetTickCount() - g_pending[i].deadline) < 0) continue;
+            g_pending.erase(g_pending.begin() + static_cast<std::ptrdiff_t>(i));
+            stopPollingWhenIdle();
+            ADD_FAILURE() << "the window a test waited for did not appear within "
+                          << kShowTimeoutMs / 1000 << " s";
+            EnumThreadWindows(GetCurrentThreadId(), cancelDialog, 0);
+            return;
+        }
         std::function<void(HWND)> act = std::move(g_pending[i].act);
         g_pending.erase(g_pending.begin() + static_cast<std::ptrdiff_t>(i));
-        if (g_pending.empty() && g_timer) {
-            KillTimer(nullptr, g_timer);
-            g_timer = 0;
-        }
+        stopPollingWhenIdle();
         act(found);
         return;
     }
@@ -86,7 +115,8 @@ HWND createOwnerWindow() {
 }
 
 void whenShown(std::function<HWND()> find, std::function<void(HWND)> act) {
-    g_pending.push_back({std::move(find), std::move(act)});
+    g_pending.push_back(
+        {std::move(find), std::move(act), GetTickCount() + kShowTimeoutMs, ++g_lastSerial});
     if (!g_timer) g_timer = SetTimer(nullptr, 0, 50, pollPending);
 }
 
@@ -105,12 +135,23 @@ HWND findOwnedBy(HWND owner) {
 void runDialog(const wchar_t* caption, const std::function<void()>& open,
                std::function<void(HWND)> drive) {
     std::wstring title = caption;
+    const unsigned queuedBefore = g_lastSerial;
+    bool shown = false;
     whenShown([title] { return findDialog(title.c_str()); },
-              [drive = std::move(drive)](HWND dlg) {
+              [&shown, drive = std::move(drive)](HWND dlg) {
+                  shown = true;
                   drive(dlg);
                   if (IsWindow(dlg)) PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
               });
     open();
+    // Whatever this run queued and was not shown must not act on a later test.
+    const size_t left = std::erase_if(
+        g_pending, [queuedBefore](const Pending& p) { return p.serial > queuedBefore; });
+    stopPollingWhenIdle();
+    if (!shown)
+        ADD_FAILURE() << "dialog \"" << title << "\" never appeared";
+    else if (left > 0)
+        ADD_FAILURE() << left << " awaited window(s) never appeared while the dialog ran";
 }
 
 void click(HWND dlg, int id) { SendMessageW(GetDlgItem(dlg, id), BM_CLICK, 0, 0); }

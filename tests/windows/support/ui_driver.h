@@ -19,7 +19,9 @@ HWND createOwnerWindow();
 
 // When a window found by `find` shows up (polled from a timer of this
 // thread), `act` is called on it once. Pending actions run inside whatever
-// modal loop is running, so they can drive nested modal dialogs.
+// modal loop is running, so they can drive nested modal dialogs. A window
+// that does not show up within 15 s fails the test, and the dialogs of this
+// thread are cancelled so that the test goes on instead of hanging.
 void whenShown(std::function<HWND()> find, std::function<void(HWND)> act);
 
 // The visible top-level dialog of this thread with this caption.
@@ -29,7 +31,9 @@ HWND findOwnedBy(HWND owner);
 
 // Runs `open` (a modal dialog call) while `drive` acts on the dialog with
 // `caption`. A dialog that `drive` leaves open is cancelled so that a
-// faulty test cannot hang.
+// faulty test cannot hang. The test fails when the dialog never appears or
+// when a window awaited inside the run never did; nothing it queued is left
+// to act on a later test.
 void runDialog(const wchar_t* caption, const std::function<void()>& open,
                std::function<void(HWND)> drive);
 

@@ -1,10 +1,6 @@
-// Not run by default: shows one dialog for a few seconds so that a picture
-// of the screen can be taken (scripts/dialog-screens.sh).
-//   dialog_screens_test.exe --gtest_also_run_disabled_tests  with
-//   TOLVEX_SCREEN = calendar | small | large | options | about | help
-#include <gtest/gtest.h>
-
-#include <cstdlib>
+// Shows one dialog of the program for a few seconds so that a picture of
+// the screen can be taken (scripts/dialog-screens.sh runs it under Wine):
+//   dialog_screens.exe calendar | small | large | options | about | help
 #include <string>
 
 #include "settings/settings.h"
@@ -28,15 +24,13 @@ void CALLBACK endHold(HWND, UINT, UINT_PTR id, DWORD) {
     PostQuitMessage(0);
 }
 
-TEST(DialogScreens, DISABLED_Show) {
+int showScreen(const std::string& screen) {
     uitest::setUpUiProcess();
     uitest::ShortcutFolders folders;
     g_settings = Settings{};
     g_settings.screenWidth = GetSystemMetrics(SM_CXSCREEN);
     g_settings.screenHeight = GetSystemMetrics(SM_CYSCREEN);
     g_settings.BgColor = 0x804020;
-    const char* which = std::getenv("TOLVEX_SCREEN");
-    const std::string screen = which ? which : "calendar";
     HWND owner = uitest::createOwnerWindow();
     SetTimer(nullptr, 0, kHoldMs, endHold);
     if (screen == "calendar") openCalendarDialog(owner);
@@ -56,6 +50,9 @@ TEST(DialogScreens, DISABLED_Show) {
         }
     }
     DestroyWindow(owner);
+    return 0;
 }
 
 }  // namespace
+
+int main(int argc, char** argv) { return showScreen(argc > 1 ? argv[1] : "calendar"); }
