@@ -24,11 +24,14 @@ constexpr int firstWeekdayOfMonth(int day, int dayOfWeek) noexcept {
 }
 
 // Day of the vernal (March) and autumnal (September) equinox of `year`, by
-// the usual approximation for the years around 2000.
+// the approximation that holds for the years 1980 to 2099.
 int vernalEquinoxDay(int year) noexcept;
 int autumnalEquinoxDay(int year) noexcept;
 
 // Sets the marks of `month` of `year`, whose 1st falls on weekday
-// `firstWeekday` (0 = Sunday). A fixed-date holiday on a Sunday is already
-// shown in the Sunday colour, so only the following Monday is marked then.
+// `firstWeekday` (0 = Sunday, the column the calendar draws it in): every
+// public holiday by the law in force that year (national holidays,
+// substitute holidays, days between two holidays) that is not in the Sunday
+// column. A holiday on a Sunday is shown in the Sunday colour anyway, so
+// only the day the substitute rule moves it to is marked.
 void markHolidays(HolidayMarks& marks, int month, int firstWeekday, int year) noexcept;
