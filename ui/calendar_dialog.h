@@ -1,4 +1,4 @@
-// The calendar settings dialog (2100), modal, owned by the main window.
+// The calendar settings dialog (IDD_CALENDAR), modal, owned by the main window.
 #pragma once
 
 #include <windows.h>

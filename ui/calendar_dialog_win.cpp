@@ -1,57 +1,44 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <cwchar>
 #include <iterator>
 
-#include "res/dialog_ids.h"
+#include "base/owners_win.h"
+#include "res/control_ids.h"
 #include "settings/settings.h"
 #include "ui/calendar_dialog.h"
 #include "ui/color_swatch.h"
 #include "ui/ui_resources.h"
+#include "ui/window_state.h"
 
 namespace {
 
-enum : int {
-    kDefaultColors = 2101,
-    kSwatchFirst = 2130,  // 2130..2136, one per colour row
-    kPickFirst = 2140,    // 2140..2146, the rows' "設定" buttons
-    kTodayInvert = 2128,
-    kEditX = 2152,
-    kUpDownX = 2153,
-    kEditY = 2155,
-    kUpDownY = 2156,
-    kJapanese = 2161,
-    kEnglish = 2162,
-    kFaceCombo = 2163,
-    kEditSize = 2165,
-    kUpDownSize = 2166,
-    kEditSpace = 2171,
-    kUpDownSpace = 2172,
-    kBold = 2173,
-    kItalic = 2174,
-    kYearShow = 2182,
-    kYearBefore = 2183,
-    kYearAfter = 2184,
-    kMonthNumber = 2186,
-    kMonthEnglish = 2187,
-    kMonthShort = 2188,
-    kMonths1 = 2191,
-    kMonths2 = 2192,
-    kMonths3 = 2193,
+// The seven colour rows, in the order of their swatches and "設定" buttons.
+constexpr int kColorRows = 7;
+constexpr int kSwatchFirst = IDC_CAL_YEAR_MONTH_SWATCH;
+constexpr int kPickFirst = IDC_CAL_YEAR_MONTH_PICK;
+constexpr int kTodayPenRow = 6;
+static_assert(IDC_CAL_TODAY_PEN_SWATCH == kSwatchFirst + kTodayPenRow);
+static_assert(IDC_CAL_TODAY_PEN_PICK == kPickFirst + kTodayPenRow);
+
+// The dialog's state: the working copy every control reads and writes, and
+// the settings it came from, which OK writes back.
+struct CalendarDialog {
+    CalendarStyle work;
+    Settings* settings;
 };
 
-constexpr int kColorRows = 7;
-constexpr int kTodayPenRow = 6;
-
-// The record every control of the open dialog reads and writes.
-CalendarStyle g_work;
-
-ColorRef* rowColor(int row) {
-    ColorRef* fields[kColorRows] = {&g_work.YearMonth, &g_work.Weekday, &g_work.Saturday,
-                                    &g_work.Sunday,    &g_work.Holiday, &g_work.TextShadow,
-                                    &g_work.TodayPen};
+ColorRef* rowColor(CalendarStyle& work, int row) {
+    ColorRef* fields[kColorRows] = {&work.YearMonth, &work.Weekday,    &work.Saturday, &work.Sunday,
+                                    &work.Holiday,   &work.TextShadow, &work.TodayPen};
     return fields[row];
+}
+
+// The stored character set is the font's: Shift-JIS picks the Japanese face
+// (FaceS), anything else the English one (FaceA).
+bool japanese(const CalendarStyle& style) { return style.CharSet != ANSI_CHARSET; }
+std::wstring& faceInUse(CalendarStyle& style) {
+    return japanese(style) ? style.FaceS : style.FaceA;
 }
 
 bool checked(HWND dlg, int id) { return IsDlgButtonChecked(dlg, id) == BST_CHECKED; }
@@ -77,22 +64,18 @@ int CALLBACK addFace(const LOGFONTW* lf, const TEXTMETRICW*, DWORD fontType, LPA
     return 1;
 }
 
-const std::wstring& faceInUse() { return g_work.CharSet != 0 ? g_work.FaceS : g_work.FaceA; }
-
 // Empties the face list, fills it with the families of the working character
 // set and selects the face in use when it is listed with exactly that name.
-void fillFaceCombo(HWND dlg) {
-    HWND combo = GetDlgItem(dlg, kFaceCombo);
+void fillFaceCombo(HWND dlg, CalendarStyle& work) {
+    HWND combo = GetDlgItem(dlg, IDC_CAL_FACE);
     SendMessageW(combo, CB_RESETCONTENT, 0, 0);
-    HDC dc = GetDC(nullptr);
-    if (dc) {
+    if (WindowDc screen{nullptr}) {
         LOGFONTW lf = {};
         lf.lfCharSet = DEFAULT_CHARSET;
-        FaceFill fill = {combo, g_work.CharSet};
-        EnumFontFamiliesExW(dc, &lf, addFace, reinterpret_cast<LPARAM>(&fill), 0);
-        ReleaseDC(nullptr, dc);
+        FaceFill fill = {combo, work.CharSet};
+        EnumFontFamiliesExW(screen.get(), &lf, addFace, reinterpret_cast<LPARAM>(&fill), 0);
     }
-    const std::wstring& face = faceInUse();
+    const std::wstring& face = faceInUse(work);
     const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
         wchar_t name[LF_FACESIZE * 2] = {};
@@ -106,15 +89,21 @@ void fillFaceCombo(HWND dlg) {
     }
 }
 
-void takeSelectedFace(HWND dlg) {
-    HWND combo = GetDlgItem(dlg, kFaceCombo);
+void takeSelectedFace(HWND dlg, CalendarStyle& work) {
+    HWND combo = GetDlgItem(dlg, IDC_CAL_FACE);
     const LRESULT sel = SendMessageW(combo, CB_GETCURSEL, 0, 0);
     if (sel == CB_ERR) return;
     wchar_t name[LF_FACESIZE * 2] = {};
     const LRESULT len = SendMessageW(combo, CB_GETLBTEXTLEN, sel, 0);
     if (len < 0 || len >= static_cast<LRESULT>(std::size(name))) return;
     SendMessageW(combo, CB_GETLBTEXT, sel, reinterpret_cast<LPARAM>(name));
-    (g_work.CharSet != 0 ? g_work.FaceS : g_work.FaceA) = name;
+    faceInUse(work) = name;
+}
+
+// The character-set radios: the face list follows the set.
+void setCharSet(HWND dlg, CalendarStyle& work, BYTE charSet) {
+    work.CharSet = charSet;
+    fillFaceCombo(dlg, work);
 }
 
 void setUpDown(HWND dlg, int editId, int upDownId, int textLimit, int low, int high, int pos) {
@@ -129,134 +118,133 @@ int upDownPos(HWND dlg, int upDownId) {
     return static_cast<short>(LOWORD(SendDlgItemMessageW(dlg, upDownId, UDM_GETPOS, 0, 0)));
 }
 
-void onInit(HWND dlg) {
-    g_work = g_settings.cal;
-    setCalendarSwatchSource(&g_work);
+void onInit(HWND dlg, CalendarDialog& state) {
+    const CalendarStyle& work = state.work;
+    check(dlg, IDC_CAL_TODAY_INVERT, work.TodayNot != 0);
+    enable(dlg, IDC_CAL_TODAY_PEN_PICK, work.TodayNot == 0);
 
-    check(dlg, kTodayInvert, g_work.TodayNot != 0);
-    enable(dlg, kPickFirst + kTodayPenRow, g_work.TodayNot == 0);
+    setUpDown(dlg, IDC_CAL_X_EDIT, IDC_CAL_X_UPDOWN, 4, 0, state.settings->screenWidth,
+              work.CalPosX);
+    setUpDown(dlg, IDC_CAL_Y_EDIT, IDC_CAL_Y_UPDOWN, 4, 0, state.settings->screenHeight,
+              work.CalPosY);
 
-    setUpDown(dlg, kEditX, kUpDownX, 4, 0, g_settings.screenWidth, g_work.CalPosX);
-    setUpDown(dlg, kEditY, kUpDownY, 4, 0, g_settings.screenHeight, g_work.CalPosY);
+    check(dlg, japanese(work) ? IDC_CAL_JAPANESE : IDC_CAL_ENGLISH, true);
+    fillFaceCombo(dlg, state.work);
 
-    check(dlg, g_work.CharSet != 0 ? kJapanese : kEnglish, true);
-    fillFaceCombo(dlg);
+    setUpDown(dlg, IDC_CAL_SIZE_EDIT, IDC_CAL_SIZE_UPDOWN, 2, 8, 36, work.FtSize);
+    setUpDown(dlg, IDC_CAL_SPACE_EDIT, IDC_CAL_SPACE_UPDOWN, 2, 2, 36, work.DaySpace);
 
-    setUpDown(dlg, kEditSize, kUpDownSize, 2, 8, 36, g_work.FtSize);
-    setUpDown(dlg, kEditSpace, kUpDownSpace, 2, 2, 36, g_work.DaySpace);
+    check(dlg, IDC_CAL_BOLD, work.Weight == FW_BOLD);
+    check(dlg, IDC_CAL_ITALIC, work.Italic == 1);
 
-    check(dlg, kBold, g_work.Weight == 700);
-    check(dlg, kItalic, g_work.Italic == 1);
+    check(dlg, IDC_CAL_YEAR_SHOW, work.YearDisp != 0);
+    enable(dlg, IDC_CAL_YEAR_BEFORE, work.YearDisp != 0);
+    enable(dlg, IDC_CAL_YEAR_AFTER, work.YearDisp != 0);
+    check(dlg, work.YearPos == 0 ? IDC_CAL_YEAR_BEFORE : IDC_CAL_YEAR_AFTER, true);
 
-    check(dlg, kYearShow, g_work.YearDisp != 0);
-    enable(dlg, kYearBefore, g_work.YearDisp != 0);
-    enable(dlg, kYearAfter, g_work.YearDisp != 0);
-    check(dlg, g_work.YearPos == 0 ? kYearBefore : kYearAfter, true);
-
-    check(dlg, g_work.MonthName == 0 ? kMonthNumber : kMonthEnglish, true);
-    enable(dlg, kMonthShort, g_work.MonthName != 0);
-    check(dlg, kMonthShort, g_work.MonthShort != 0);
+    check(dlg, work.MonthName == 0 ? IDC_CAL_MONTH_NUMBER : IDC_CAL_MONTH_ENGLISH, true);
+    enable(dlg, IDC_CAL_MONTH_SHORT, work.MonthName != 0);
+    check(dlg, IDC_CAL_MONTH_SHORT, work.MonthShort != 0);
 
     check(dlg,
-          g_work.DispMonth == 2   ? kMonths2
-          : g_work.DispMonth == 3 ? kMonths3
-                                  : kMonths1,
+          work.DispMonth == 2   ? IDC_CAL_MONTHS_2
+          : work.DispMonth == 3 ? IDC_CAL_MONTHS_3
+                                : IDC_CAL_MONTHS_1,
           true);
 }
 
-void setDefaultColors(HWND dlg) {
-    g_work.YearMonth = 0xC0FFFF;
-    g_work.Weekday = 0xFFFFFF;
-    g_work.Saturday = 0xFFE080;
-    g_work.Sunday = 0xC080FF;
-    g_work.Holiday = 0xC080FF;
-    g_work.TextShadow = 0x000000;
-    g_work.TodayPen = 0x00C000;
+void setDefaultColors(HWND dlg, CalendarStyle& work) {
+    work.YearMonth = 0xC0FFFF;
+    work.Weekday = 0xFFFFFF;
+    work.Saturday = 0xFFE080;
+    work.Sunday = 0xC080FF;
+    work.Holiday = 0xC080FF;
+    work.TextShadow = 0x000000;
+    work.TodayPen = 0x00C000;
     for (int row = 0; row < kColorRows; ++row) repaint(dlg, kSwatchFirst + row);
-    g_work.TodayNot = 1;
-    check(dlg, kTodayInvert, true);
-    enable(dlg, kPickFirst + kTodayPenRow, false);
+    work.TodayNot = 1;
+    check(dlg, IDC_CAL_TODAY_INVERT, true);
+    enable(dlg, IDC_CAL_TODAY_PEN_PICK, false);
 }
 
-void onOk(HWND dlg) {
-    g_settings.cal = g_work;
-    g_settings.cal.CalPosX = upDownPos(dlg, kUpDownX);
-    g_settings.cal.CalPosY = upDownPos(dlg, kUpDownY);
-    g_settings.cal.FtSize = upDownPos(dlg, kUpDownSize);
-    g_settings.cal.DaySpace = upDownPos(dlg, kUpDownSpace);
+void onOk(HWND dlg, CalendarDialog& state) {
+    CalendarStyle& cal = state.settings->cal;
+    cal = state.work;
+    cal.CalPosX = upDownPos(dlg, IDC_CAL_X_UPDOWN);
+    cal.CalPosY = upDownPos(dlg, IDC_CAL_Y_UPDOWN);
+    cal.FtSize = upDownPos(dlg, IDC_CAL_SIZE_UPDOWN);
+    cal.DaySpace = upDownPos(dlg, IDC_CAL_SPACE_UPDOWN);
     EndDialog(dlg, IDOK);
 }
 
-void onCommand(HWND dlg, int id, int code) {
+void onCommand(HWND dlg, CalendarDialog& state, int id, int code) {
+    CalendarStyle& work = state.work;
     if (id >= kPickFirst && id < kPickFirst + kColorRows) {
         const int row = id - kPickFirst;
-        if (pickColor(dlg, rowColor(row))) repaint(dlg, kSwatchFirst + row);
+        if (pickColor(dlg, rowColor(work, row), state.settings->CRGB))
+            repaint(dlg, kSwatchFirst + row);
         return;
     }
     switch (id) {
-        case kDefaultColors:
-            setDefaultColors(dlg);
+        case IDC_CAL_DEFAULT_COLORS:
+            setDefaultColors(dlg, work);
             break;
-        case kTodayInvert:
-            g_work.TodayNot = checked(dlg, kTodayInvert) ? 1 : 0;
-            enable(dlg, kPickFirst + kTodayPenRow, g_work.TodayNot == 0);
+        case IDC_CAL_TODAY_INVERT:
+            work.TodayNot = checked(dlg, IDC_CAL_TODAY_INVERT) ? 1 : 0;
+            enable(dlg, IDC_CAL_TODAY_PEN_PICK, work.TodayNot == 0);
             break;
-        case kJapanese:
-            if (checked(dlg, kJapanese) && g_work.CharSet == 0) {
-                g_work.CharSet = 128;
-                fillFaceCombo(dlg);
-            }
+        case IDC_CAL_JAPANESE:
+            if (checked(dlg, IDC_CAL_JAPANESE) && !japanese(work))
+                setCharSet(dlg, work, SHIFTJIS_CHARSET);
             break;
-        case kEnglish:
-            if (checked(dlg, kEnglish) && g_work.CharSet == 128) {
-                g_work.CharSet = 0;
-                fillFaceCombo(dlg);
-            }
+        case IDC_CAL_ENGLISH:
+            if (checked(dlg, IDC_CAL_ENGLISH) && work.CharSet == SHIFTJIS_CHARSET)
+                setCharSet(dlg, work, ANSI_CHARSET);
             break;
-        case kFaceCombo:
-            if (code == CBN_SELCHANGE) takeSelectedFace(dlg);
+        case IDC_CAL_FACE:
+            if (code == CBN_SELCHANGE) takeSelectedFace(dlg, work);
             break;
-        case kBold:
-            g_work.Weight = checked(dlg, kBold) ? 700 : 400;
+        case IDC_CAL_BOLD:
+            work.Weight = checked(dlg, IDC_CAL_BOLD) ? FW_BOLD : FW_NORMAL;
             break;
-        case kItalic:
-            g_work.Italic = checked(dlg, kItalic) ? 1 : 0;
+        case IDC_CAL_ITALIC:
+            work.Italic = checked(dlg, IDC_CAL_ITALIC) ? 1 : 0;
             break;
-        case kYearShow: {
-            const bool on = checked(dlg, kYearShow);
-            g_work.YearDisp = on ? 1 : 0;
-            enable(dlg, kYearBefore, on);
-            enable(dlg, kYearAfter, on);
+        case IDC_CAL_YEAR_SHOW: {
+            const bool on = checked(dlg, IDC_CAL_YEAR_SHOW);
+            work.YearDisp = on ? 1 : 0;
+            enable(dlg, IDC_CAL_YEAR_BEFORE, on);
+            enable(dlg, IDC_CAL_YEAR_AFTER, on);
             break;
         }
-        case kYearBefore:
-            if (checked(dlg, kYearBefore)) g_work.YearPos = 0;
+        case IDC_CAL_YEAR_BEFORE:
+            if (checked(dlg, IDC_CAL_YEAR_BEFORE)) work.YearPos = 0;
             break;
-        case kYearAfter:
-            if (checked(dlg, kYearAfter)) g_work.YearPos = 1;
+        case IDC_CAL_YEAR_AFTER:
+            if (checked(dlg, IDC_CAL_YEAR_AFTER)) work.YearPos = 1;
             break;
-        case kMonthNumber:
-            if (checked(dlg, kMonthNumber)) {
-                g_work.MonthName = 0;
-                enable(dlg, kMonthShort, false);
+        case IDC_CAL_MONTH_NUMBER:
+            if (checked(dlg, IDC_CAL_MONTH_NUMBER)) {
+                work.MonthName = 0;
+                enable(dlg, IDC_CAL_MONTH_SHORT, false);
             }
             break;
-        case kMonthEnglish:
-            if (checked(dlg, kMonthEnglish)) {
-                g_work.MonthName = 1;
-                enable(dlg, kMonthShort, true);
+        case IDC_CAL_MONTH_ENGLISH:
+            if (checked(dlg, IDC_CAL_MONTH_ENGLISH)) {
+                work.MonthName = 1;
+                enable(dlg, IDC_CAL_MONTH_SHORT, true);
             }
             break;
-        case kMonthShort:
-            g_work.MonthShort = checked(dlg, kMonthShort) ? 1 : 0;
+        case IDC_CAL_MONTH_SHORT:
+            work.MonthShort = checked(dlg, IDC_CAL_MONTH_SHORT) ? 1 : 0;
             break;
-        case kMonths1:
-        case kMonths2:
-        case kMonths3:
-            if (checked(dlg, id)) g_work.DispMonth = id - kMonths1 + 1;
+        case IDC_CAL_MONTHS_1:
+        case IDC_CAL_MONTHS_2:
+        case IDC_CAL_MONTHS_3:
+            if (checked(dlg, id)) work.DispMonth = id - IDC_CAL_MONTHS_1 + 1;
             break;
         case IDOK:
-            onOk(dlg);
+            onOk(dlg, state);
             break;
         case IDCANCEL:
             EndDialog(dlg, IDCANCEL);
@@ -266,17 +254,27 @@ void onCommand(HWND dlg, int id, int code) {
     }
 }
 
-INT_PTR CALLBACK calendarDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
+// The swatches paint the working copy's colours.
+void onSwatchQuery(CalendarDialog& state, SwatchQuery& query) {
+    const int row = static_cast<int>(query.which) - static_cast<int>(SwatchColor::YearMonth);
+    if (row < 0 || row >= kColorRows) return;
+    query.color = *rowColor(state.work, row);
+    query.answered = true;
+}
+
+INT_PTR CALLBACK calendarDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* state = bindDialogState<CalendarDialog>(dlg, msg, lp);
+    if (!state) return FALSE;
     switch (msg) {
         case WM_INITDIALOG:
-            onInit(dlg);
+            onInit(dlg, *state);
             return TRUE;
         case WM_COMMAND:
-            onCommand(dlg, LOWORD(wp), HIWORD(wp));
+            onCommand(dlg, *state, LOWORD(wp), HIWORD(wp));
             return TRUE;
-        case WM_DESTROY:
-            setCalendarSwatchSource(nullptr);
-            return FALSE;
+        case kSwatchColorQuery:
+            onSwatchQuery(*state, *reinterpret_cast<SwatchQuery*>(lp));
+            return TRUE;
         default:
             return FALSE;
     }
@@ -286,5 +284,7 @@ INT_PTR CALLBACK calendarDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
 
 void openCalendarDialog(HWND owner) {
     registerSwatchClasses(g_instance);
-    DialogBoxParamW(g_instance, MAKEINTRESOURCEW(IDD_CALENDAR), owner, calendarDialogProc, 0);
+    CalendarDialog state{g_settings.cal, &g_settings};
+    DialogBoxParamW(g_instance, MAKEINTRESOURCEW(IDD_CALENDAR), owner, calendarDialogProc,
+                    reinterpret_cast<LPARAM>(&state));
 }

@@ -6,15 +6,35 @@
 
 #include "settings/settings.h"
 
+// The colour a swatch stands for; its window class says which.
+enum class SwatchColor {
+    YearMonth,
+    Weekday,
+    Saturday,
+    Sunday,
+    Holiday,
+    TextShadow,
+    TodayPen,
+    Margin
+};
+
+// A swatch asks its dialog what to show at every paint: it sends the dialog
+// kSwatchColorQuery with lParam pointing at a SwatchQuery, and the dialog
+// fills in the colour from its state and sets `answered`. A swatch whose
+// dialog does not answer paints nothing.
+inline constexpr UINT kSwatchColorQuery = WM_APP + 0x40;
+struct SwatchQuery {
+    SwatchColor which;
+    ColorRef color = 0;
+    bool answered = false;
+};
+
 // Registers the seven calendar swatch classes and the margin-colour class
 // (already registered is fine). Returns false when one cannot be had.
 bool registerSwatchClasses(HINSTANCE instance);
 
-// The calendar swatches paint from this record (the calendar dialog's
-// working copy) while it is set; without one they paint the live settings.
-void setCalendarSwatchSource(const CalendarStyle* style);
-
 // The system colour dialog, fully open, started on *color and using the
-// live sixteen custom colours. On confirmation the chosen red, green and
-// blue replace those of *color and the result is true.
-bool pickColor(HWND owner, ColorRef* color);
+// sixteen custom colours `custom` (which it may change). On confirmation
+// the chosen red, green and blue replace those of *color and the result is
+// true.
+bool pickColor(HWND owner, ColorRef* color, ColorRef (&custom)[16]);

@@ -1,63 +1,23 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include "base/owners_win.h"
 #include "ui/color_swatch.h"
 
 namespace {
 
-const CalendarStyle* g_swatchSource = nullptr;
-
-const CalendarStyle& calendarSource() { return g_swatchSource ? *g_swatchSource : g_settings.cal; }
-
-// The colour each swatch stands for, read at paint time.
-enum class SwatchColor {
-    YearMonth,
-    Weekday,
-    Saturday,
-    Sunday,
-    Holiday,
-    TextShadow,
-    TodayPen,
-    Margin
-};
-
-ColorRef currentColor(SwatchColor which) {
-    const CalendarStyle& cal = calendarSource();
-    switch (which) {
-        case SwatchColor::YearMonth:
-            return cal.YearMonth;
-        case SwatchColor::Weekday:
-            return cal.Weekday;
-        case SwatchColor::Saturday:
-            return cal.Saturday;
-        case SwatchColor::Sunday:
-            return cal.Sunday;
-        case SwatchColor::Holiday:
-            return cal.Holiday;
-        case SwatchColor::TextShadow:
-            return cal.TextShadow;
-        case SwatchColor::TodayPen:
-            return cal.TodayPen;
-        case SwatchColor::Margin:
-            return g_settings.BgColor;
-    }
-    return 0;
-}
-
-// One procedure per swatch class: fill the client area with the colour,
-// through a brush that lives only for that paint.
+// One procedure per swatch class: fill the client area with the colour its
+// dialog gives, through a brush that lives only for that paint.
 template <SwatchColor Which>
 LRESULT CALLBACK swatchProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg != WM_PAINT) return DefWindowProcW(hwnd, msg, wp, lp);
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
+    PaintDc paint(hwnd);
+    SwatchQuery query{Which};
+    SendMessageW(GetParent(hwnd), kSwatchColorQuery, 0, reinterpret_cast<LPARAM>(&query));
+    if (!query.answered || !paint.get()) return 0;
     RECT rc;
     GetClientRect(hwnd, &rc);
-    if (HBRUSH brush = CreateSolidBrush(currentColor(Which))) {
-        FillRect(dc, &rc, brush);
-        DeleteObject(brush);
-    }
-    EndPaint(hwnd, &ps);
+    if (UniqueBrush brush{CreateSolidBrush(query.color)}) FillRect(paint.get(), &rc, brush.get());
     return 0;
 }
 
@@ -84,6 +44,7 @@ bool registerSwatchClasses(HINSTANCE instance) {
     for (const SwatchClass& c : kSwatchClasses) {
         WNDCLASSEXW wc = {};
         wc.cbSize = sizeof wc;
+        wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
         wc.lpfnWndProc = c.proc;
         wc.hInstance = instance;
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
@@ -93,15 +54,13 @@ bool registerSwatchClasses(HINSTANCE instance) {
     return ok;
 }
 
-void setCalendarSwatchSource(const CalendarStyle* style) { g_swatchSource = style; }
-
-bool pickColor(HWND owner, ColorRef* color) {
+bool pickColor(HWND owner, ColorRef* color, ColorRef (&custom)[16]) {
     static_assert(sizeof(COLORREF) == sizeof(ColorRef));
     CHOOSECOLORW cc = {};
     cc.lStructSize = sizeof cc;
     cc.hwndOwner = owner;
     cc.rgbResult = *color & 0xFFFFFF;
-    cc.lpCustColors = reinterpret_cast<COLORREF*>(g_settings.CRGB);
+    cc.lpCustColors = reinterpret_cast<COLORREF*>(custom);
     cc.Flags = CC_FULLOPEN | CC_RGBINIT;
     if (!ChooseColorW(&cc)) return false;
     *color = (*color & 0xFF000000u) | (cc.rgbResult & 0xFFFFFF);

@@ -1,5 +1,5 @@
-// The placement detail dialogs: small images (2200) and large images (2300),
-// modal, owned by the main window.
+// The placement detail dialogs: small images (IDD_SMALL_IMAGE) and large
+// images (IDD_LARGE_IMAGE), modal, owned by the main window.
 #pragma once
 
 #include <windows.h>

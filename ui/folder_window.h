@@ -8,6 +8,8 @@
 // After windows.h:
 #include <commctrl.h>
 
+#include "res/control_ids.h"  // the control and menu identifiers
+
 // "フォルダ選択": shows the window (creating it when needed).
 void showFolderWindow();
 // Part of the closing sequence: the window's own settings into Settings
@@ -29,23 +31,6 @@ struct FolderWindowHost {
 
 inline constexpr wchar_t kFolderWindowClass[] = L"Tolvex_trbase_class";
 inline constexpr int kFolderWindowWidth = 200;
-
-enum FolderControlId : int {
-    kIdFolderTree = 1100,
-    kIdFolderAddToList = 1101,
-    kIdFolderSize = 1102,
-    kIdFolderLabel = 1103,
-    kIdFolderRegister = 1104,
-    kIdFolderUnregister = 1105,
-};
-
-// The context menu's commands.
-enum FolderCommand : UINT {
-    kFolderCmdAddToList = 5000,
-    kFolderCmdRegister = 5010,
-    kFolderCmdUnregister = 5011,
-    kFolderCmdExplore = 5020,
-};
 
 // Builds the window (hidden) and its two roots from Settings, selects the
 // "登録フォルダ" root and expands the roots as DTExpand / LRExpand say.

@@ -19,7 +19,7 @@
 namespace {
 
 constexpr size_t kMaxRegistered = 100;
-constexpr int kDragCursorId = 110;
+constexpr int kDragCursorId = IDCUR_DRAG_FOLDER;
 
 // Attached to every tree item as its item data; freed when the item goes.
 struct TreeNode {

@@ -8,48 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "res/control_ids.h"  // the control identifiers (kIdTab...)
 #include "settings/settings.h"
-
-// Control identifiers of the main window.
-enum MainControlId : int {
-    kIdTab = 1000,
-    kIdFirstList = 1010,  // 1010..1017, one per list
-    kIdPreview = 1020,
-    kIdSizeText = 1021,
-    kIdSetWallpaper = 1022,
-    kIdCurrentWallpaper = 1023,
-    kIdRename = 1030,
-    kIdAddFiles = 1031,
-    kIdAddFolder = 1032,
-    kIdRemove = 1033,
-    kIdClear = 1034,
-    kIdOrderGroup = 1040,
-    kIdRandom = 1041,
-    kIdMoveUp = 1042,
-    kIdMoveDown = 1043,
-    kIdSort = 1044,
-    kIdShuffle = 1045,
-    kIdDisplayGroup = 1050,
-    kIdCalendar = 1051,
-    kIdCustomize = 1052,
-    kIdSmallLabel = 1053,
-    kIdSmallStyle = 1054,
-    kIdSmallDetail = 1055,
-    kIdLargeLabel = 1056,
-    kIdLargeStyle = 1057,
-    kIdLargeDetail = 1058,
-    kIdAutoGroup = 1060,
-    kIdStartup = 1061,
-    kIdCycle = 1062,
-    kIdCalendarOnly = 1063,
-    kIdOtherGroup = 1070,
-    kIdListHold = 1071,
-    kIdOptions = 1072,
-    kIdToolTip = 1073,
-    kIdExit = 1080,
-    kIdHelp = 1081,
-    kIdAbout = 1082,
-};
 
 struct MainWindow {
     HWND hwnd = nullptr;

@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "res/resource.h"
+#include "res/control_ids.h"
 #include "settings/settings_file.h"
 #include "ui/folder_window.h"
 #include "ui/list_editing.h"

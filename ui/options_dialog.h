@@ -1,4 +1,4 @@
-// The options dialog (2400), modal, owned by the main window.
+// The options dialog (IDD_OPTIONS), modal, owned by the main window.
 #pragma once
 
 #include <windows.h>

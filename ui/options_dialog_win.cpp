@@ -1,26 +1,17 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "res/dialog_ids.h"
+#include "base/owners_win.h"
+#include "res/control_ids.h"
 #include "settings/settings.h"
 #include "ui/color_swatch.h"
 #include "ui/options_dialog.h"
 #include "ui/plugin_folder.h"
 #include "ui/shortcuts.h"
 #include "ui/ui_resources.h"
+#include "ui/window_state.h"
 
 namespace {
-
-enum : int {
-    kWheelScroll = 2402,
-    kWheelSelect = 2403,
-    kMarginSwatch = 2405,
-    kMarginPick = 2406,
-    kUsePlugins = 2407,
-    kSendTo = 2408,
-    kDesktopStart = 2410,
-    kDesktopDate = 2412,
-};
 
 bool checked(HWND dlg, int id) { return IsDlgButtonChecked(dlg, id) == BST_CHECKED; }
 
@@ -29,15 +20,16 @@ int CALLBACK browseCallback(HWND browser, UINT msg, LPARAM, LPARAM data) {
     return 0;
 }
 
-void onInit(HWND dlg) {
-    CheckDlgButton(dlg, g_settings.WheelSel == 1 ? kWheelSelect : kWheelScroll, BST_CHECKED);
-    CheckDlgButton(dlg, kUsePlugins, g_settings.SPI.empty() ? BST_UNCHECKED : BST_CHECKED);
-    CheckDlgButton(dlg, kSendTo, sendToShortcutExists() ? BST_CHECKED : BST_UNCHECKED);
+void onInit(HWND dlg, const Settings& settings) {
+    CheckDlgButton(dlg, settings.WheelSel == 1 ? IDC_OPT_WHEEL_SELECT : IDC_OPT_WHEEL_SCROLL,
+                   BST_CHECKED);
+    CheckDlgButton(dlg, IDC_OPT_USE_PLUGINS, settings.SPI.empty() ? BST_UNCHECKED : BST_CHECKED);
+    CheckDlgButton(dlg, IDC_OPT_SEND_TO, sendToShortcutExists() ? BST_CHECKED : BST_UNCHECKED);
 }
 
-void onUsePlugins(HWND dlg) {
-    if (!checked(dlg, kUsePlugins)) {
-        g_settings.SPI.clear();
+void onUsePlugins(HWND dlg, Settings& settings) {
+    if (!checked(dlg, IDC_OPT_USE_PLUGINS)) {
+        settings.SPI.clear();
         return;
     }
     // The browser may move the current directory; put it back afterwards.
@@ -45,49 +37,65 @@ void onUsePlugins(HWND dlg) {
     const DWORD n = GetCurrentDirectoryW(MAX_PATH, current);
     std::wstring folder;
     if (pickPluginFolder(dlg, L"", &folder))
-        g_settings.SPI = folder;
+        settings.SPI = folder;
     else
-        CheckDlgButton(dlg, kUsePlugins, BST_UNCHECKED);
+        CheckDlgButton(dlg, IDC_OPT_USE_PLUGINS, BST_UNCHECKED);
     if (n > 0 && n < MAX_PATH) SetCurrentDirectoryW(current);
 }
 
 void onClose(HWND dlg) {
-    settleSendToShortcut(checked(dlg, kSendTo));
+    settleSendToShortcut(checked(dlg, IDC_OPT_SEND_TO));
     EndDialog(dlg, IDCANCEL);
 }
 
-INT_PTR CALLBACK optionsDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
+void onCommand(HWND dlg, Settings& settings, int id) {
+    switch (id) {
+        case IDC_OPT_WHEEL_SCROLL:
+            if (checked(dlg, IDC_OPT_WHEEL_SCROLL)) settings.WheelSel = 0;
+            break;
+        case IDC_OPT_WHEEL_SELECT:
+            if (checked(dlg, IDC_OPT_WHEEL_SELECT)) settings.WheelSel = 1;
+            break;
+        case IDC_OPT_MARGIN_PICK:
+            if (pickColor(dlg, &settings.BgColor, settings.CRGB))
+                InvalidateRect(GetDlgItem(dlg, IDC_OPT_MARGIN_SWATCH), nullptr, TRUE);
+            break;
+        case IDC_OPT_USE_PLUGINS:
+            onUsePlugins(dlg, settings);
+            break;
+        case IDC_OPT_DESKTOP_START:
+            createDesktopStartShortcut();
+            break;
+        case IDC_OPT_DESKTOP_DATE:
+            createDesktopDateShortcut();
+            break;
+        case IDCANCEL:
+            onClose(dlg);
+            break;
+        default:
+            break;
+    }
+}
+
+// The margin swatch paints the margin colour.
+void onSwatchQuery(const Settings& settings, SwatchQuery& query) {
+    if (query.which != SwatchColor::Margin) return;
+    query.color = settings.BgColor;
+    query.answered = true;
+}
+
+INT_PTR CALLBACK optionsDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* settings = bindDialogState<Settings>(dlg, msg, lp);
+    if (!settings) return FALSE;
     switch (msg) {
         case WM_INITDIALOG:
-            onInit(dlg);
+            onInit(dlg, *settings);
             return TRUE;
         case WM_COMMAND:
-            switch (LOWORD(wp)) {
-                case kWheelScroll:
-                    if (checked(dlg, kWheelScroll)) g_settings.WheelSel = 0;
-                    break;
-                case kWheelSelect:
-                    if (checked(dlg, kWheelSelect)) g_settings.WheelSel = 1;
-                    break;
-                case kMarginPick:
-                    if (pickColor(dlg, &g_settings.BgColor))
-                        InvalidateRect(GetDlgItem(dlg, kMarginSwatch), nullptr, TRUE);
-                    break;
-                case kUsePlugins:
-                    onUsePlugins(dlg);
-                    break;
-                case kDesktopStart:
-                    createDesktopStartShortcut();
-                    break;
-                case kDesktopDate:
-                    createDesktopDateShortcut();
-                    break;
-                case IDCANCEL:
-                    onClose(dlg);
-                    break;
-                default:
-                    break;
-            }
+            onCommand(dlg, *settings, LOWORD(wp));
+            return TRUE;
+        case kSwatchColorQuery:
+            onSwatchQuery(*settings, *reinterpret_cast<SwatchQuery*>(lp));
             return TRUE;
         default:
             return FALSE;
@@ -107,16 +115,16 @@ bool pickPluginFolder(HWND owner, const wchar_t* startFolder, std::wstring* chos
         bi.lpfn = browseCallback;
         bi.lParam = reinterpret_cast<LPARAM>(startFolder);
     }
-    PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&bi);
+    const CoTaskMem<ITEMIDLIST_ABSOLUTE> item{SHBrowseForFolderW(&bi)};
     if (!item) return false;
     wchar_t path[MAX_PATH] = {};
-    const bool ok = SHGetPathFromIDListW(item, path) && path[0];
-    CoTaskMemFree(item);
-    if (ok) *chosen = path;
-    return ok;
+    if (!SHGetPathFromIDListW(item.get(), path) || !path[0]) return false;
+    *chosen = path;
+    return true;
 }
 
 void openOptionsDialog(HWND owner) {
     registerSwatchClasses(g_instance);
-    DialogBoxParamW(g_instance, MAKEINTRESOURCEW(IDD_OPTIONS), owner, optionsDialogProc, 0);
+    DialogBoxParamW(g_instance, MAKEINTRESOURCEW(IDD_OPTIONS), owner, optionsDialogProc,
+                    reinterpret_cast<LPARAM>(&g_settings));
 }

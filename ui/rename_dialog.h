@@ -1,4 +1,4 @@
-// Dialog 2000 "リスト名変更": asks for a list's new name.
+// Dialog IDD_RENAME "リスト名変更": asks for a list's new name.
 #pragma once
 
 #include <windows.h>

@@ -18,10 +18,11 @@ bool createShortcut(const wchar_t* shortcutPath, const wchar_t* target, const wc
 
 enum class ShortcutFolder { Startup, SendTo, Desktop };
 
-// Where the shortcut folders are looked up. The program uses the user's
-// known folders; tests point them at folders of their own.
+// Test seam: where the shortcut folders are looked up. The program always
+// uses the user's known folders (null, the default); tests point them at
+// folders of their own.
 using ShortcutFolderLookup = std::wstring (*)(ShortcutFolder folder);
-void setShortcutFolderLookup(ShortcutFolderLookup lookup);  // null = the known folders
+void setShortcutFoldersForTesting(ShortcutFolderLookup lookup);
 
 // File name of a shortcut to the program at `programPath`: its file name
 // with the extension replaced by `suffix` + ".lnk" ("Tolvex.exe", " Start" ->

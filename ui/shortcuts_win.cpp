@@ -3,6 +3,7 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include "base/owners_win.h"
 #include "ui/shortcuts.h"
 
 namespace {
@@ -16,7 +17,13 @@ std::wstring knownFolder(ShortcutFolder folder) {
     return path;
 }
 
-ShortcutFolderLookup g_lookup = knownFolder;
+// Tests point the shortcut folders at folders of their own; null for the
+// known folders.
+ShortcutFolderLookup g_folderLookupForTesting = nullptr;
+
+std::wstring shortcutFolder(ShortcutFolder folder) {
+    return g_folderLookupForTesting ? g_folderLookupForTesting(folder) : knownFolder(folder);
+}
 
 std::wstring programPath() {
     wchar_t path[MAX_PATH] = {};
@@ -28,7 +35,7 @@ std::wstring programPath() {
 std::wstring shortcutPathIn(ShortcutFolder folder, const wchar_t* suffix) {
     const std::wstring program = programPath();
     if (program.empty()) return {};
-    std::wstring dir = g_lookup(folder);
+    std::wstring dir = shortcutFolder(folder);
     if (dir.empty()) return {};
     if (dir.back() != L'\\') dir += L'\\';
     std::wstring path = dir + shortcutFileName(program.c_str(), suffix);
@@ -62,26 +69,21 @@ void writeDesktop(const wchar_t* suffix, const wchar_t* arguments) {
 
 bool createShortcut(const wchar_t* shortcutPath, const wchar_t* target, const wchar_t* arguments,
                     int showCommand) {
-    IShellLinkW* link = nullptr;
+    ComPtr<IShellLinkW> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                reinterpret_cast<void**>(&link))))
+                                reinterpret_cast<void**>(link.put()))))
         return false;
-    bool saved = false;
-    if (SUCCEEDED(link->SetPath(target)) &&
-        (!arguments || SUCCEEDED(link->SetArguments(arguments))) &&
-        SUCCEEDED(link->SetIconLocation(target, 0)) && SUCCEEDED(link->SetShowCmd(showCommand))) {
-        IPersistFile* file = nullptr;
-        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-            saved = SUCCEEDED(file->Save(shortcutPath, TRUE));
-            file->Release();
-        }
-    }
-    link->Release();
-    return saved;
+    if (FAILED(link.get()->SetPath(target)) ||
+        (arguments && FAILED(link.get()->SetArguments(arguments))) ||
+        FAILED(link.get()->SetIconLocation(target, 0)) ||
+        FAILED(link.get()->SetShowCmd(showCommand)))
+        return false;
+    const ComPtr<IPersistFile> file = queryInterface<IPersistFile>(link.get());
+    return file && SUCCEEDED(file.get()->Save(shortcutPath, TRUE));
 }
 
-void setShortcutFolderLookup(ShortcutFolderLookup lookup) {
-    g_lookup = lookup ? lookup : knownFolder;
+void setShortcutFoldersForTesting(ShortcutFolderLookup lookup) {
+    g_folderLookupForTesting = lookup;
 }
 
 std::wstring shortcutFileName(const wchar_t* programPath, const wchar_t* suffix) {

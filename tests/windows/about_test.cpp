@@ -2,7 +2,9 @@
 // owner, every way of closing it; and the help file opened in the viewer.
 #include <gtest/gtest.h>
 
+#include "res/control_ids.h"
 #include "support/harness.h"
+#include "support/shell_links.h"
 #include "support/ui_driver.h"
 #include "ui/about_window.h"
 #include "ui/about_window_parts.h"
@@ -68,15 +70,20 @@ TEST_F(About, ShowsNameVersionAndLinkOverADisabledOwner) {
     wchar_t cls[64] = {};
     GetClassNameW(about, cls, 64);
     EXPECT_STREQ(cls, L"ver_parent_class");
-    EXPECT_EQ(uitest::text(about, 102), L"Tolvex  version 2.22");
-    EXPECT_FALSE(uitest::text(about, 103).empty());
-    EXPECT_EQ(uitest::text(about, 101), L"OK");
-    HWND link = GetDlgItem(about, 100);
+    EXPECT_EQ(uitest::text(about, kIdAboutProgram), L"Tolvex  version 2.22");
+    EXPECT_FALSE(uitest::text(about, kIdAboutMaker).empty());
+    EXPECT_EQ(uitest::text(about, kIdAboutOk), L"OK");
+    HWND link = GetDlgItem(about, kIdAboutLink);
     ASSERT_NE(link, nullptr);
     GetClassNameW(link, cls, 64);
     EXPECT_STREQ(cls, L"ver_child_class");
     EXPECT_EQ(reinterpret_cast<HCURSOR>(GetClassLongPtrW(link, GCLP_HCURSOR)),
               LoadCursorW(nullptr, IDC_HAND));
+    // The link names the help file beside the program.
+    EXPECT_EQ(aboutLinkText(about), L"ヘルプ (" + uitest::ownBaseName() + L".chm)");
+    for (HWND w : {about, link})
+        EXPECT_EQ(GetClassLongPtrW(w, GCL_STYLE),
+                  static_cast<ULONG_PTR>(CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS));
 
     // Size and place: centred on the owner.
     const int f = 2 * GetSystemMetrics(SM_CYDLGFRAME);
@@ -110,7 +117,7 @@ TEST_F(About, ShowsNameVersionAndLinkOverADisabledOwner) {
 TEST_F(About, EscapeClosesAndGivesTheOwnerBack) {
     HWND about = open();
     ASSERT_NE(about, nullptr);
-    SendMessageW(GetDlgItem(about, 101), WM_KEYDOWN, VK_ESCAPE, 0);
+    SendMessageW(GetDlgItem(about, kIdAboutOk), WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_FALSE(IsWindow(about));
     expectClosed();
 }
@@ -125,7 +132,7 @@ TEST_F(About, EnterOnTheWindowCloses) {
 TEST_F(About, OkButtonCloses) {
     HWND about = open();
     ASSERT_NE(about, nullptr);
-    uitest::click(about, 101);
+    uitest::click(about, kIdAboutOk);
     expectClosed();
 }
 
@@ -137,7 +144,7 @@ TEST_F(About, CloseCommandClosesAndItOpensAgain) {
     about = open();
     ASSERT_NE(about, nullptr);
     EXPECT_FALSE(IsWindowEnabled(owner));
-    SendMessageW(GetDlgItem(about, 101), WM_KEYDOWN, VK_RETURN, 0);
+    SendMessageW(GetDlgItem(about, kIdAboutOk), WM_KEYDOWN, VK_RETURN, 0);
     expectClosed();
 }
 
@@ -145,6 +152,9 @@ TEST(HelpFile, SitsBesideTheProgramUnderItsName) {
     EXPECT_EQ(helpFilePath(L"C:\\Apps\\Tolvex.exe"), L"C:\\Apps\\Tolvex.chm");
     EXPECT_EQ(helpFilePath(L"C:\\My.Apps\\Tolvex"), L"C:\\My.Apps\\Tolvex.chm");
     EXPECT_EQ(helpFilePath(std::wstring(300, L'a').c_str()), L"");
+    EXPECT_EQ(helpLinkText(L"C:\\Apps\\Tolvex.chm"), L"ヘルプ (Tolvex.chm)");
+    EXPECT_EQ(helpLinkText(L"Tolvex.chm"), L"ヘルプ (Tolvex.chm)");
+    EXPECT_EQ(helpLinkText(L""), L"ヘルプ");
 }
 
 struct FindHelp {
@@ -161,6 +171,22 @@ BOOL CALLBACK matchHelp(HWND hwnd, LPARAM param) {
     return TRUE;
 }
 
+// The viewer window of this thread once it shows up (about five seconds at
+// most), else null.
+HWND waitForViewer() {
+    FindHelp find;
+    for (int i = 0; i < 100 && !find.found; ++i) {
+        pump();
+        EnumThreadWindows(GetCurrentThreadId(), matchHelp, reinterpret_cast<LPARAM>(&find));
+        if (!find.found) Sleep(50);
+    }
+    return find.found;
+}
+
+// The title comes from the compiled file ("Tolvex ヘルプ", stored in the
+// Japanese code page, which a non-Japanese system decodes differently).
+bool showsTheProgramsHelp(HWND viewer) { return windowText(viewer).rfind(L"Tolvex ", 0) == 0; }
+
 TEST(HelpFile, CompiledHelpOpensInTheViewer) {
     uitest::setUpUiProcess();
     const std::wstring chm = harness::testFolder() + L"\\Tolvex.chm";
@@ -168,18 +194,30 @@ TEST(HelpFile, CompiledHelpOpensInTheViewer) {
     DWORD_PTR cookie = 0;
     initializeHelp(&cookie);
     HWND viewer = callHelpViewer(nullptr, chm.c_str(), kHelpDisplayTopic, 0);
-    FindHelp find;
-    for (int i = 0; i < 100 && !find.found; ++i) {
-        pump();
-        EnumThreadWindows(GetCurrentThreadId(), matchHelp, reinterpret_cast<LPARAM>(&find));
-        if (!find.found) Sleep(50);
-    }
-    ASSERT_NE(find.found, nullptr) << "no viewer window";
-    EXPECT_TRUE(viewer == nullptr || viewer == find.found);
-    // The title comes from the compiled file ("Tolvex ヘルプ", stored in the
-    // Japanese code page, which a non-Japanese system decodes differently).
-    EXPECT_EQ(windowText(find.found).rfind(L"Tolvex ", 0), 0u);
-    DestroyWindow(find.found);
+    HWND found = waitForViewer();
+    ASSERT_NE(found, nullptr) << "no viewer window";
+    EXPECT_TRUE(viewer == nullptr || viewer == found);
+    EXPECT_TRUE(showsTheProgramsHelp(found)) << "not the program's help file";
+    SendMessageW(found, WM_CLOSE, 0, 0);
+    pump();
+    uninitializeHelp(cookie);
+}
+
+TEST_F(About, LinkOpensTheHelpFileInTheViewer) {
+    const std::wstring chm = harness::testFolder() + L"\\Tolvex.chm";
+    ASSERT_TRUE(harness::fileExists(chm));
+    DWORD_PTR cookie = 0;
+    initializeHelp(&cookie);
+    ASSERT_TRUE(openAboutWindowFor(owner, chm));
+    pump();
+    HWND about = aboutWindow();
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(aboutLinkText(about), L"ヘルプ (Tolvex.chm)");
+    SendMessageW(GetDlgItem(about, kIdAboutLink), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    HWND viewer = waitForViewer();
+    ASSERT_NE(viewer, nullptr) << "the link opened no viewer";
+    EXPECT_TRUE(showsTheProgramsHelp(viewer)) << "not the program's help file";
+    SendMessageW(viewer, WM_CLOSE, 0, 0);
     pump();
     uninitializeHelp(cookie);
 }

@@ -4,9 +4,11 @@
 #include "ui/calendar_dialog.h"
 
 #include <windows.h>
+#include <colordlg.h>
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include "res/control_ids.h"
 #include "settings/settings.h"
 #include "support/ui_driver.h"
 
@@ -66,55 +68,57 @@ TEST_F(CalendarDialog, OpensShowingTheSettings) {
     const Settings before = g_settings;
     run([](HWND dlg) {
         using namespace uitest;
-        EXPECT_FALSE(isChecked(dlg, 2128));
-        EXPECT_TRUE(isEnabled(dlg, 2146));
-        EXPECT_EQ(text(dlg, 2152), L"640");
-        EXPECT_EQ(text(dlg, 2155), L"20");
-        EXPECT_EQ(text(dlg, 2165), L"12");
-        EXPECT_EQ(text(dlg, 2171), L"6");
+        EXPECT_FALSE(isChecked(dlg, IDC_CAL_TODAY_INVERT));
+        EXPECT_TRUE(isEnabled(dlg, IDC_CAL_TODAY_PEN_PICK));
+        EXPECT_EQ(text(dlg, IDC_CAL_X_EDIT), L"640");
+        EXPECT_EQ(text(dlg, IDC_CAL_Y_EDIT), L"20");
+        EXPECT_EQ(text(dlg, IDC_CAL_SIZE_EDIT), L"12");
+        EXPECT_EQ(text(dlg, IDC_CAL_SPACE_EDIT), L"6");
         int low = 0, high = 0;
-        SendDlgItemMessageW(dlg, 2153, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
+        SendDlgItemMessageW(dlg, IDC_CAL_X_UPDOWN, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
                             reinterpret_cast<LPARAM>(&high));
         EXPECT_EQ(low, 0);
         EXPECT_EQ(high, 1280);
-        SendDlgItemMessageW(dlg, 2156, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
+        SendDlgItemMessageW(dlg, IDC_CAL_Y_UPDOWN, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
                             reinterpret_cast<LPARAM>(&high));
         EXPECT_EQ(high, 1024);
-        SendDlgItemMessageW(dlg, 2166, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
-                            reinterpret_cast<LPARAM>(&high));
+        SendDlgItemMessageW(dlg, IDC_CAL_SIZE_UPDOWN, UDM_GETRANGE32,
+                            reinterpret_cast<WPARAM>(&low), reinterpret_cast<LPARAM>(&high));
         EXPECT_EQ(low, 8);
         EXPECT_EQ(high, 36);
-        SendDlgItemMessageW(dlg, 2172, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
-                            reinterpret_cast<LPARAM>(&high));
+        SendDlgItemMessageW(dlg, IDC_CAL_SPACE_UPDOWN, UDM_GETRANGE32,
+                            reinterpret_cast<WPARAM>(&low), reinterpret_cast<LPARAM>(&high));
         EXPECT_EQ(low, 2);
         EXPECT_EQ(high, 36);
-        EXPECT_EQ(SendDlgItemMessageW(dlg, 2152, EM_GETLIMITTEXT, 0, 0), 4);
-        EXPECT_EQ(SendDlgItemMessageW(dlg, 2165, EM_GETLIMITTEXT, 0, 0), 2);
-        EXPECT_TRUE(isChecked(dlg, 2161));
-        EXPECT_TRUE(isChecked(dlg, 2173));
-        EXPECT_FALSE(isChecked(dlg, 2174));
-        EXPECT_FALSE(isChecked(dlg, 2182));
-        EXPECT_FALSE(isEnabled(dlg, 2183));
-        EXPECT_FALSE(isEnabled(dlg, 2184));
-        EXPECT_TRUE(isChecked(dlg, 2184));
-        EXPECT_TRUE(isChecked(dlg, 2187));
-        EXPECT_TRUE(isEnabled(dlg, 2188));
-        EXPECT_TRUE(isChecked(dlg, 2188));
-        EXPECT_TRUE(isChecked(dlg, 2193));
-        EXPECT_FALSE(isChecked(dlg, 2191));
+        EXPECT_EQ(SendDlgItemMessageW(dlg, IDC_CAL_X_EDIT, EM_GETLIMITTEXT, 0, 0), 4);
+        EXPECT_EQ(SendDlgItemMessageW(dlg, IDC_CAL_SIZE_EDIT, EM_GETLIMITTEXT, 0, 0), 2);
+        EXPECT_TRUE(isChecked(dlg, IDC_CAL_JAPANESE));
+        EXPECT_TRUE(isChecked(dlg, IDC_CAL_BOLD));
+        EXPECT_FALSE(isChecked(dlg, IDC_CAL_ITALIC));
+        EXPECT_FALSE(isChecked(dlg, IDC_CAL_YEAR_SHOW));
+        EXPECT_FALSE(isEnabled(dlg, IDC_CAL_YEAR_BEFORE));
+        EXPECT_FALSE(isEnabled(dlg, IDC_CAL_YEAR_AFTER));
+        EXPECT_TRUE(isChecked(dlg, IDC_CAL_YEAR_AFTER));
+        EXPECT_TRUE(isChecked(dlg, IDC_CAL_MONTH_ENGLISH));
+        EXPECT_TRUE(isEnabled(dlg, IDC_CAL_MONTH_SHORT));
+        EXPECT_TRUE(isChecked(dlg, IDC_CAL_MONTH_SHORT));
+        EXPECT_TRUE(isChecked(dlg, IDC_CAL_MONTHS_3));
+        EXPECT_FALSE(isChecked(dlg, IDC_CAL_MONTHS_1));
         // The swatches paint the colours they stand for.
-        EXPECT_EQ(shownColor(GetDlgItem(dlg, 2130)), 0x010203u);
-        EXPECT_EQ(shownColor(GetDlgItem(dlg, 2136)), 0x131415u);
-        click(dlg, 2);
+        EXPECT_EQ(shownColor(GetDlgItem(dlg, IDC_CAL_YEAR_MONTH_SWATCH)), 0x010203u);
+        EXPECT_EQ(shownColor(GetDlgItem(dlg, IDC_CAL_TODAY_PEN_SWATCH)), 0x131415u);
+        EXPECT_EQ(GetClassLongPtrW(GetDlgItem(dlg, IDC_CAL_YEAR_MONTH_SWATCH), GCL_STYLE),
+                  static_cast<ULONG_PTR>(CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS));
+        click(dlg, IDCANCEL);
     });
     EXPECT_EQ(g_settings.cal.CalPosX, before.cal.CalPosX);
 }
 
 TEST_F(CalendarDialog, JapaneseFaceListHoldsNoVerticalFacesAndSelectsFaceS) {
-    g_settings.cal.CharSet = 128;
+    g_settings.cal.CharSet = SHIFTJIS_CHARSET;
     g_settings.cal.FaceS = L"MS UI Gothic";
     run([](HWND dlg) {
-        HWND combo = GetDlgItem(dlg, 2163);
+        HWND combo = GetDlgItem(dlg, IDC_CAL_FACE);
         const int n = uitest::comboCount(combo);
         ASSERT_GT(n, 0);
         for (int i = 0; i < n; ++i) {
@@ -129,28 +133,28 @@ TEST_F(CalendarDialog, JapaneseFaceListHoldsNoVerticalFacesAndSelectsFaceS) {
         const int sel = static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0));
         ASSERT_NE(sel, CB_ERR) << "face in use not selected";
         EXPECT_EQ(uitest::comboItem(combo, sel), L"MS UI Gothic");
-        uitest::click(dlg, 2);
+        uitest::click(dlg, IDCANCEL);
     });
 }
 
 TEST_F(CalendarDialog, UnknownFaceLeavesNothingSelected) {
-    g_settings.cal.CharSet = 128;
+    g_settings.cal.CharSet = SHIFTJIS_CHARSET;
     g_settings.cal.FaceS = L"No Such Face At All";
     run([](HWND dlg) {
-        EXPECT_EQ(SendDlgItemMessageW(dlg, 2163, CB_GETCURSEL, 0, 0), CB_ERR);
-        uitest::click(dlg, 2);
+        EXPECT_EQ(SendDlgItemMessageW(dlg, IDC_CAL_FACE, CB_GETCURSEL, 0, 0), CB_ERR);
+        uitest::click(dlg, IDCANCEL);
     });
 }
 
 TEST_F(CalendarDialog, DefaultColorsThenCancelChangesNothing) {
     const Settings before = g_settings;
     run([](HWND dlg) {
-        uitest::click(dlg, 2101);
-        EXPECT_TRUE(uitest::isChecked(dlg, 2128));
-        EXPECT_FALSE(uitest::isEnabled(dlg, 2146));
-        EXPECT_EQ(uitest::shownColor(GetDlgItem(dlg, 2130)), 0xC0FFFFu);
-        uitest::click(dlg, 2173);
-        uitest::click(dlg, 2);
+        uitest::click(dlg, IDC_CAL_DEFAULT_COLORS);
+        EXPECT_TRUE(uitest::isChecked(dlg, IDC_CAL_TODAY_INVERT));
+        EXPECT_FALSE(uitest::isEnabled(dlg, IDC_CAL_TODAY_PEN_PICK));
+        EXPECT_EQ(uitest::shownColor(GetDlgItem(dlg, IDC_CAL_YEAR_MONTH_SWATCH)), 0xC0FFFFu);
+        uitest::click(dlg, IDC_CAL_BOLD);
+        uitest::click(dlg, IDCANCEL);
     });
     const CalendarStyle& c = g_settings.cal;
     expectSevenColors(c, 0x010203, 0x040506, 0x070809, 0x0A0B0C, 0x0D0E0F, 0x101112, 0x131415);
@@ -160,7 +164,7 @@ TEST_F(CalendarDialog, DefaultColorsThenCancelChangesNothing) {
 
 TEST_F(CalendarDialog, EscapeCancelsToo) {
     run([](HWND dlg) {
-        uitest::click(dlg, 2101);
+        uitest::click(dlg, IDC_CAL_DEFAULT_COLORS);
         SendMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
     });
     EXPECT_EQ(g_settings.cal.YearMonth, 0x010203u);
@@ -168,9 +172,9 @@ TEST_F(CalendarDialog, EscapeCancelsToo) {
 
 TEST_F(CalendarDialog, DefaultColorsThenOkSetsTheDefaultsAndInvertedFrame) {
     run([](HWND dlg) {
-        uitest::click(dlg, 2101);
-        uitest::click(dlg, 2174);  // something else edited as well
-        uitest::click(dlg, 1);
+        uitest::click(dlg, IDC_CAL_DEFAULT_COLORS);
+        uitest::click(dlg, IDC_CAL_ITALIC);  // something else edited as well
+        uitest::click(dlg, IDOK);
     });
     const CalendarStyle& c = g_settings.cal;
     expectSevenColors(c, 0xC0FFFF, 0xFFFFFF, 0xFFE080, 0xC080FF, 0xC080FF, 0x000000, 0x00C000);
@@ -180,56 +184,56 @@ TEST_F(CalendarDialog, DefaultColorsThenOkSetsTheDefaultsAndInvertedFrame) {
 
 TEST_F(CalendarDialog, InvertedFrameBoxDisablesTheFrameColourButton) {
     run([](HWND dlg) {
-        uitest::click(dlg, 2128);
-        EXPECT_FALSE(uitest::isEnabled(dlg, 2146));
-        uitest::click(dlg, 2128);
-        EXPECT_TRUE(uitest::isEnabled(dlg, 2146));
-        uitest::click(dlg, 2128);
-        uitest::click(dlg, 1);
+        uitest::click(dlg, IDC_CAL_TODAY_INVERT);
+        EXPECT_FALSE(uitest::isEnabled(dlg, IDC_CAL_TODAY_PEN_PICK));
+        uitest::click(dlg, IDC_CAL_TODAY_INVERT);
+        EXPECT_TRUE(uitest::isEnabled(dlg, IDC_CAL_TODAY_PEN_PICK));
+        uitest::click(dlg, IDC_CAL_TODAY_INVERT);
+        uitest::click(dlg, IDOK);
     });
     EXPECT_EQ(g_settings.cal.TodayNot, 1);
 }
 
 TEST_F(CalendarDialog, EnglishRefillsTheFaceListAndEditsFaceA) {
-    g_settings.cal.CharSet = 128;
+    g_settings.cal.CharSet = SHIFTJIS_CHARSET;
     g_settings.cal.FaceA = L"Before";
     g_settings.cal.FaceS = L"MS UI Gothic";
     std::wstring picked;
     run([&picked](HWND dlg) {
-        HWND combo = GetDlgItem(dlg, 2163);
+        HWND combo = GetDlgItem(dlg, IDC_CAL_FACE);
         std::wstring japanese;
         for (int i = 0; i < uitest::comboCount(combo); ++i)
             japanese += uitest::comboItem(combo, i) + L"|";
-        uitest::click(dlg, 2162);
-        ASSERT_TRUE(uitest::isChecked(dlg, 2162));
+        uitest::click(dlg, IDC_CAL_ENGLISH);
+        ASSERT_TRUE(uitest::isChecked(dlg, IDC_CAL_ENGLISH));
         const int n = uitest::comboCount(combo);
         ASSERT_GT(n, 0);
         std::wstring english;
         for (int i = 0; i < n; ++i) english += uitest::comboItem(combo, i) + L"|";
         EXPECT_NE(english, japanese);
         EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), CB_ERR);  // "Before" is no face
-        uitest::comboSelect(dlg, 2163, n - 1);
+        uitest::comboSelect(dlg, IDC_CAL_FACE, n - 1);
         picked = uitest::comboItem(combo, n - 1);
-        uitest::click(dlg, 1);
+        uitest::click(dlg, IDOK);
     });
-    EXPECT_EQ(g_settings.cal.CharSet, 0);
+    EXPECT_EQ(g_settings.cal.CharSet, ANSI_CHARSET);
     EXPECT_EQ(g_settings.cal.FaceA, picked);
     EXPECT_EQ(g_settings.cal.FaceS, L"MS UI Gothic");
 }
 
 TEST_F(CalendarDialog, JapaneseAfterEnglishEditsFaceS) {
-    g_settings.cal.CharSet = 0;
+    g_settings.cal.CharSet = ANSI_CHARSET;
     g_settings.cal.FaceA = L"Keep";
     std::wstring picked;
     run([&picked](HWND dlg) {
-        uitest::click(dlg, 2161);
-        HWND combo = GetDlgItem(dlg, 2163);
+        uitest::click(dlg, IDC_CAL_JAPANESE);
+        HWND combo = GetDlgItem(dlg, IDC_CAL_FACE);
         ASSERT_GT(uitest::comboCount(combo), 0);
-        uitest::comboSelect(dlg, 2163, 0);
+        uitest::comboSelect(dlg, IDC_CAL_FACE, 0);
         picked = uitest::comboItem(combo, 0);
-        uitest::click(dlg, 1);
+        uitest::click(dlg, IDOK);
     });
-    EXPECT_EQ(g_settings.cal.CharSet, 128);
+    EXPECT_EQ(g_settings.cal.CharSet, SHIFTJIS_CHARSET);
     EXPECT_EQ(g_settings.cal.FaceS, picked);
     EXPECT_EQ(g_settings.cal.FaceA, L"Keep");
 }
@@ -238,20 +242,20 @@ TEST_F(CalendarDialog, NumberMonthDisablesShortFormButKeepsItsCheck) {
     g_settings.cal.MonthName = 1;
     g_settings.cal.MonthShort = 1;
     run([](HWND dlg) {
-        uitest::click(dlg, 2186);
-        EXPECT_FALSE(uitest::isEnabled(dlg, 2188));
-        EXPECT_TRUE(uitest::isChecked(dlg, 2188));
-        uitest::click(dlg, 1);
+        uitest::click(dlg, IDC_CAL_MONTH_NUMBER);
+        EXPECT_FALSE(uitest::isEnabled(dlg, IDC_CAL_MONTH_SHORT));
+        EXPECT_TRUE(uitest::isChecked(dlg, IDC_CAL_MONTH_SHORT));
+        uitest::click(dlg, IDOK);
     });
     EXPECT_EQ(g_settings.cal.MonthName, 0);
     EXPECT_EQ(g_settings.cal.MonthShort, 1);
     run([](HWND dlg) {
-        EXPECT_FALSE(uitest::isEnabled(dlg, 2188));
-        EXPECT_TRUE(uitest::isChecked(dlg, 2188));
-        uitest::click(dlg, 2187);
-        EXPECT_TRUE(uitest::isEnabled(dlg, 2188));
-        uitest::click(dlg, 2188);
-        uitest::click(dlg, 1);
+        EXPECT_FALSE(uitest::isEnabled(dlg, IDC_CAL_MONTH_SHORT));
+        EXPECT_TRUE(uitest::isChecked(dlg, IDC_CAL_MONTH_SHORT));
+        uitest::click(dlg, IDC_CAL_MONTH_ENGLISH);
+        EXPECT_TRUE(uitest::isEnabled(dlg, IDC_CAL_MONTH_SHORT));
+        uitest::click(dlg, IDC_CAL_MONTH_SHORT);
+        uitest::click(dlg, IDOK);
     });
     EXPECT_EQ(g_settings.cal.MonthName, 1);
     EXPECT_EQ(g_settings.cal.MonthShort, 0);
@@ -259,24 +263,24 @@ TEST_F(CalendarDialog, NumberMonthDisablesShortFormButKeepsItsCheck) {
 
 TEST_F(CalendarDialog, YearAndMonthCountControls) {
     run([](HWND dlg) {
-        uitest::click(dlg, 2182);  // year off
-        EXPECT_FALSE(uitest::isEnabled(dlg, 2183));
-        uitest::click(dlg, 2182);  // and on again
-        EXPECT_TRUE(uitest::isEnabled(dlg, 2184));
-        uitest::click(dlg, 2184);
-        uitest::click(dlg, 2192);
-        uitest::click(dlg, 2173);
-        uitest::click(dlg, 1);
+        uitest::click(dlg, IDC_CAL_YEAR_SHOW);  // year off
+        EXPECT_FALSE(uitest::isEnabled(dlg, IDC_CAL_YEAR_BEFORE));
+        uitest::click(dlg, IDC_CAL_YEAR_SHOW);  // and on again
+        EXPECT_TRUE(uitest::isEnabled(dlg, IDC_CAL_YEAR_AFTER));
+        uitest::click(dlg, IDC_CAL_YEAR_AFTER);
+        uitest::click(dlg, IDC_CAL_MONTHS_2);
+        uitest::click(dlg, IDC_CAL_BOLD);
+        uitest::click(dlg, IDOK);
     });
     EXPECT_EQ(g_settings.cal.YearDisp, 1);
     EXPECT_EQ(g_settings.cal.YearPos, 1);
     EXPECT_EQ(g_settings.cal.DispMonth, 2);
     EXPECT_EQ(g_settings.cal.Weight, 700);
     run([](HWND dlg) {
-        uitest::click(dlg, 2182);
-        uitest::click(dlg, 2191);
-        uitest::click(dlg, 2173);
-        uitest::click(dlg, 1);
+        uitest::click(dlg, IDC_CAL_YEAR_SHOW);
+        uitest::click(dlg, IDC_CAL_MONTHS_1);
+        uitest::click(dlg, IDC_CAL_BOLD);
+        uitest::click(dlg, IDOK);
     });
     EXPECT_EQ(g_settings.cal.YearDisp, 0);
     EXPECT_EQ(g_settings.cal.DispMonth, 1);
@@ -285,11 +289,11 @@ TEST_F(CalendarDialog, YearAndMonthCountControls) {
 
 TEST_F(CalendarDialog, OkTakesTypedNumbersThroughTheUpDowns) {
     run([](HWND dlg) {
-        uitest::setText(dlg, 2152, L"321");
-        uitest::setText(dlg, 2155, L"45");
-        uitest::setText(dlg, 2165, L"20");
-        uitest::setText(dlg, 2171, L"9");
-        uitest::click(dlg, 1);
+        uitest::setText(dlg, IDC_CAL_X_EDIT, L"321");
+        uitest::setText(dlg, IDC_CAL_Y_EDIT, L"45");
+        uitest::setText(dlg, IDC_CAL_SIZE_EDIT, L"20");
+        uitest::setText(dlg, IDC_CAL_SPACE_EDIT, L"9");
+        uitest::click(dlg, IDOK);
     });
     EXPECT_EQ(g_settings.cal.CalPosX, 321);
     EXPECT_EQ(g_settings.cal.CalPosY, 45);
@@ -299,8 +303,8 @@ TEST_F(CalendarDialog, OkTakesTypedNumbersThroughTheUpDowns) {
 
 TEST_F(CalendarDialog, TypedNumbersAreForgottenOnCancel) {
     run([](HWND dlg) {
-        uitest::setText(dlg, 2152, L"321");
-        uitest::click(dlg, 2);
+        uitest::setText(dlg, IDC_CAL_X_EDIT, L"321");
+        uitest::click(dlg, IDCANCEL);
     });
     EXPECT_EQ(g_settings.cal.CalPosX, 0);
 }
@@ -311,17 +315,17 @@ TEST_F(CalendarDialog, ColourPickerConfirmedAndCancelled) {
     run([](HWND dlg) {
         uitest::whenShown([dlg] { return uitest::findOwnedBy(dlg); },
                           [](HWND picker) {
-                              SetDlgItemTextW(picker, 706, L"10");  // red
-                              SetDlgItemTextW(picker, 707, L"20");  // green
-                              SetDlgItemTextW(picker, 708, L"30");  // blue
+                              SetDlgItemTextW(picker, COLOR_RED, L"10");
+                              SetDlgItemTextW(picker, COLOR_GREEN, L"20");
+                              SetDlgItemTextW(picker, COLOR_BLUE, L"30");
                               PostMessageW(picker, WM_COMMAND, IDOK, 0);
                           });
-        uitest::click(dlg, 2141);
-        EXPECT_EQ(uitest::shownColor(GetDlgItem(dlg, 2131)), RGB(10, 20, 30));
+        uitest::click(dlg, IDC_CAL_WEEKDAY_PICK);
+        EXPECT_EQ(uitest::shownColor(GetDlgItem(dlg, IDC_CAL_WEEKDAY_SWATCH)), RGB(10, 20, 30));
         uitest::whenShown([dlg] { return uitest::findOwnedBy(dlg); },
                           [](HWND picker) { PostMessageW(picker, WM_COMMAND, IDCANCEL, 0); });
-        uitest::click(dlg, 2142);
-        uitest::click(dlg, 1);
+        uitest::click(dlg, IDC_CAL_SATURDAY_PICK);
+        uitest::click(dlg, IDOK);
     });
     EXPECT_EQ(g_settings.cal.Weekday, static_cast<ColorRef>(RGB(10, 20, 30)));
     EXPECT_EQ(g_settings.cal.Saturday, 0x070809u);

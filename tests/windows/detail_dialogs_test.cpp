@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "res/control_ids.h"
 #include "settings/settings.h"
 #include "support/ui_driver.h"
 
@@ -18,18 +19,10 @@ struct Variant {
     int insideId;
 };
 
-const Variant kSmall = {L"小さい画像 詳細設定",
-                        openSmallImageDialog,
-                        &Settings::WpOptS0,
-                        &Settings::WpOptS1,
-                        2202,
-                        2203};
-const Variant kLarge = {L"大きい画像 詳細設定",
-                        openLargeImageDialog,
-                        &Settings::WpOptB0,
-                        &Settings::WpOptB1,
-                        2302,
-                        2303};
+const Variant kSmall = {L"小さい画像 詳細設定", openSmallImageDialog,  &Settings::WpOptS0,
+                        &Settings::WpOptS1,     IDC_SMALL_KEEP_ASPECT, IDC_SMALL_KEEP_INSIDE};
+const Variant kLarge = {L"大きい画像 詳細設定", openLargeImageDialog,  &Settings::WpOptB0,
+                        &Settings::WpOptB1,     IDC_LARGE_KEEP_ASPECT, IDC_LARGE_KEEP_INSIDE};
 
 class DetailDialog : public ::testing::TestWithParam<Variant> {
 protected:
@@ -57,7 +50,7 @@ TEST_P(DetailDialog, SecondBoxKeepsItsValueWhileDisabled) {
             EXPECT_EQ(g_settings.*v.keepInside, 0);
             uitest::click(dlg, v.aspectId);
             EXPECT_FALSE(uitest::isEnabled(dlg, v.insideId));
-            uitest::click(dlg, 2);  // "閉じる"
+            uitest::click(dlg, IDCANCEL);  // "閉じる"
         });
     EXPECT_EQ(g_settings.*v.keepAspect, 0);
     EXPECT_EQ(g_settings.*v.keepInside, 0);

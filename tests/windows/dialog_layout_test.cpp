@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "res/control_ids.h"
 #include "settings/settings.h"
 #include "support/shell_links.h"
 #include "support/ui_driver.h"
@@ -163,12 +164,14 @@ TEST_F(DialogLayout, AboutTextsFit) {
     EnumChildWindows(about, measure, reinterpret_cast<LPARAM>(&clipped));
     EXPECT_TRUE(clipped.empty()) << narrow(report(clipped));
     EXPECT_EQ(overlaps(about), "");
-    // The link is painted by hand at (1, 1) in the default GUI font.
-    HWND link = GetDlgItem(about, 100);
+    // The link is painted by hand at (1, 1) in the default GUI font; the
+    // program's own help file is "Tolvex.chm".
+    HWND link = GetDlgItem(about, kIdAboutLink);
     HDC dc = GetDC(link);
     HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
     SIZE size = {};
-    GetTextExtentPoint32W(dc, L"https://example.org/", 20, &size);
+    const std::wstring text = helpLinkText(L"C:\\Apps\\Tolvex.chm");
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
     SelectObject(dc, old);
     ReleaseDC(link, dc);
     RECT rc;

@@ -274,7 +274,7 @@ TEST_F(FolderWindow, SizeDialogCancelledKeepsTheChoiceAndZeroByZeroRemovesTheFil
     const FolderWindowParts w = create();
 
     DialogScript cancel;
-    cancel.edits = {{2522, L"1"}};
+    cancel.edits = {{IDC_SIZE_WIDTH_3, L"1"}};
     chooseSizeEntry(w, 5, cancel);
     EXPECT_TRUE(g_script.seen);
     EXPECT_EQ(SendMessageW(w.sizeCombo, CB_GETCURSEL, 0, 0), 1);
@@ -283,7 +283,8 @@ TEST_F(FolderWindow, SizeDialogCancelledKeepsTheChoiceAndZeroByZeroRemovesTheFil
 
     DialogScript zero;
     zero.confirm = true;
-    zero.edits = {{2522, L"0"}, {2532, L""}, {2524, L"123456"}};
+    zero.edits = {
+        {IDC_SIZE_WIDTH_3, L"0"}, {IDC_SIZE_HEIGHT_3, L""}, {IDC_SIZE_WIDTH_5, L"123456"}};
     chooseSizeEntry(w, 5, zero);
     EXPECT_TRUE(g_script.seen);
     EXPECT_EQ(g_settings.PresetW[2], 0);

@@ -297,8 +297,8 @@ TEST(MainWindowLists, RenameTakesTheEditTextEvenWhenEmpty) {
         PostMessageW(p.item(kIdRename), BM_CLICK, 0, 0);
         HWND dialog = harness::waitForWindow(p.id(), L"#32770", L"リスト名変更", kWait);
         ASSERT_NE(dialog, nullptr);
-        HWND edit = GetDlgItem(dialog, 2001);
-        EXPECT_EQ(uitest::windowText(GetDlgItem(dialog, 2002)), L"新しい名前:");
+        HWND edit = GetDlgItem(dialog, IDC_RENAME_EDIT);
+        EXPECT_EQ(uitest::windowText(GetDlgItem(dialog, IDC_RENAME_LABEL)), L"新しい名前:");
         EXPECT_EQ(uitest::windowText(GetDlgItem(dialog, IDCANCEL)), L"キャンセル");
         SetWindowTextW(edit, newName);
         PostMessageW(dialog, WM_COMMAND, IDOK, 0);
@@ -309,8 +309,8 @@ TEST(MainWindowLists, RenameTakesTheEditTextEvenWhenEmpty) {
     PostMessageW(p.item(kIdRename), BM_CLICK, 0, 0);
     HWND dialog = harness::waitForWindow(p.id(), L"#32770", L"リスト名変更", kWait);
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(uitest::windowText(GetDlgItem(dialog, 2001)), L"");
-    SetWindowTextW(GetDlgItem(dialog, 2001), L"ignored");
+    EXPECT_EQ(uitest::windowText(GetDlgItem(dialog, IDC_RENAME_EDIT)), L"");
+    SetWindowTextW(GetDlgItem(dialog, IDC_RENAME_EDIT), L"ignored");
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     for (int i = 0; i < 200 && IsWindow(dialog); ++i) Sleep(20);
     EXPECT_EQ(p.exitByButton(), 0u);

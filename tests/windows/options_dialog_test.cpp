@@ -3,8 +3,11 @@
 // closing, and the two desktop shortcuts.
 #include "ui/options_dialog.h"
 
+#include <windows.h>
+#include <colordlg.h>
 #include <gtest/gtest.h>
 
+#include "res/control_ids.h"
 #include "settings/settings.h"
 #include "support/harness.h"
 #include "support/shell_links.h"
@@ -32,14 +35,14 @@ protected:
 TEST_F(OptionsDialog, WheelRadiosWriteWheelSel) {
     g_settings.WheelSel = 1;
     run([](HWND dlg) {
-        EXPECT_TRUE(uitest::isChecked(dlg, 2403));
-        EXPECT_FALSE(uitest::isChecked(dlg, 2402));
-        uitest::click(dlg, 2402);
+        EXPECT_TRUE(uitest::isChecked(dlg, IDC_OPT_WHEEL_SELECT));
+        EXPECT_FALSE(uitest::isChecked(dlg, IDC_OPT_WHEEL_SCROLL));
+        uitest::click(dlg, IDC_OPT_WHEEL_SCROLL);
         EXPECT_EQ(g_settings.WheelSel, 0);
-        uitest::click(dlg, 2403);
+        uitest::click(dlg, IDC_OPT_WHEEL_SELECT);
         EXPECT_EQ(g_settings.WheelSel, 1);
-        uitest::click(dlg, 2402);
-        uitest::click(dlg, 2);
+        uitest::click(dlg, IDC_OPT_WHEEL_SCROLL);
+        uitest::click(dlg, IDCANCEL);
     });
     EXPECT_EQ(g_settings.WheelSel, 0);
 }
@@ -47,37 +50,37 @@ TEST_F(OptionsDialog, WheelRadiosWriteWheelSel) {
 TEST_F(OptionsDialog, MarginColourPickedAndCancelled) {
     g_settings.BgColor = 0x112233;
     run([](HWND dlg) {
-        EXPECT_EQ(uitest::shownColor(GetDlgItem(dlg, 2405)), 0x112233u);
+        EXPECT_EQ(uitest::shownColor(GetDlgItem(dlg, IDC_OPT_MARGIN_SWATCH)), 0x112233u);
         uitest::whenShown([dlg] { return uitest::findOwnedBy(dlg); },
                           [](HWND picker) { PostMessageW(picker, WM_COMMAND, IDCANCEL, 0); });
-        uitest::click(dlg, 2406);
+        uitest::click(dlg, IDC_OPT_MARGIN_PICK);
         EXPECT_EQ(g_settings.BgColor, 0x112233u);
         uitest::whenShown([dlg] { return uitest::findOwnedBy(dlg); },
                           [](HWND picker) {
-                              SetDlgItemTextW(picker, 706, L"200");
-                              SetDlgItemTextW(picker, 707, L"100");
-                              SetDlgItemTextW(picker, 708, L"50");
+                              SetDlgItemTextW(picker, COLOR_RED, L"200");
+                              SetDlgItemTextW(picker, COLOR_GREEN, L"100");
+                              SetDlgItemTextW(picker, COLOR_BLUE, L"50");
                               PostMessageW(picker, WM_COMMAND, IDOK, 0);
                           });
-        uitest::click(dlg, 2406);
+        uitest::click(dlg, IDC_OPT_MARGIN_PICK);
         EXPECT_EQ(g_settings.BgColor, static_cast<ColorRef>(RGB(200, 100, 50)));
-        EXPECT_EQ(uitest::shownColor(GetDlgItem(dlg, 2405)), RGB(200, 100, 50));
-        uitest::click(dlg, 2);
+        EXPECT_EQ(uitest::shownColor(GetDlgItem(dlg, IDC_OPT_MARGIN_SWATCH)), RGB(200, 100, 50));
+        uitest::click(dlg, IDCANCEL);
     });
 }
 
 TEST_F(OptionsDialog, CancelledFolderBrowserLeavesPluginsOff) {
     bool browserSeen = false;
     run([&browserSeen](HWND dlg) {
-        EXPECT_FALSE(uitest::isChecked(dlg, 2407));
+        EXPECT_FALSE(uitest::isChecked(dlg, IDC_OPT_USE_PLUGINS));
         uitest::whenShown([dlg] { return uitest::findOwnedBy(dlg); },
                           [&browserSeen](HWND browser) {
                               browserSeen = true;
                               PostMessageW(browser, WM_COMMAND, IDCANCEL, 0);
                           });
-        uitest::click(dlg, 2407);
-        EXPECT_FALSE(uitest::isChecked(dlg, 2407));
-        uitest::click(dlg, 2);
+        uitest::click(dlg, IDC_OPT_USE_PLUGINS);
+        EXPECT_FALSE(uitest::isChecked(dlg, IDC_OPT_USE_PLUGINS));
+        uitest::click(dlg, IDCANCEL);
     });
     EXPECT_TRUE(browserSeen);
     EXPECT_TRUE(g_settings.SPI.empty());
@@ -91,8 +94,8 @@ TEST_F(OptionsDialog, CancelledFolderBrowserKeepsTheCurrentDirectory) {
     run([](HWND dlg) {
         uitest::whenShown([dlg] { return uitest::findOwnedBy(dlg); },
                           [](HWND browser) { PostMessageW(browser, WM_COMMAND, IDCANCEL, 0); });
-        uitest::click(dlg, 2407);
-        uitest::click(dlg, 2);
+        uitest::click(dlg, IDC_OPT_USE_PLUGINS);
+        uitest::click(dlg, IDCANCEL);
     });
     wchar_t after[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, after);
@@ -103,11 +106,11 @@ TEST_F(OptionsDialog, CancelledFolderBrowserKeepsTheCurrentDirectory) {
 TEST_F(OptionsDialog, UncheckingPluginsEmptiesTheFolder) {
     g_settings.SPI = L"C:\\plugins";
     run([](HWND dlg) {
-        EXPECT_TRUE(uitest::isChecked(dlg, 2407));
-        uitest::click(dlg, 2407);
-        EXPECT_FALSE(uitest::isChecked(dlg, 2407));
+        EXPECT_TRUE(uitest::isChecked(dlg, IDC_OPT_USE_PLUGINS));
+        uitest::click(dlg, IDC_OPT_USE_PLUGINS);
+        EXPECT_FALSE(uitest::isChecked(dlg, IDC_OPT_USE_PLUGINS));
         EXPECT_TRUE(g_settings.SPI.empty());
-        uitest::click(dlg, 2);
+        uitest::click(dlg, IDCANCEL);
     });
     EXPECT_TRUE(g_settings.SPI.empty());
 }
@@ -115,10 +118,10 @@ TEST_F(OptionsDialog, UncheckingPluginsEmptiesTheFolder) {
 TEST_F(OptionsDialog, SendToEntryIsSettledWhenTheDialogCloses) {
     const std::wstring path = sendToShortcutPath();
     run([&path](HWND dlg) {
-        EXPECT_FALSE(uitest::isChecked(dlg, 2408));
-        uitest::click(dlg, 2408);
+        EXPECT_FALSE(uitest::isChecked(dlg, IDC_OPT_SEND_TO));
+        uitest::click(dlg, IDC_OPT_SEND_TO);
         EXPECT_FALSE(harness::fileExists(path)) << "made before closing";
-        uitest::click(dlg, 2);
+        uitest::click(dlg, IDCANCEL);
     });
     ASSERT_TRUE(harness::fileExists(path));
     const uitest::LinkInfo link = uitest::readShortcut(path);
@@ -128,28 +131,28 @@ TEST_F(OptionsDialog, SendToEntryIsSettledWhenTheDialogCloses) {
     EXPECT_EQ(link.iconIndex, 0);
 
     run([](HWND dlg) {
-        EXPECT_TRUE(uitest::isChecked(dlg, 2408));
-        uitest::click(dlg, 2408);
+        EXPECT_TRUE(uitest::isChecked(dlg, IDC_OPT_SEND_TO));
+        uitest::click(dlg, IDC_OPT_SEND_TO);
         SendMessageW(dlg, WM_COMMAND, IDCANCEL, 0);  // Escape closes the same way
     });
     EXPECT_FALSE(harness::fileExists(path));
     run([](HWND dlg) {
-        EXPECT_FALSE(uitest::isChecked(dlg, 2408));
-        uitest::click(dlg, 2);
+        EXPECT_FALSE(uitest::isChecked(dlg, IDC_OPT_SEND_TO));
+        uitest::click(dlg, IDCANCEL);
     });
     EXPECT_FALSE(harness::fileExists(path));
 }
 
 TEST_F(OptionsDialog, CreateButtonsMakeOneShortcutEach) {
     run([this](HWND dlg) {
-        uitest::click(dlg, 2410);
+        uitest::click(dlg, IDC_OPT_DESKTOP_START);
         EXPECT_EQ(uitest::fileCount(folders.desktop()), 1);
-        uitest::click(dlg, 2410);
+        uitest::click(dlg, IDC_OPT_DESKTOP_START);
         EXPECT_EQ(uitest::fileCount(folders.desktop()), 1);
-        uitest::click(dlg, 2412);
-        uitest::click(dlg, 2412);
+        uitest::click(dlg, IDC_OPT_DESKTOP_DATE);
+        uitest::click(dlg, IDC_OPT_DESKTOP_DATE);
         EXPECT_EQ(uitest::fileCount(folders.desktop()), 2);
-        uitest::click(dlg, 2);
+        uitest::click(dlg, IDCANCEL);
     });
     const std::wstring base = folders.desktop() + L"\\" + uitest::ownBaseName();
     const uitest::LinkInfo start = uitest::readShortcut(base + L" Start.lnk");

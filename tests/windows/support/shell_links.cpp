@@ -66,11 +66,11 @@ ShortcutFolders::ShortcutFolders() {
     for (ShortcutFolder f :
          {ShortcutFolder::Startup, ShortcutFolder::SendTo, ShortcutFolder::Desktop})
         CreateDirectoryW(subfolder(f).c_str(), nullptr);
-    setShortcutFolderLookup(subfolder);
+    setShortcutFoldersForTesting(subfolder);
 }
 
 ShortcutFolders::~ShortcutFolders() {
-    setShortcutFolderLookup(nullptr);
+    setShortcutFoldersForTesting(nullptr);
     delete g_root;
     g_root = nullptr;
 }
