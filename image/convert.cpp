@@ -107,11 +107,7 @@ bool convertDepth(dib::RGBQUAD* dstPalette, uint8_t* dst, const DepthJob& job,
 bool convertTo24Bits(OwnedImage& image) noexcept {
     const dib::BITMAPINFOHEADER& h = image.header();
     if (h.biBitCount == 24) return true;
-    DepthJob job;
-    job.width = h.biWidth;
-    job.height = h.biHeight;
-    job.srcBits = h.biBitCount;
-    job.dstBits = 24;
+    DepthJob job{h.biWidth, h.biHeight, h.biBitCount, 24};
     if (!layoutDepthJob(job)) return false;
     PageBlock block(job.dstSize);
     if (!block || !convertDepth(nullptr, block.get(), job, image.palette(), image.bits()))

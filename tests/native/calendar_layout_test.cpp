@@ -9,14 +9,7 @@ namespace {
 constexpr int W = 20;  // cell width and height as the GDI half would measure
 constexpr int H = 17;
 
-LocalDate date(int y, int m, int d, int dayOfWeek) {
-    LocalDate t;
-    t.year = y;
-    t.month = m;
-    t.day = d;
-    t.dayOfWeek = dayOfWeek;
-    return t;
-}
+LocalDate date(int y, int m, int d, int dayOfWeek) { return LocalDate{y, m, d, dayOfWeek}; }
 
 CalendarStyle style(int months) {
     CalendarStyle s;

@@ -37,11 +37,7 @@ uint32_t idx(int x, int y) { return static_cast<uint32_t>(x * 5 + y * 3 + (x ^ y
 
 // A job of w x h pixels between two depths, its layout computed when it can be.
 DepthJob jobFor(int w, int h, int srcBits, int dstBits) {
-    DepthJob job;
-    job.width = w;
-    job.height = h;
-    job.srcBits = srcBits;
-    job.dstBits = dstBits;
+    DepthJob job{w, h, srcBits, dstBits};
     layoutDepthJob(job);
     return job;
 }
@@ -53,6 +49,24 @@ struct Palette {
             q[i] = {uint8_t(i * 3 + 1), uint8_t(i * 7 + 2), uint8_t(255 - i), uint8_t(0x55)};
     }
 };
+
+// A packed w x h block at `bits` (indices idx) converted to `dstBits`; the
+// destination starts as 0xEE, so bytes the converter leaves alone show.
+struct Converted {
+    DepthJob job;
+    std::vector<uint8_t> dst;
+    bool ok = false;
+};
+Converted convertPacked(int w, int h, int bits, int dstBits, const Palette& pal,
+                        dib::RGBQUAD* dstPalette) {
+    Converted c;
+    c.job = jobFor(w, h, bits, dstBits);
+    if (c.job.dstSize == 0) return c;
+    const std::vector<uint8_t> src = packed(w, h, bits, idx);
+    c.dst.assign(c.job.dstSize, 0xEE);
+    c.ok = convertDepth(dstPalette, c.dst.data(), c.job, pal.q, src.data());
+    return c;
+}
 
 }  // namespace
 
@@ -87,11 +101,8 @@ TEST(DepthConverter, PaletteDepthsToTwentyFourBits) {
         for (int w : {1, 3, 5, 9, 17}) {
             SCOPED_TRACE(testing::Message() << bits << " bits, width " << w);
             const int h = 3;
-            const std::vector<uint8_t> src = packed(w, h, bits, idx);
-            const DepthJob job = jobFor(w, h, bits, 24);
-            ASSERT_NE(job.dstSize, 0u);
-            std::vector<uint8_t> dst(job.dstSize, 0xEE);
-            ASSERT_TRUE(convertDepth(nullptr, dst.data(), job, pal.q, src.data()));
+            const auto [job, dst, ok] = convertPacked(w, h, bits, 24, pal, nullptr);
+            ASSERT_TRUE(ok);
             const uint32_t mask = (1u << bits) - 1;
             for (int y = 0; y < h; ++y) {
                 const uint8_t* row = &dst[size_t{job.dstStride} * y];
@@ -114,13 +125,10 @@ TEST(DepthConverter, PackedDepthsToEightBits) {
         for (int w : {1, 3, 9, 15}) {
             SCOPED_TRACE(testing::Message() << bits << " bits, width " << w);
             const int h = 2;
-            const std::vector<uint8_t> src = packed(w, h, bits, idx);
-            const DepthJob job = jobFor(w, h, bits, 8);
-            ASSERT_NE(job.dstSize, 0u);
-            std::vector<uint8_t> dst(job.dstSize, 0xEE);
             dib::RGBQUAD out[256];
             std::memset(out, 0x77, sizeof out);
-            ASSERT_TRUE(convertDepth(out, dst.data(), job, pal.q, src.data()));
+            const auto [job, dst, ok] = convertPacked(w, h, bits, 8, pal, out);
+            ASSERT_TRUE(ok);
             const int entries = 1 << bits;
             EXPECT_EQ(std::memcmp(out, pal.q, sizeof(dib::RGBQUAD) * entries), 0);
             EXPECT_EQ(out[entries].rgbBlue, 0x77) << "only the used entries are copied";

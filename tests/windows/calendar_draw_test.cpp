@@ -58,8 +58,11 @@ private:
     SelectGuard use_{dc_.get(), bitmap_.bitmap()};
 };
 
-CalendarStyle testStyle() {
+// One to three months in bold 12-point digits, today's frame inverted or drawn
+// with the pen.
+CalendarStyle testStyle(int months = 1, bool invertedFrame = true) {
     CalendarStyle s;
+    s.DispMonth = months;
     s.Weekday = kWeekday;
     s.Saturday = kSaturday;
     s.Sunday = kSunday;
@@ -67,7 +70,7 @@ CalendarStyle testStyle() {
     s.YearMonth = kTitle;
     s.TextShadow = kShadow;
     s.TodayPen = kPen;
-    s.TodayNot = 1;
+    s.TodayNot = invertedFrame ? 1 : 0;
     s.CalPosX = 100;
     s.CalPosY = 10;
     s.FtSize = 12;  // big enough for solid strokes
@@ -159,9 +162,7 @@ TEST(CalendarDraw, TodaysFrameInvertsThePixelsUnderIt) {
 }
 
 TEST(CalendarDraw, TodaysFrameWithThePen) {
-    CalendarStyle style = testStyle();
-    style.TodayNot = 0;
-    const Drawn d(style);
+    const Drawn d(testStyle(1, false));
     const auto& [surface, s, cell] = d;
     const Box today = dayCell(s, cell, s.CalPosY, 3, 15);
     EXPECT_EQ(surface.at((today.left + today.right) / 2, today.top), kPen);
@@ -171,9 +172,7 @@ TEST(CalendarDraw, TodaysFrameWithThePen) {
 }
 
 TEST(CalendarDraw, FollowingMonthsContinueInTheNextColumn) {
-    CalendarStyle style = testStyle();
-    style.DispMonth = 2;
-    const Drawn d(style);
+    const Drawn d(testStyle(2));
     const auto& [surface, s, cell] = d;
     // February 2012 has 29 days and ends on a Wednesday (row 4).
     const Box lastFeb = dayCell(s, cell, s.CalPosY, 3, 29);

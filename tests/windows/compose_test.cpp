@@ -117,7 +117,6 @@ private:
 };
 
 void setSmall(Settings& s, SmallPlacement p) { s.StyleS = static_cast<int32_t>(p); }
-void setLarge(Settings& s, LargePlacement p) { s.StyleB = static_cast<uint8_t>(p); }
 
 void resetSettings() {
     g_settings = Settings{};
@@ -142,16 +141,30 @@ protected:
 // One placement: the screen, the settings, the picture, and what must be
 // where. `samples` are single pixels; `everywhere`, when set, gives every
 // pixel of the screen.
+struct Extent {
+    int width, height;
+};
+struct Mode {
+    int32_t styleS = 0;
+    uint8_t styleB = 0;
+    bool keepAspect = false, fitInside = false;  // the rectangle rule's two flags
+};
+constexpr Mode smallMode(SmallPlacement p, bool keepAspect = false, bool fitInside = false) {
+    return {static_cast<int32_t>(p), 0, keepAspect, fitInside};
+}
+constexpr Mode largeMode(LargePlacement p, bool keepAspect = false, bool fitInside = false) {
+    return {0, static_cast<uint8_t>(p), keepAspect, fitInside};
+}
 struct Sample {
     int x, y;
     Bgr colour;
 };
 struct PlacementCase {
     const char* what;
-    int screenWidth, screenHeight;
-    void (*settings)(Settings&);
-    int pictureWidth, pictureHeight;
-    Bgr (*picture)(int x, int y);
+    Extent screen;
+    Mode mode;
+    Extent picture;
+    Bgr (*pixel)(int x, int y);
     std::vector<Sample> samples;
     Bgr (*everywhere)(int x, int y) = nullptr;
     int tolerance = 0;  // per channel, where GDI's halftone shrink averages
@@ -160,6 +173,8 @@ struct PlacementCase {
 constexpr Bgr kInside{200, 100, 50};
 constexpr Bgr kTop{255, 0, 0}, kMiddle{0, 255, 0}, kBottom{0, 0, 255};
 constexpr Bgr kLeft{0, 0, 255}, kRight{255, 0, 0};
+
+Bgr inside(int, int) { return kInside; }
 
 // The same columns checked on the top, middle and bottom rows of 1080.
 std::vector<Sample> onRows(std::initializer_list<std::pair<int, Bgr>> columns) {
@@ -171,11 +186,9 @@ std::vector<Sample> onRows(std::initializer_list<std::pair<int, Bgr>> columns) {
 
 const std::vector<PlacementCase> kPlacements = {
     {"small, actual size: centred, 52 columns of margin left and 53 right",
-     200,
-     100,
-     [](Settings& s) { setSmall(s, SmallPlacement::ActualSize); },
-     95,
-     50,
+     {200, 100},
+     smallMode(SmallPlacement::ActualSize),
+     {95, 50},
      positional,
      {{0, 0, kMarginBgr},
       {51, 50, kMarginBgr},
@@ -186,30 +199,24 @@ const std::vector<PlacementCase> kPlacements = {
       {146, 74, positional(94, 49)},
       {100, 40, positional(48, 15)}}},
     {"small, tiled: 2 x 2 tiles, the last column and row one pixel of the next",
-     64,
-     48,
-     [](Settings& s) { setSmall(s, SmallPlacement::Tile); },
-     63,
-     47,
+     {64, 48},
+     smallMode(SmallPlacement::Tile),
+     {63, 47},
      positional,
      {},
      [](int x, int y) { return positional(x % 63, y % 47); }},
     {"small, tiled: a tiny picture covers the screen",
-     1920,
-     1080,
-     [](Settings& s) { setSmall(s, SmallPlacement::Tile); },
-     3,
-     2,
+     {1920, 1080},
+     smallMode(SmallPlacement::Tile),
+     {3, 2},
      positional,
      {},
      [](int x, int y) { return positional(x % 3, y % 2); }},
-    {"small, enlarged to fit: 1440 x 1080 between margins of 240", 1920, 1080,
-     [](Settings& s) {
-         setSmall(s, SmallPlacement::Enlarge);
-         s.WpOptS0 = 1;
-         s.WpOptS1 = 1;
-     },
-     800, 600, [](int, int) { return kInside; },
+    {"small, enlarged to fit: 1440 x 1080 between margins of 240",
+     {1920, 1080},
+     smallMode(SmallPlacement::Enlarge, true, true),
+     {800, 600},
+     inside,
      onRows({{0, kMarginBgr},
              {239, kMarginBgr},
              {240, kInside},
@@ -219,15 +226,9 @@ const std::vector<PlacementCase> kPlacements = {
     // 1000 x 700 enlarged to 1920 x 1344, rows 132..1211 shown: source row
     // 100 lands at 100 * 1.92 - 132 = 60, source row 600 at 1020.
     {"small, enlarged to cover: cropped vertically round the centre",
-     1920,
-     1080,
-     [](Settings& s) {
-         setSmall(s, SmallPlacement::Enlarge);
-         s.WpOptS0 = 1;
-         s.WpOptS1 = 0;
-     },
-     1000,
-     700,
+     {1920, 1080},
+     smallMode(SmallPlacement::Enlarge, true, false),
+     {1000, 700},
      [](int, int y) { return y < 100   ? kTop
                              : y < 600 ? kMiddle
                                        : kBottom; },
@@ -239,67 +240,50 @@ const std::vector<PlacementCase> kPlacements = {
       {0, 540, kMiddle},
       {1919, 540, kMiddle}}},
     {"large, actual size: cropped round the centre",
-     320,
-     200,
-     [](Settings& s) { setLarge(s, LargePlacement::ActualSize); },
-     640,
-     400,
+     {320, 200},
+     largeMode(LargePlacement::ActualSize),
+     {640, 400},
      positional,
      {{0, 0, positional(160, 100)},
       {319, 199, positional(479, 299)},
       {100, 50, positional(260, 150)}}},
     {"large, actual size: wide but low, cropped across and centred down",
-     320,
-     200,
-     [](Settings& s) { setLarge(s, LargePlacement::ActualSize); },
-     400,
-     100,
+     {320, 200},
+     largeMode(LargePlacement::ActualSize),
+     {400, 100},
      positional,
      {{10, 49, kMarginBgr},
       {10, 150, kMarginBgr},
       {0, 50, positional(40, 0)},
       {319, 149, positional(359, 99)}}},
     {"large, actual size: the screen's own size is copied as it is",
-     256,
-     128,
-     [](Settings& s) { setLarge(s, LargePlacement::ActualSize); },
-     256,
-     128,
+     {256, 128},
+     largeMode(LargePlacement::ActualSize),
+     {256, 128},
      positional,
      {},
      positional},
     {"large, shrunk: the screen's own size is copied as it is",
-     256,
-     128,
-     [](Settings& s) {
-         setLarge(s, LargePlacement::Shrink);
-         s.WpOptB0 = 1;
-     },
-     256,
-     128,
+     {256, 128},
+     largeMode(LargePlacement::Shrink, true, false),
+     {256, 128},
      positional,
      {},
      positional},
     // 4000 x 3000 on 1920 x 1080: destination (240, 0, 1440, 1080).
-    {"large, shrunk to fit: side margins", 1920, 1080,
-     [](Settings& s) {
-         setLarge(s, LargePlacement::Shrink);
-         s.WpOptB0 = 1;
-         s.WpOptB1 = 1;
-     },
-     4000, 3000, [](int, int) { return kInside; },
+    {"large, shrunk to fit: side margins",
+     {1920, 1080},
+     largeMode(LargePlacement::Shrink, true, true),
+     {4000, 3000},
+     inside,
      onRows(
          {{239, kMarginBgr}, {1680, kMarginBgr}, {241, kInside}, {960, kInside}, {1678, kInside}}),
-     nullptr, 2},
+     nullptr,
+     2},
     {"large, shrunk without the aspect: stretched over the screen",
-     200,
-     100,
-     [](Settings& s) {
-         setLarge(s, LargePlacement::Shrink);
-         s.WpOptB0 = 0;
-     },
-     400,
-     400,
+     {200, 100},
+     largeMode(LargePlacement::Shrink),
+     {400, 400},
      [](int x, int) { return x < 200 ? kLeft : kRight; },
      {{0, 0, kLeft}, {90, 99, kLeft}, {110, 0, kRight}, {199, 99, kRight}}},
 };
@@ -313,21 +297,24 @@ TEST_F(Compose, PlacesThePictureByTheSettings) {
     for (const PlacementCase& k : kPlacements) {
         SCOPED_TRACE(k.what);
         resetSettings();
-        screen(k.screenWidth, k.screenHeight);
-        k.settings(g_settings);
-        loadPicture(k.pictureWidth, k.pictureHeight, k.picture);
+        screen(k.screen.width, k.screen.height);
+        g_settings.StyleS = k.mode.styleS;
+        g_settings.StyleB = k.mode.styleB;
+        g_settings.WpOptS0 = g_settings.WpOptB0 = k.mode.keepAspect;
+        g_settings.WpOptS1 = g_settings.WpOptB1 = k.mode.fitInside;
+        loadPicture(k.picture.width, k.picture.height, k.pixel);
         Composed c;
         ASSERT_TRUE(c);
         // The record describes the screen, as the wallpaper file needs it.
-        EXPECT_EQ(c.header().biWidth, k.screenWidth);
-        EXPECT_EQ(c.header().biHeight, k.screenHeight);
+        EXPECT_EQ(c.header().biWidth, k.screen.width);
+        EXPECT_EQ(c.header().biHeight, k.screen.height);
         EXPECT_EQ(c.header().biBitCount, 24);
         for (const Sample& s : k.samples)
             EXPECT_PRED3(within, c.at(s.x, s.y), s.colour, k.tolerance) << s.x << "," << s.y;
         if (!k.everywhere) continue;
         int wrong = 0;
-        for (int y = 0; y < k.screenHeight; ++y)
-            for (int x = 0; x < k.screenWidth; ++x)
+        for (int y = 0; y < k.screen.height; ++y)
+            for (int x = 0; x < k.screen.width; ++x)
                 if (!(c.at(x, y) == k.everywhere(x, y)) && wrong++ == 0)
                     ADD_FAILURE() << "first wrong pixel " << x << "," << y << ": " << c.at(x, y)
                                   << " instead of " << k.everywhere(x, y);
