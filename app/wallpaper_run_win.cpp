@@ -3,25 +3,22 @@
 #include <windows.h>
 
 #include "app/headless_runs.h"
-#include "base/owners_win.h"
 #include "compose/compose_win.h"
 #include "compose/wallpaper_output.h"
 #include "decode/decoders.h"
 
 bool makeWallpaper(const wchar_t* imagePath) {
     if (!imagePath || !loadImageFile(imagePath)) return false;
-    UniqueBitmap wallpaper(composeWallpaper());
+    // The composed pixels go with the bitmap when this returns.
+    const WallpaperBitmap wallpaper = composeWallpaper();
     if (!wallpaper) return false;
 
     const std::wstring output = wallpaperFilePath();
     const bool written =
-        output.size() < MAX_PATH && writeWallpaperFile(output.c_str(), CurrentImage);
+        output.size() < MAX_PATH && writeWallpaperFile(output.c_str(), wallpaper.image());
     if (written) {
         SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, const_cast<wchar_t*>(output.c_str()),
                               SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
     }
-    // The composed pixels go with the bitmap.
-    wallpaper.reset();
-    CurrentImage.bits = nullptr;
     return written;
 }

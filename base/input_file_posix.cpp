@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <string>
 
 #include "base/input_file.h"
@@ -26,22 +27,12 @@ bool InputFile::open(const wchar_t* path) noexcept {
     return true;
 }
 
-void InputFile::close() noexcept {
-    if (handle_) ::close(fdOf(handle_));
-    handle_ = nullptr;
-    size_ = 0;
-}
+void InputFile::closeHandle(void* handle) noexcept { ::close(fdOf(handle)); }
 
-size_t InputFile::readAt(uint64_t offset, void* dst, size_t n) noexcept {
-    if (!handle_ || offset >= size_) return 0;
-    char* p = static_cast<char*>(dst);
-    size_t got = 0;
-    while (got < n) {
-        const ssize_t r =
-            ::pread(fdOf(handle_), p + got, n - got, static_cast<off_t>(offset + got));
+size_t InputFile::readSome(uint64_t offset, void* dst, size_t n) noexcept {
+    for (;;) {
+        const ssize_t r = ::pread(fdOf(handle_), dst, n, static_cast<off_t>(offset));
         if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) break;
-        got += static_cast<size_t>(r);
+        return r > 0 ? static_cast<size_t>(r) : 0;
     }
-    return got;
 }

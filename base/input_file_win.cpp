@@ -17,26 +17,14 @@ bool InputFile::open(const wchar_t* path) noexcept {
     return true;
 }
 
-void InputFile::close() noexcept {
-    if (handle_) CloseHandle(handle_);
-    handle_ = nullptr;
-    size_ = 0;
-}
+void InputFile::closeHandle(void* handle) noexcept { CloseHandle(handle); }
 
-size_t InputFile::readAt(uint64_t offset, void* dst, size_t n) noexcept {
-    if (!handle_ || offset >= size_) return 0;
-    char* p = static_cast<char*>(dst);
-    size_t got = 0;
-    while (got < n) {
-        const uint64_t at = offset + got;
-        OVERLAPPED where{};
-        where.Offset = static_cast<DWORD>(at);
-        where.OffsetHigh = static_cast<DWORD>(at >> 32);
-        const size_t left = n - got;
-        const DWORD chunk = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
-        DWORD read = 0;
-        if (!ReadFile(handle_, p + got, chunk, &read, &where) || read == 0) break;
-        got += read;
-    }
-    return got;
+size_t InputFile::readSome(uint64_t offset, void* dst, size_t n) noexcept {
+    OVERLAPPED where{};
+    where.Offset = static_cast<DWORD>(offset);
+    where.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    const DWORD chunk = n > 0x40000000u ? 0x40000000u : static_cast<DWORD>(n);
+    DWORD read = 0;
+    if (!ReadFile(handle_, dst, chunk, &read, &where)) return 0;
+    return read;
 }

@@ -1,9 +1,12 @@
 // A read-only mapping of a whole file. Decoders read straight from it; the
-// Windows half uses CreateFileMapping/MapViewOfFile, the native half mmap.
+// file is opened as an InputFile, then mapped with CreateFileMapping/
+// MapViewOfFile on Windows and mmap natively.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+
+#include "base/input_file.h"
 
 class MappedFile {
 public:
@@ -14,8 +17,8 @@ public:
 
     // Opens (read access, shared read, existing files only) and maps the
     // whole file. False when the file cannot be opened or mapped; an empty
-    // file cannot be mapped. Whatever was opened before a failure stays held
-    // until close().
+    // file cannot be mapped. A file opened before a failure stays open until
+    // close().
     [[nodiscard]] bool open(const wchar_t* path) noexcept;
     void close() noexcept;
 
@@ -23,7 +26,11 @@ public:
     size_t size() const noexcept { return size_; }
 
 private:
-    void* file_ = nullptr;     // HANDLE or fd+1 natively
+    // The platform half: maps the open file_ whole; false when it cannot.
+    bool map() noexcept;
+    void unmap() noexcept;
+
+    InputFile file_;
     void* mapping_ = nullptr;  // HANDLE (Windows only)
     const uint8_t* view_ = nullptr;
     size_t size_ = 0;

@@ -1,31 +1,23 @@
 #include <windows.h>
 
-#include "base/mapped_file.h"
+#include <utility>
 
-bool MappedFile::open(const wchar_t* path) noexcept {
-    close();
-    HANDLE f = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
-    file_ = f;
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(f, &size) || size.QuadPart <= 0 || size.QuadPart > 0x7FFFFFFF) return false;
-    HANDLE m = CreateFileMappingW(f, nullptr, PAGE_READONLY, 0, 0, nullptr);
-    if (!m) return false;
-    mapping_ = m;
-    void* v = MapViewOfFile(m, FILE_MAP_READ, 0, 0, 0);
-    if (!v) return false;
-    view_ = static_cast<const uint8_t*>(v);
-    size_ = static_cast<size_t>(size.QuadPart);
+#include "base/mapped_file.h"
+#include "base/owners_win.h"
+
+bool MappedFile::map() noexcept {
+    UniqueHandle mapping(
+        CreateFileMappingW(file_.systemHandle(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (!mapping) return false;
+    UniqueMapView view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
+    if (!view) return false;
+    mapping_ = mapping.release();
+    view_ = static_cast<const uint8_t*>(view.release());
     return true;
 }
 
-void MappedFile::close() noexcept {
-    if (view_) UnmapViewOfFile(view_);
-    if (mapping_) CloseHandle(mapping_);
-    if (file_) CloseHandle(file_);
-    view_ = nullptr;
-    mapping_ = nullptr;
-    file_ = nullptr;
-    size_ = 0;
+void MappedFile::unmap() noexcept {
+    // What map() handed over, released here once: the view first.
+    UniqueHandle mapping(std::exchange(mapping_, nullptr));
+    UniqueMapView view(std::exchange(view_, nullptr));
 }

@@ -1,8 +1,10 @@
 #include <fcntl.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "base/output_file.h"
@@ -21,22 +23,30 @@ bool OutputFile::create(const wchar_t* path) noexcept {
     return true;
 }
 
-bool OutputFile::write(const void* data, size_t size) noexcept {
-    if (!handle_) return false;
-    const char* p = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t n = ::write(fdOf(handle_), p, size);
+size_t OutputFile::writeSome(const void* data, size_t size) noexcept {
+    for (;;) {
+        const ssize_t n = ::write(fdOf(handle_), data, size);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        p += n;
-        size -= static_cast<size_t>(n);
+        return n > 0 ? static_cast<size_t>(n) : 0;
     }
-    return true;
 }
 
-bool OutputFile::close() noexcept {
-    if (!handle_) return true;
-    const int rc = ::close(fdOf(handle_));
-    handle_ = nullptr;
-    return rc == 0;
+bool OutputFile::flush() noexcept { return handle_ && ::fsync(fdOf(handle_)) == 0; }
+
+bool OutputFile::closeHandle(void* handle) noexcept { return ::close(fdOf(handle)) == 0; }
+
+std::wstring ReplacingFile::makeTemporary(const std::wstring& folder) noexcept {
+    std::string name = narrowPath(folder.c_str()) + "tvxXXXXXX";
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) return {};
+    ::close(fd);
+    return widenPath(name.c_str());
+}
+
+bool ReplacingFile::moveOver(const std::wstring& from, const std::wstring& to) noexcept {
+    return std::rename(narrowPath(from.c_str()).c_str(), narrowPath(to.c_str()).c_str()) == 0;
+}
+
+void ReplacingFile::remove(const std::wstring& path) noexcept {
+    ::unlink(narrowPath(path.c_str()).c_str());
 }

@@ -11,22 +11,26 @@ bool OutputFile::create(const wchar_t* path) noexcept {
     return true;
 }
 
-bool OutputFile::write(const void* data, size_t size) noexcept {
-    if (!handle_) return false;
-    const char* p = static_cast<const char*>(data);
-    while (size > 0) {
-        const DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
-        DWORD written = 0;
-        if (!WriteFile(handle_, p, chunk, &written, nullptr) || written == 0) return false;
-        p += written;
-        size -= written;
-    }
-    return true;
+size_t OutputFile::writeSome(const void* data, size_t size) noexcept {
+    const DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
+    DWORD written = 0;
+    if (!WriteFile(handle_, data, chunk, &written, nullptr)) return 0;
+    return written;
 }
 
-bool OutputFile::close() noexcept {
-    if (!handle_) return true;
-    const BOOL ok = CloseHandle(handle_);
-    handle_ = nullptr;
-    return ok != FALSE;
+bool OutputFile::flush() noexcept { return handle_ && FlushFileBuffers(handle_); }
+
+bool OutputFile::closeHandle(void* handle) noexcept { return CloseHandle(handle) != FALSE; }
+
+std::wstring ReplacingFile::makeTemporary(const std::wstring& folder) noexcept {
+    wchar_t name[MAX_PATH];
+    if (!GetTempFileNameW(folder.empty() ? L"." : folder.c_str(), L"tvx", 0, name)) return {};
+    return name;
 }
+
+bool ReplacingFile::moveOver(const std::wstring& from, const std::wstring& to) noexcept {
+    return MoveFileExW(from.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+void ReplacingFile::remove(const std::wstring& path) noexcept { DeleteFileW(path.c_str()); }

@@ -18,6 +18,12 @@ class PageBlock {
 public:
     PageBlock() noexcept = default;
     explicit PageBlock(size_t size) noexcept : p_(static_cast<uint8_t*>(pageAlloc(size))) {}
+    // Takes over a block from pageAlloc that someone handed over.
+    [[nodiscard]] static PageBlock adopt(void* block) noexcept {
+        PageBlock owner;
+        owner.p_ = static_cast<uint8_t*>(block);
+        return owner;
+    }
     ~PageBlock() { pageFree(p_); }
     PageBlock(PageBlock&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
     PageBlock& operator=(PageBlock&& o) noexcept {

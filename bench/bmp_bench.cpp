@@ -5,13 +5,13 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
-#include <vector>
 
 #include "base/page_alloc.h"
 #include "base/wide_path.h"
 #include "decode/decoders.h"
+#include "image/bmp_file.h"
+#include "image/loaded_image.h"
 
 namespace {
 
@@ -20,23 +20,12 @@ constexpr int kWidth = 4000, kHeight = 3000;
 const std::string& benchFile() {
     static const std::string path = [] {
         const std::string p = "/tmp/tolvex-bench-" + std::to_string(getpid()) + ".bmp";
-        const uint32_t stride = (3 * kWidth + 3) & ~3u;
-        const uint32_t pixels = stride * kHeight;
-        std::vector<uint8_t> f(54 + size_t{pixels});
-        auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&f[at], &v, 4); };
-        f[0] = 'B';
-        f[1] = 'M';
-        put32(2, static_cast<uint32_t>(f.size()));
-        put32(10, 54);
-        put32(14, 40);
-        put32(18, kWidth);
-        put32(22, kHeight);
-        f[26] = 1;
-        f[28] = 24;
-        for (size_t i = 54; i < f.size(); ++i) f[i] = static_cast<uint8_t>(i * 2654435761u >> 24);
-        FILE* out = std::fopen(p.c_str(), "wb");
-        std::fwrite(f.data(), 1, f.size(), out);
-        std::fclose(out);
+        const dib::BITMAPINFOHEADER header = dib::bottomUpHeader(kWidth, kHeight, 24);
+        const uint32_t pixels = pixelBlockSize(kWidth, kHeight, 24);
+        PageBlock bits(pixels);
+        for (uint32_t i = 0; i < pixels; ++i)
+            bits.get()[i] = static_cast<uint8_t>((i + 54) * 2654435761u >> 24);
+        (void)writeBmpFile(widenPath(p.c_str()).c_str(), header, nullptr, bits.get());
         std::atexit([] { std::remove(benchFile().c_str()); });
         return p;
     }();
@@ -72,8 +61,8 @@ void BM_ReadBmp24(benchmark::State& state) {
             state.SkipWithError("decode failed");
             break;
         }
-        benchmark::DoNotOptimize(img->bits);
-        pageFree(img->bits);
+        const OwnedImage picture(*img);
+        benchmark::DoNotOptimize(picture.bits());
     }
     state.SetBytesProcessed(state.iterations() * (54 + int64_t{12000} * kHeight));
 }

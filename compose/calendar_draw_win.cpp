@@ -7,9 +7,6 @@
 
 namespace {
 
-// The calendar's marks are one process-wide table, emptied at every drawing.
-HolidayMarks g_holidayMarks;
-
 int clampInt(int v, int lo, int hi) noexcept { return v < lo ? lo : v > hi ? hi : v; }
 
 RECT toRect(const CalRect& r, int dx = 0, int dy = 0) noexcept {
@@ -84,7 +81,8 @@ void drawCalendar(HDC dc, const CalendarStyle& style, const LocalDate& today) no
     const int space = clampInt(style.DaySpace, 2, 36);
     SelectGuard noFill(dc, GetStockObject(NULL_BRUSH));
 
+    HolidayMarks marks;
     CalendarLayout layout;
-    layoutCalendar(style, today, digits.cx + space, digits.cy + space, g_holidayMarks, layout);
+    layoutCalendar(style, today, digits.cx + space, digits.cy + space, marks, layout);
     for (int i = 0; i < layout.monthCount; ++i) drawMonth(dc, style, layout.months[i]);
 }

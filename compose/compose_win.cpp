@@ -1,13 +1,12 @@
 #include "compose/compose_win.h"
 
 #include <algorithm>
+#include <utility>
 
-#include "base/owners_win.h"
 #include "base/page_alloc.h"
 #include "compose/calendar_draw_win.h"
 #include "compose/placement.h"
 #include "image/convert.h"
-#include "image/loaded_image.h"
 #include "image/scale.h"
 #include "settings/settings.h"
 
@@ -15,19 +14,16 @@ namespace {
 
 constexpr bool on(uint8_t flag) noexcept { return (flag & 1) != 0; }
 
-const BITMAPINFO* currentInfo() noexcept {
-    return reinterpret_cast<const BITMAPINFO*>(&CurrentImage);
+// A picture's header and palette as GDI takes them.
+const BITMAPINFO* infoOf(const LoadedImage& image) noexcept {
+    return reinterpret_cast<const BITMAPINFO*>(&image);
 }
+const BITMAPINFO* infoOf(const OwnedImage& picture) noexcept { return infoOf(picture.record()); }
 
-void releaseCurrentBlock() noexcept {
-    pageFree(CurrentImage.bits);
-    CurrentImage.bits = nullptr;
-}
-
-void drawPlaced(HDC dc, const Placement& p) noexcept {
+void drawPlaced(HDC dc, const OwnedImage& picture, const Placement& p) noexcept {
     if (p.fillMargin) fillMargin(dc);
     StretchDIBits(dc, p.dest.x, p.dest.y, p.dest.width, p.dest.height, p.src.x, p.src.y,
-                  p.src.width, p.src.height, CurrentImage.bits, currentInfo(), DIB_RGB_COLORS,
+                  p.src.width, p.src.height, picture.bits(), infoOf(picture), DIB_RGB_COLORS,
                   SRCCOPY);
 }
 
@@ -50,9 +46,9 @@ void showCompositionFailure() noexcept {
 
 // "拡大": our own scaler enlarges the picture (at most twice a direction),
 // then the rectangle rule places it 1:1 or cropped.
-bool drawEnlarged(HDC dc, int32_t sw, int32_t sh) noexcept {
-    const int32_t iw = CurrentImage.header.biWidth;
-    const int32_t ih = CurrentImage.header.biHeight;
+bool drawEnlarged(HDC dc, OwnedImage& picture, int32_t sw, int32_t sh) noexcept {
+    const int32_t iw = picture.header().biWidth;
+    const int32_t ih = picture.header().biHeight;
     const bool keepAspect = on(g_settings.WpOptS0);
     const bool fitInside = on(g_settings.WpOptS1);
     const PlaceSize target = enlargeTarget(keepAspect, fitInside, sw, sh, iw, ih);
@@ -61,17 +57,15 @@ bool drawEnlarged(HDC dc, int32_t sw, int32_t sh) noexcept {
     ScaleRequest request;
     request.width = iw;
     request.height = ih;
-    request.source = CurrentImage.bits;
+    request.source = picture.bits();
     request.destination = scaled.get();
     if (!scaled || !scaleImage(request, target.width, target.height)) {
         showCompositionFailure();
         return false;
     }
-    pageFree(CurrentImage.bits);
-    CurrentImage.bits = scaled.release();
-    CurrentImage.header.biWidth = target.width;
-    CurrentImage.header.biHeight = target.height;
-    drawPlaced(dc, placeByRule(keepAspect, fitInside, sw, sh, target.width, target.height));
+    picture.replacePixels(std::move(scaled), target.width, target.height, 24);
+    drawPlaced(dc, picture,
+               placeByRule(keepAspect, fitInside, sw, sh, target.width, target.height));
     return true;
 }
 
@@ -79,10 +73,10 @@ bool drawEnlarged(HDC dc, int32_t sw, int32_t sh) noexcept {
 // The first tile is drawn from the picture; the rest are copies of what is
 // already on the surface, doubling the covered width, then the height, so a
 // tiny picture costs a few dozen copies instead of one call per tile.
-void drawTiled(HDC dc, int32_t sw, int32_t sh) noexcept {
-    const int32_t iw = CurrentImage.header.biWidth;
-    const int32_t ih = CurrentImage.header.biHeight;
-    SetDIBitsToDevice(dc, 0, 0, iw, ih, 0, 0, 0, ih, CurrentImage.bits, currentInfo(),
+void drawTiled(HDC dc, const OwnedImage& picture, int32_t sw, int32_t sh) noexcept {
+    const int32_t iw = picture.header().biWidth;
+    const int32_t ih = picture.header().biHeight;
+    SetDIBitsToDevice(dc, 0, 0, iw, ih, 0, 0, 0, ih, picture.bits(), infoOf(picture),
                       DIB_RGB_COLORS);
     GdiFlush();
     // Every copied span is a whole number of tiles wide (or high), so each
@@ -93,33 +87,49 @@ void drawTiled(HDC dc, int32_t sw, int32_t sh) noexcept {
         BitBlt(dc, 0, h, sw, std::min(h, sh - h), dc, 0, 0, SRCCOPY);
 }
 
-bool drawSmall(HDC dc, int32_t sw, int32_t sh) noexcept {
-    const int32_t iw = CurrentImage.header.biWidth;
-    const int32_t ih = CurrentImage.header.biHeight;
-    switch (g_settings.StyleS) {
-        case 0:
-            drawPlaced(dc, placeCentred(sw, sh, iw, ih));
+bool drawSmall(HDC dc, OwnedImage& picture, int32_t sw, int32_t sh) noexcept {
+    const int32_t iw = picture.header().biWidth;
+    const int32_t ih = picture.header().biHeight;
+    switch (smallPlacement(g_settings.StyleS)) {
+        case SmallPlacement::ActualSize:
+            drawPlaced(dc, picture, placeCentred(sw, sh, iw, ih));
             return true;
-        case 1:
-            return drawEnlarged(dc, sw, sh);
-        case 2:
-            drawTiled(dc, sw, sh);
+        case SmallPlacement::Enlarge:
+            return drawEnlarged(dc, picture, sw, sh);
+        case SmallPlacement::Tile:
+            drawTiled(dc, picture, sw, sh);
             return true;
-        default:
-            return false;  // an unknown mode read from the file
+    }
+    return false;  // a mode read from the file that the program does not know
+}
+
+void drawLarge(HDC dc, const OwnedImage& picture, int32_t sw, int32_t sh) noexcept {
+    const int32_t iw = picture.header().biWidth;
+    const int32_t ih = picture.header().biHeight;
+    switch (largePlacement(g_settings.StyleB)) {
+        case LargePlacement::ActualSize:
+            drawPlaced(dc, picture, placeActualSize(sw, sh, iw, ih));
+            break;
+        case LargePlacement::Shrink:
+            drawPlaced(dc, picture,
+                       placeByRule(on(g_settings.WpOptB0), on(g_settings.WpOptB1), sw, sh, iw, ih));
+            break;
     }
 }
 
-void drawLarge(HDC dc, int32_t sw, int32_t sh) noexcept {
-    const int32_t iw = CurrentImage.header.biWidth;
-    const int32_t ih = CurrentImage.header.biHeight;
-    if (on(g_settings.StyleB))
-        drawPlaced(dc, placeByRule(on(g_settings.WpOptB0), on(g_settings.WpOptB1), sw, sh, iw, ih));
-    else
-        drawPlaced(dc, placeActualSize(sw, sh, iw, ih));
-}
-
 }  // namespace
+
+WallpaperBitmap WallpaperBitmap::create(int32_t width, int32_t height) noexcept {
+    WallpaperBitmap made;
+    made.image_.header = dib::bottomUpHeader(width, height, 24);
+    void* pixels = nullptr;
+    UniqueBitmap section(
+        CreateDIBSection(nullptr, infoOf(made.image_), DIB_RGB_COLORS, &pixels, nullptr, 0));
+    if (!section || !pixels) return {};
+    made.section_ = std::move(section);
+    made.image_.bits = static_cast<uint8_t*>(pixels);
+    return made;
+}
 
 void fillMargin(HDC dc) noexcept {
     UniqueBrush brush(CreateSolidBrush(g_settings.BgColor));
@@ -127,74 +137,42 @@ void fillMargin(HDC dc) noexcept {
     FillRect(dc, &all, brush.get());
 }
 
-HBITMAP composeWallpaper() noexcept {
+WallpaperBitmap composeWallpaper() noexcept {
+    // The picture leaves the slot here, and its block goes with `picture` on
+    // every way out of this function.
+    OwnedImage picture = takeCurrentImage();
     const int32_t sw = g_settings.screenWidth;
     const int32_t sh = g_settings.screenHeight;
-    if (!CurrentImage.bits || sw <= 0 || sh <= 0 || !convertTo24Bits(CurrentImage)) {
-        releaseCurrentBlock();
-        return nullptr;
-    }
+    if (!picture || sw <= 0 || sh <= 0 || !convertTo24Bits(picture)) return {};
+    const int32_t iw = picture.header().biWidth;
+    const int32_t ih = picture.header().biHeight;
+    // A record whose sides make no block has nothing to draw (and a width of
+    // 0 would never finish tiling).
+    if (pixelBlockSize(iw, ih, 24) == 0) return {};
 
-    BITMAPINFO screenInfo{};
-    screenInfo.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    screenInfo.bmiHeader.biWidth = sw;
-    screenInfo.bmiHeader.biHeight = sh;
-    screenInfo.bmiHeader.biPlanes = 1;
-    screenInfo.bmiHeader.biBitCount = 24;
-    void* pixels = nullptr;
-    UniqueBitmap section(
-        CreateDIBSection(nullptr, &screenInfo, DIB_RGB_COLORS, &pixels, nullptr, 0));
-    if (!section || !pixels) {
-        releaseCurrentBlock();
-        return nullptr;
-    }
-
+    WallpaperBitmap wallpaper = WallpaperBitmap::create(sw, sh);
+    if (!wallpaper) return {};
     MemoryDc memory;
     {
         WindowDc screen(nullptr);
         memory = MemoryDc(CreateCompatibleDC(screen.get()));
     }
-    if (!memory) {
-        releaseCurrentBlock();
-        return nullptr;
-    }
-    {
-        SelectGuard useSection(memory.get(), section.get());
-        if (!useSection.selected()) {
-            releaseCurrentBlock();
-            return nullptr;
-        }
-        HDC dc = memory.get();
-        SetStretchBltMode(dc, HALFTONE);
-        SetBrushOrgEx(dc, 0, 0, nullptr);
+    if (!memory) return {};
+    // Declared after the section, so the section is selected out again
+    // before anything is deleted.
+    SelectGuard useSection(memory.get(), wallpaper.bitmap());
+    if (!useSection.selected()) return {};
+    HDC dc = memory.get();
+    SetStretchBltMode(dc, HALFTONE);
+    SetBrushOrgEx(dc, 0, 0, nullptr);
 
-        const int32_t iw = CurrentImage.header.biWidth;
-        const int32_t ih = CurrentImage.header.biHeight;
-        if (isSmallPicture(iw, ih, sw, sh)) {
-            if (!drawSmall(dc, sw, sh)) {
-                releaseCurrentBlock();
-                return nullptr;
-            }
-        } else {
-            drawLarge(dc, sw, sh);
-        }
-        GdiFlush();
-        if (on(g_settings.Calendar)) drawCalendar(dc, g_settings.cal, g_settings.today);
-        GdiFlush();
+    if (isSmallPicture(iw, ih, sw, sh)) {
+        if (!drawSmall(dc, picture, sw, sh)) return {};
+    } else {
+        drawLarge(dc, picture, sw, sh);
     }
-
-    releaseCurrentBlock();
-    dib::BITMAPINFOHEADER& h = CurrentImage.header;
-    h.biWidth = sw;
-    h.biHeight = sh;
-    h.biBitCount = 24;
-    h.biPlanes = 1;
-    h.biCompression = 0;
-    h.biSizeImage = 0;
-    h.biXPelsPerMeter = 0;
-    h.biYPelsPerMeter = 0;
-    h.biClrUsed = 0;
-    h.biClrImportant = 0;
-    CurrentImage.bits = static_cast<uint8_t*>(pixels);
-    return section.release();
+    GdiFlush();
+    if (on(g_settings.Calendar)) drawCalendar(dc, g_settings.cal, g_settings.today);
+    GdiFlush();
+    return wallpaper;
 }

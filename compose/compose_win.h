@@ -6,11 +6,52 @@
 
 #include <windows.h>
 
-// The section's handle (the caller deletes it), or null on failure. Either
-// way the picture's page block has been released; on success CurrentImage
-// describes the composed picture and its bits point into the section.
-// A refused enlargement shows "壁紙作成に失敗しました。" before failing.
-[[nodiscard]] HBITMAP composeWallpaper() noexcept;
+#include <cstdint>
+
+#include "base/owners_win.h"
+#include "image/loaded_image.h"
+
+// A 24-bit bottom-up DIB section and the record that describes it (header
+// of its size, bits pointing at its pixels), owned together so that the
+// record never outlives the pixels. Move-only; empty when it could not be
+// made.
+class WallpaperBitmap {
+public:
+    WallpaperBitmap() noexcept = default;
+    WallpaperBitmap(WallpaperBitmap&& o) noexcept
+        : section_(std::move(o.section_)), image_(o.image_) {
+        o.image_.bits = nullptr;
+    }
+    WallpaperBitmap& operator=(WallpaperBitmap&& o) noexcept {
+        if (this != &o) {
+            section_ = std::move(o.section_);
+            image_ = o.image_;
+            o.image_.bits = nullptr;
+        }
+        return *this;
+    }
+    WallpaperBitmap(const WallpaperBitmap&) = delete;
+    WallpaperBitmap& operator=(const WallpaperBitmap&) = delete;
+
+    // A section of width x height made without a device context, its pixels
+    // zero; empty when the system cannot make one.
+    [[nodiscard]] static WallpaperBitmap create(int32_t width, int32_t height) noexcept;
+
+    explicit operator bool() const noexcept { return static_cast<bool>(section_); }
+    HBITMAP bitmap() const noexcept { return section_.get(); }
+    // What the wallpaper file is written from.
+    const LoadedImage& image() const noexcept { return image_; }
+
+private:
+    UniqueBitmap section_;
+    LoadedImage image_{};
+};
+
+// Takes the picture out of CurrentImage (CurrentImage.bits is null from then
+// on, and the picture's block is released on every path) and composes the
+// wallpaper from it; empty on failure. A refused enlargement shows
+// "壁紙作成に失敗しました。" before failing.
+[[nodiscard]] WallpaperBitmap composeWallpaper() noexcept;
 
 // Fills the whole screen-sized surface with the margin colour.
 void fillMargin(HDC dc) noexcept;

@@ -5,6 +5,29 @@
 
 #include <cstdint>
 
+// How a picture smaller than the screen is shown: the StyleS setting, whose
+// values are also the order of the small-picture combo box's items. The file
+// is read without a range check, so any other value can arrive; it makes the
+// composition of a small picture fail.
+enum class SmallPlacement : int32_t {
+    ActualSize = 0,  // "等倍": centred 1:1 over the margin
+    Enlarge = 1,     // "拡大": enlarged by the scaler, then the rectangle rule
+    Tile = 2,        // "並列": tiled from the top-left corner
+};
+
+// How every other picture is shown: the StyleB flag.
+enum class LargePlacement : uint8_t {
+    ActualSize = 0,  // "等倍": 1:1, cropped round the centre where it is larger
+    Shrink = 1,      // "縮小": the rectangle rule, scaled by GDI
+};
+
+constexpr SmallPlacement smallPlacement(int32_t styleS) noexcept {
+    return static_cast<SmallPlacement>(styleS);
+}
+constexpr LargePlacement largePlacement(uint8_t styleB) noexcept {
+    return (styleB & 1) ? LargePlacement::Shrink : LargePlacement::ActualSize;
+}
+
 struct PlaceRect {
     int32_t x = 0, y = 0, width = 0, height = 0;
     friend bool operator==(const PlaceRect&, const PlaceRect&) = default;

@@ -1,6 +1,7 @@
 #include "image/convert.h"
 
 #include <cstring>
+#include <utility>
 
 #include "base/page_alloc.h"
 
@@ -103,19 +104,14 @@ bool convertDepth(dib::RGBQUAD* dstPalette, uint8_t* dst, const DepthJob& job,
     return true;
 }
 
-bool convertTo24Bits(LoadedImage& image) noexcept {
-    if (image.header.biBitCount == 24) return true;
-    DepthJob job;
-    job.width = image.header.biWidth;
-    job.height = image.header.biHeight;
-    job.srcBits = image.header.biBitCount;
-    job.dstBits = 24;
+bool convertTo24Bits(OwnedImage& image) noexcept {
+    const dib::BITMAPINFOHEADER& h = image.header();
+    if (h.biBitCount == 24) return true;
+    DepthJob job{h.biWidth, h.biHeight, h.biBitCount, 24};
     if (!layoutDepthJob(job)) return false;
     PageBlock block(job.dstSize);
-    if (!block) return false;
-    if (!convertDepth(nullptr, block.get(), job, image.palette, image.bits)) return false;
-    pageFree(image.bits);
-    image.bits = block.release();
-    image.header.biBitCount = 24;
+    if (!block || !convertDepth(nullptr, block.get(), job, image.palette(), image.bits()))
+        return false;
+    image.replacePixels(std::move(block), job.width, job.height, 24);
     return true;
 }

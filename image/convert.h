@@ -39,4 +39,4 @@ bool convertDepth(dib::RGBQUAD* dstPalette, uint8_t* dst, const DepthJob& job,
 // new block is made and filled, and only then the old one is released and
 // `bits` and the bit count are updated. False, with the picture untouched,
 // for an unsupported bit count or when memory runs out.
-bool convertTo24Bits(LoadedImage& image) noexcept;
+[[nodiscard]] bool convertTo24Bits(OwnedImage& image) noexcept;

@@ -30,6 +30,13 @@ struct RGBQUAD {
     uint8_t rgbReserved;
 };
 
+// The header of an uncompressed picture stored bottom-up, as the decoders
+// fill it: size 40, one plane, every field not given 0.
+constexpr BITMAPINFOHEADER bottomUpHeader(int32_t width, int32_t height,
+                                          uint16_t bitCount) noexcept {
+    return BITMAPINFOHEADER{40, width, height, 1, bitCount, 0, 0, 0, 0, 0, 0};
+}
+
 #pragma pack(push, 2)
 struct BITMAPFILEHEADER {
     uint16_t bfType;

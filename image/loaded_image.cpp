@@ -40,3 +40,9 @@ void handOverToCurrent(const LoadedImage& image) noexcept {
         std::memcpy(CurrentImage.palette, image.palette, sizeof image.palette);
     CurrentImage.bits = image.bits;
 }
+
+OwnedImage takeCurrentImage() noexcept {
+    OwnedImage taken(CurrentImage);
+    CurrentImage.bits = nullptr;
+    return taken;
+}

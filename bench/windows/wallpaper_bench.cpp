@@ -12,6 +12,7 @@
 
 #include "app/change_cycle.h"
 #include "app/headless_runs.h"
+#include "base/output_file.h"
 #include "base/owners_win.h"
 #include "base/page_alloc.h"
 #include "compose/calendar_draw_win.h"
@@ -60,12 +61,7 @@ std::wstring tempFolder() {
 
 // A smooth 24-bit picture, written as a .bmp.
 bool writePicture(const std::wstring& path) {
-    dib::BITMAPINFOHEADER h{};
-    h.biSize = 40;
-    h.biWidth = kPictureWidth;
-    h.biHeight = kPictureHeight;
-    h.biPlanes = 1;
-    h.biBitCount = 24;
+    const dib::BITMAPINFOHEADER h = dib::bottomUpHeader(kPictureWidth, kPictureHeight, 24);
     const uint32_t stride = rowStride(kPictureWidth, 24);
     PageBlock bits(size_t{stride} * kPictureHeight);
     if (!bits) return false;
@@ -93,12 +89,9 @@ void writeSettings(const std::wstring& ini, const std::wstring& picture) {
         L"[WP]\r\nListHold=1\r\nCalendar=1\r\nCycle=0\r\n[List]\r\nCount=1\r\n"
         L"WPNum=-1\r\n0=" +
         picture + L"\r\n";
-    HANDLE f = CreateFileW(ini.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
+    OutputFile f;
     const wchar_t bom = 0xFEFF;
-    WriteFile(f, &bom, 2, &written, nullptr);
-    WriteFile(f, text.data(), static_cast<DWORD>(text.size() * 2), &written, nullptr);
-    CloseHandle(f);
+    if (f.create(ini.c_str())) (void)(f.write(&bom, 2) && f.write(text.data(), text.size() * 2));
 }
 
 }  // namespace
@@ -125,33 +118,21 @@ int main() {
 
     loadSettings();
     useBenchScreen();
+    // Each picture decoded is taken out of the slot again, so its block goes.
     measure(
-        "decode (BMP reader)", [] { pageFree(CurrentImage.bits); },
+        "decode (BMP reader)", [] { (void)takeCurrentImage(); },
         [&] { (void)loadImageFile(picture.c_str()); });
+    (void)takeCurrentImage();
 
     g_settings.Calendar = 0;
     measure(
-        "compose (halftone shrink)",
-        [&] {
-            pageFree(CurrentImage.bits);
-            (void)loadImageFile(picture.c_str());
-        },
-        [] {
-            UniqueBitmap b(composeWallpaper());
-            CurrentImage.bits = nullptr;
-        });
+        "compose (halftone shrink)", [&] { (void)loadImageFile(picture.c_str()); },
+        [] { (void)composeWallpaper(); });
 
     {
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        bi.bmiHeader.biWidth = 1920;
-        bi.bmiHeader.biHeight = 1080;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 24;
-        void* bits = nullptr;
-        UniqueBitmap section(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+        const WallpaperBitmap section = WallpaperBitmap::create(1920, 1080);
         MemoryDc dc(CreateCompatibleDC(nullptr));
-        SelectGuard use(dc.get(), section.get());
+        SelectGuard use(dc.get(), section.bitmap());
         measure(
             "calendar (three months)", [] {},
             [&] {
@@ -162,14 +143,11 @@ int main() {
 
     g_settings.Calendar = 1;
     (void)loadImageFile(picture.c_str());
-    UniqueBitmap composed(composeWallpaper());
-    const LoadedImage wallpaper = CurrentImage;
+    const WallpaperBitmap wallpaper = composeWallpaper();
     const std::wstring output = folder + L"save_wp.bmp";
     measure(
         "write save_wp.bmp (6,220,854 bytes)", [] {},
-        [&] { (void)writeWallpaperFile(output.c_str(), wallpaper); });
-    composed.reset();
-    CurrentImage.bits = nullptr;
+        [&] { (void)writeWallpaperFile(output.c_str(), wallpaper.image()); });
 
     DeleteFileW(output.c_str());
     DeleteFileW((folder + L"save_wp.bmp").c_str());

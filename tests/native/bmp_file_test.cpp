@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <iterator>
 #include <vector>
 
+#include "base/output_file.h"
 #include "base/page_alloc.h"
 #include "decode/decoders.h"
 #include "image/loaded_image.h"
@@ -86,4 +89,34 @@ TEST(BmpFile, EightBitRoundTripsThroughTheReader) {
     EXPECT_EQ(std::memcmp(img->palette, pal, sizeof pal), 0);
     EXPECT_EQ(std::memcmp(img->bits, bits.data(), size), 0);
     pageFree(img->bits);
+}
+
+// The writer behind the wallpaper file: the old file stays whole until the
+// new one is complete, and nothing is left behind either way.
+TEST(ReplacingFile, OldFileStaysUntilTheNewOneIsComplete) {
+    TempDir dir;
+    const std::wstring target = dir.write("target.bmp", {'o', 'l', 'd'});
+    auto filesInDir = [&] {
+        return std::distance(std::filesystem::directory_iterator(dir.dir()),
+                             std::filesystem::directory_iterator());
+    };
+    {
+        ReplacingFile file;
+        ASSERT_TRUE(file.create(target.c_str()));
+        ASSERT_TRUE(file.write("new", 3));
+        EXPECT_EQ(readAll(dir.dir() / "target.bmp"), (std::vector<uint8_t>{'o', 'l', 'd'}));
+        EXPECT_EQ(filesInDir(), 2);
+    }  // given up before commit
+    EXPECT_EQ(readAll(dir.dir() / "target.bmp"), (std::vector<uint8_t>{'o', 'l', 'd'}));
+    EXPECT_EQ(filesInDir(), 1);
+
+    ReplacingFile file;
+    ASSERT_TRUE(file.create(target.c_str()));
+    ASSERT_TRUE(file.write("new!", 4));
+    ASSERT_TRUE(file.commit());
+    EXPECT_EQ(readAll(dir.dir() / "target.bmp"), (std::vector<uint8_t>{'n', 'e', 'w', '!'}));
+    EXPECT_EQ(filesInDir(), 1);
+    EXPECT_FALSE(file.commit());  // nothing left to move
+
+    EXPECT_FALSE(file.create(dir.path("missing/target.bmp").c_str()));
 }

@@ -9,14 +9,7 @@ namespace {
 constexpr int W = 20;  // cell width and height as the GDI half would measure
 constexpr int H = 17;
 
-LocalDate date(int y, int m, int d, int dayOfWeek) {
-    LocalDate t;
-    t.year = y;
-    t.month = m;
-    t.day = d;
-    t.dayOfWeek = dayOfWeek;
-    return t;
-}
+LocalDate date(int y, int m, int d, int dayOfWeek) { return LocalDate{y, m, d, dayOfWeek}; }
 
 CalendarStyle style(int months) {
     CalendarStyle s;
@@ -155,31 +148,27 @@ TEST(CalendarLayout, MonthCountIsClamped) {
 }
 
 TEST(CalendarLayout, Titles) {
-    CalendarStyle s;
-    wchar_t t[kTitleChars];
-    formatCalendarTitle(s, 2024, 5, t);
-    EXPECT_EQ(std::wstring(t), L"2024.5");
-    s.YearPos = 1;
-    formatCalendarTitle(s, 2024, 5, t);
-    EXPECT_EQ(std::wstring(t), L"5.2024");
-    s.MonthName = 1;
-    s.MonthShort = 1;
-    formatCalendarTitle(s, 2024, 5, t);
-    EXPECT_EQ(std::wstring(t), L"May.2024");
-    s.YearPos = 0;
-    s.MonthShort = 0;
-    formatCalendarTitle(s, 2024, 9, t);
-    EXPECT_EQ(std::wstring(t), L"2024.September");
-    s.YearDisp = 0;
-    formatCalendarTitle(s, 2024, 9, t);
-    EXPECT_EQ(std::wstring(t), L"September");
-    s.MonthName = 0;
-    formatCalendarTitle(s, 2024, 12, t);
-    EXPECT_EQ(std::wstring(t), L"12");
-    // Flags are read by their lowest bit.
-    s.YearDisp = 2;
-    formatCalendarTitle(s, 2024, 12, t);
-    EXPECT_EQ(std::wstring(t), L"12");
+    struct Row {
+        uint8_t yearDisp, yearPos, monthName, monthShort;
+        int month;
+        const wchar_t* title;
+    };
+    const Row rows[] = {
+        {1, 0, 0, 0, 5, L"2024.5"},    {1, 1, 0, 0, 5, L"5.2024"},
+        {1, 1, 1, 1, 5, L"May.2024"},  {1, 0, 1, 0, 9, L"2024.September"},
+        {0, 0, 1, 0, 9, L"September"}, {0, 0, 0, 0, 12, L"12"},
+        {2, 0, 0, 0, 12, L"12"},  // flags are read by their lowest bit
+    };
+    for (const Row& r : rows) {
+        CalendarStyle s;
+        s.YearDisp = r.yearDisp;
+        s.YearPos = r.yearPos;
+        s.MonthName = r.monthName;
+        s.MonthShort = r.monthShort;
+        wchar_t t[kTitleChars];
+        formatCalendarTitle(s, 2024, r.month, t);
+        EXPECT_EQ(std::wstring(t), r.title);
+    }
 }
 
 TEST(CalendarLayout, TodayFrame) {

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "base/page_alloc.h"
+#include "image/loaded_image.h"
 
 namespace {
 
@@ -33,6 +35,13 @@ std::vector<uint8_t> packed(int w, int h, int bits, uint32_t (*index)(int, int))
 
 uint32_t idx(int x, int y) { return static_cast<uint32_t>(x * 5 + y * 3 + (x ^ y)); }
 
+// A job of w x h pixels between two depths, its layout computed when it can be.
+DepthJob jobFor(int w, int h, int srcBits, int dstBits) {
+    DepthJob job{w, h, srcBits, dstBits};
+    layoutDepthJob(job);
+    return job;
+}
+
 struct Palette {
     dib::RGBQUAD q[256];
     Palette() {
@@ -40,6 +49,24 @@ struct Palette {
             q[i] = {uint8_t(i * 3 + 1), uint8_t(i * 7 + 2), uint8_t(255 - i), uint8_t(0x55)};
     }
 };
+
+// A packed w x h block at `bits` (indices idx) converted to `dstBits`; the
+// destination starts as 0xEE, so bytes the converter leaves alone show.
+struct Converted {
+    DepthJob job;
+    std::vector<uint8_t> dst;
+    bool ok = false;
+};
+Converted convertPacked(int w, int h, int bits, int dstBits, const Palette& pal,
+                        dib::RGBQUAD* dstPalette) {
+    Converted c;
+    c.job = jobFor(w, h, bits, dstBits);
+    if (c.job.dstSize == 0) return c;
+    const std::vector<uint8_t> src = packed(w, h, bits, idx);
+    c.dst.assign(c.job.dstSize, 0xEE);
+    c.ok = convertDepth(dstPalette, c.dst.data(), c.job, pal.q, src.data());
+    return c;
+}
 
 }  // namespace
 
@@ -74,15 +101,8 @@ TEST(DepthConverter, PaletteDepthsToTwentyFourBits) {
         for (int w : {1, 3, 5, 9, 17}) {
             SCOPED_TRACE(testing::Message() << bits << " bits, width " << w);
             const int h = 3;
-            const std::vector<uint8_t> src = packed(w, h, bits, idx);
-            DepthJob job;
-            job.width = w;
-            job.height = h;
-            job.srcBits = bits;
-            job.dstBits = 24;
-            ASSERT_TRUE(layoutDepthJob(job));
-            std::vector<uint8_t> dst(job.dstSize, 0xEE);
-            ASSERT_TRUE(convertDepth(nullptr, dst.data(), job, pal.q, src.data()));
+            const auto [job, dst, ok] = convertPacked(w, h, bits, 24, pal, nullptr);
+            ASSERT_TRUE(ok);
             const uint32_t mask = (1u << bits) - 1;
             for (int y = 0; y < h; ++y) {
                 const uint8_t* row = &dst[size_t{job.dstStride} * y];
@@ -105,17 +125,10 @@ TEST(DepthConverter, PackedDepthsToEightBits) {
         for (int w : {1, 3, 9, 15}) {
             SCOPED_TRACE(testing::Message() << bits << " bits, width " << w);
             const int h = 2;
-            const std::vector<uint8_t> src = packed(w, h, bits, idx);
-            DepthJob job;
-            job.width = w;
-            job.height = h;
-            job.srcBits = bits;
-            job.dstBits = 8;
-            ASSERT_TRUE(layoutDepthJob(job));
-            std::vector<uint8_t> dst(job.dstSize, 0xEE);
             dib::RGBQUAD out[256];
             std::memset(out, 0x77, sizeof out);
-            ASSERT_TRUE(convertDepth(out, dst.data(), job, pal.q, src.data()));
+            const auto [job, dst, ok] = convertPacked(w, h, bits, 8, pal, out);
+            ASSERT_TRUE(ok);
             const int entries = 1 << bits;
             EXPECT_EQ(std::memcmp(out, pal.q, sizeof(dib::RGBQUAD) * entries), 0);
             EXPECT_EQ(out[entries].rgbBlue, 0x77) << "only the used entries are copied";
@@ -132,42 +145,58 @@ TEST(DepthConverter, RefusesOtherPairs) {
     dib::RGBQUAD out[256];
     for (auto [from, to] :
          {std::pair{2, 24}, {16, 24}, {32, 24}, {24, 24}, {8, 8}, {24, 8}, {1, 4}, {4, 1}}) {
-        DepthJob job;
-        job.width = 3;
-        job.height = 2;
-        job.srcBits = from;
-        job.dstBits = to;
-        layoutDepthJob(job);
+        const DepthJob job = jobFor(3, 2, from, to);
         EXPECT_FALSE(convertDepth(out, dst, job, pal.q, src)) << from << " -> " << to;
     }
     // A job whose layout was not computed would write past the block.
-    DepthJob job;
-    job.width = 3;
-    job.height = 2;
-    job.srcBits = 8;
-    job.dstBits = 24;
-    EXPECT_FALSE(convertDepth(out, dst, job, pal.q, src));
+    const DepthJob unlaid{3, 2, 8, 24};
+    EXPECT_FALSE(convertDepth(out, dst, unlaid, pal.q, src));
 }
 
 TEST(DepthConverter, PictureToTwentyFourBits) {
     Palette pal;
-    LoadedImage img{};
-    img.header.biWidth = 5;
-    img.header.biHeight = 2;
-    img.header.biBitCount = 4;
-    std::memcpy(img.palette, pal.q, sizeof pal.q);
     const std::vector<uint8_t> src = packed(5, 2, 4, idx);
-    img.bits = static_cast<uint8_t*>(pageAlloc(src.size()));
-    ASSERT_NE(img.bits, nullptr);
-    std::memcpy(img.bits, src.data(), src.size());
+    PageBlock block(src.size());
+    ASSERT_TRUE(block);
+    std::memcpy(block.get(), src.data(), src.size());
+    OwnedImage img;
+    img.replacePixels(std::move(block), 5, 2, 4);
+    std::memcpy(img.palette(), pal.q, sizeof pal.q);
     ASSERT_TRUE(convertTo24Bits(img));
-    EXPECT_EQ(img.header.biBitCount, 24);
-    EXPECT_EQ(img.bits[3 * 4 + 2], pal.q[idx(4, 0) & 15].rgbRed);
+    EXPECT_EQ(img.header().biBitCount, 24);
+    EXPECT_EQ(img.bits()[3 * 4 + 2], pal.q[idx(4, 0) & 15].rgbRed);
     ASSERT_TRUE(convertTo24Bits(img));  // already 24-bit: untouched
-    uint8_t* const before = img.bits;
-    img.header.biBitCount = 16;
+    uint8_t* const before = img.bits();
+    img.header().biBitCount = 16;
     EXPECT_FALSE(convertTo24Bits(img));
-    EXPECT_EQ(img.bits, before);
-    EXPECT_EQ(img.header.biBitCount, 16);
-    pageFree(img.bits);
+    EXPECT_EQ(img.bits(), before);
+    EXPECT_EQ(img.header().biBitCount, 16);
+}
+
+// The picture slot hands its block over exactly once: natively a block
+// released twice, or read after its release, faults at once.
+TEST(OwnedImage, TakesThePictureOutOfTheSlotWithItsBlock) {
+    LoadedImage record{};
+    record.header = dib::bottomUpHeader(3, 2, 24);
+    PageBlock block(pixelBlockSize(3, 2, 24));
+    block.get()[0] = 42;
+    record.bits = block.release();
+    handOverToCurrent(record);
+
+    OwnedImage taken = takeCurrentImage();
+    EXPECT_EQ(CurrentImage.bits, nullptr);
+    ASSERT_EQ(taken.bits(), record.bits);
+    EXPECT_EQ(taken.header().biWidth, 3);
+
+    OwnedImage moved(std::move(taken));
+    EXPECT_FALSE(taken);
+    OwnedImage assigned;
+    assigned = std::move(moved);
+    EXPECT_FALSE(moved);
+    OwnedImage& same = assigned;
+    assigned = std::move(same);
+    ASSERT_TRUE(assigned);
+    EXPECT_EQ(assigned.bits()[0], 42);
+    // An empty slot hands over an empty picture.
+    EXPECT_FALSE(takeCurrentImage());
 }

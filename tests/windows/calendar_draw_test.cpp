@@ -8,6 +8,8 @@
 
 #include "base/owners_win.h"
 #include "compose/calendar_draw_win.h"
+#include "compose/compose_win.h"
+#include "image/loaded_image.h"
 #include "settings/settings.h"
 
 namespace {
@@ -30,28 +32,17 @@ struct Box {
 class Surface {
 public:
     Surface() {
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = kWidth;
-        bi.bmiHeader.biHeight = kHeight;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 24;
-        void* bits = nullptr;
-        bitmap_ = UniqueBitmap(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-        bits_ = static_cast<uint8_t*>(bits);
-        dc_ = MemoryDc(CreateCompatibleDC(nullptr));
-        previous_ = SelectObject(dc_.get(), bitmap_.get());
         UniqueBrush brush(CreateSolidBrush(kBackground));
         RECT all{0, 0, kWidth, kHeight};
         FillRect(dc_.get(), &all, brush.get());
         GdiFlush();
     }
-    ~Surface() { SelectObject(dc_.get(), previous_); }
 
     HDC dc() const { return dc_.get(); }
     COLORREF at(int x, int y) const {
         GdiFlush();
-        const uint8_t* p = bits_ + size_t{(kWidth * 3 + 3) & ~3u} * (kHeight - 1 - y) + 3 * x;
+        const uint8_t* p =
+            bitmap_.image().bits + size_t{rowStride(kWidth, 24)} * (kHeight - 1 - y) + 3 * x;
         return RGB(p[2], p[1], p[0]);
     }
     int count(const Box& b, COLORREF c) const {
@@ -62,14 +53,16 @@ public:
     }
 
 private:
-    UniqueBitmap bitmap_;
-    MemoryDc dc_;
-    HGDIOBJ previous_ = nullptr;
-    uint8_t* bits_ = nullptr;
+    WallpaperBitmap bitmap_ = WallpaperBitmap::create(kWidth, kHeight);
+    MemoryDc dc_{CreateCompatibleDC(nullptr)};
+    SelectGuard use_{dc_.get(), bitmap_.bitmap()};
 };
 
-CalendarStyle testStyle() {
+// One to three months in bold 12-point digits, today's frame inverted or drawn
+// with the pen.
+CalendarStyle testStyle(int months = 1, bool invertedFrame = true) {
     CalendarStyle s;
+    s.DispMonth = months;
     s.Weekday = kWeekday;
     s.Saturday = kSaturday;
     s.Sunday = kSunday;
@@ -77,7 +70,7 @@ CalendarStyle testStyle() {
     s.YearMonth = kTitle;
     s.TextShadow = kShadow;
     s.TodayPen = kPen;
-    s.TodayNot = 1;
+    s.TodayNot = invertedFrame ? 1 : 0;
     s.CalPosX = 100;
     s.CalPosY = 10;
     s.FtSize = 12;  // big enough for solid strokes
@@ -114,11 +107,20 @@ LocalDate feb2012(int day) {
     return LocalDate{2012, 2, day, (3 + day - 1) % 7};
 }
 
-TEST(CalendarDraw, DayColoursInTheirCells) {
+// The calendar of `style` drawn on a fresh surface on 15 February 2012, with
+// the cell size measured independently.
+struct Drawn {
+    explicit Drawn(const CalendarStyle& style) : s(style), cell(measureCell(surface.dc(), s)) {
+        drawCalendar(surface.dc(), s, feb2012(15));
+    }
     Surface surface;
-    const CalendarStyle s = testStyle();
-    const SIZE cell = measureCell(surface.dc(), s);
-    drawCalendar(surface.dc(), s, feb2012(15));
+    const CalendarStyle s;
+    const SIZE cell;
+};
+
+TEST(CalendarDraw, DayColoursInTheirCells) {
+    const Drawn d(testStyle());
+    const auto& [surface, s, cell] = d;
 
     auto cellOf = [&](int day) { return dayCell(s, cell, s.CalPosY, 3, day); };
     // The 11th, a holiday on a Saturday, in the holiday colour only.
@@ -142,10 +144,8 @@ TEST(CalendarDraw, DayColoursInTheirCells) {
 }
 
 TEST(CalendarDraw, TodaysFrameInvertsThePixelsUnderIt) {
-    Surface surface;
-    const CalendarStyle s = testStyle();
-    const SIZE cell = measureCell(surface.dc(), s);
-    drawCalendar(surface.dc(), s, feb2012(15));
+    const Drawn d(testStyle());
+    const auto& [surface, s, cell] = d;
 
     const Box today = dayCell(s, cell, s.CalPosY, 3, 15);
     const COLORREF inverted = RGB(0xFF - 0x90, 0xFF - 0x60, 0xFF - 0x30);
@@ -162,11 +162,8 @@ TEST(CalendarDraw, TodaysFrameInvertsThePixelsUnderIt) {
 }
 
 TEST(CalendarDraw, TodaysFrameWithThePen) {
-    Surface surface;
-    CalendarStyle s = testStyle();
-    s.TodayNot = 0;
-    const SIZE cell = measureCell(surface.dc(), s);
-    drawCalendar(surface.dc(), s, feb2012(15));
+    const Drawn d(testStyle(1, false));
+    const auto& [surface, s, cell] = d;
     const Box today = dayCell(s, cell, s.CalPosY, 3, 15);
     EXPECT_EQ(surface.at((today.left + today.right) / 2, today.top), kPen);
     EXPECT_EQ(surface.at(today.left, (today.top + today.bottom) / 2), kPen);
@@ -175,12 +172,9 @@ TEST(CalendarDraw, TodaysFrameWithThePen) {
 }
 
 TEST(CalendarDraw, FollowingMonthsContinueInTheNextColumn) {
-    Surface surface;
-    CalendarStyle s = testStyle();
-    s.DispMonth = 2;
-    const SIZE cell = measureCell(surface.dc(), s);
+    const Drawn d(testStyle(2));
+    const auto& [surface, s, cell] = d;
     // February 2012 has 29 days and ends on a Wednesday (row 4).
-    drawCalendar(surface.dc(), s, feb2012(15));
     const Box lastFeb = dayCell(s, cell, s.CalPosY, 3, 29);
     const int marchTop = lastFeb.top + 2 * cell.cy;
     const Box title{s.CalPosX, marchTop, s.CalPosX + 7 * cell.cx, marchTop + cell.cy};

@@ -9,10 +9,12 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "base/owners_win.h"
 #include "base/page_alloc.h"
 #include "compose/compose_win.h"
+#include "compose/placement.h"
 #include "image/loaded_image.h"
 #include "settings/settings.h"
 
@@ -30,21 +32,18 @@ std::ostream& operator<<(std::ostream& os, const Bgr& c) {
 constexpr Bgr fromColorRef(COLORREF c) { return {GetBValue(c), GetGValue(c), GetRValue(c)}; }
 
 constexpr COLORREF kMargin = RGB(10, 200, 30);
+constexpr Bgr kMarginBgr = fromColorRef(kMargin);
 
-// Puts a 24-bit picture into CurrentImage; `pixel(x, y)` with y from the top.
+// Hands a 24-bit picture over into CurrentImage the way the dispatcher does;
+// `pixel(x, y)` with y from the top.
 void loadPicture(int w, int h, const std::function<Bgr(int, int)>& pixel) {
-    std::memset(&CurrentImage.header, 0, sizeof CurrentImage.header);
-    auto& hd = CurrentImage.header;
-    hd.biSize = 40;
-    hd.biWidth = w;
-    hd.biHeight = h;
-    hd.biPlanes = 1;
-    hd.biBitCount = 24;
+    LoadedImage record{};
+    record.header = dib::bottomUpHeader(w, h, 24);
     const uint32_t stride = rowStride(w, 24);
-    CurrentImage.bits = static_cast<uint8_t*>(pageAlloc(size_t{stride} * h));
-    ASSERT_NE(CurrentImage.bits, nullptr);
+    PageBlock block(size_t{stride} * h);
+    ASSERT_TRUE(block);
     for (int y = 0; y < h; ++y) {
-        uint8_t* row = CurrentImage.bits + size_t{stride} * (h - 1 - y);
+        uint8_t* row = block.get() + size_t{stride} * (h - 1 - y);
         for (int x = 0; x < w; ++x) {
             const Bgr c = pixel(x, y);
             row[3 * x] = c.b;
@@ -52,6 +51,8 @@ void loadPicture(int w, int h, const std::function<Bgr(int, int)>& pixel) {
             row[3 * x + 2] = c.r;
         }
     }
+    record.bits = block.release();
+    handOverToCurrent(record);
 }
 
 void loadUniform(int w, int h, Bgr c) {
@@ -64,20 +65,21 @@ Bgr positional(int x, int y) {
             static_cast<uint8_t>(((x >> 8) & 0x0F) | ((y >> 4) & 0xF0))};
 }
 
-// The composed wallpaper, read through CurrentImage as the writer reads it.
+// The composed wallpaper, read through its record as the writer reads it.
 class Composed {
 public:
-    Composed() : bitmap_(composeWallpaper()) {}
-    explicit operator bool() const { return static_cast<bool>(bitmap_); }
+    Composed() : wallpaper_(composeWallpaper()) {}
+    explicit operator bool() const { return static_cast<bool>(wallpaper_); }
+    const dib::BITMAPINFOHEADER& header() const { return wallpaper_.image().header; }
     Bgr at(int x, int y) const {
-        const int h = CurrentImage.header.biHeight;
-        const uint8_t* p = CurrentImage.bits +
-                           size_t{rowStride(CurrentImage.header.biWidth, 24)} * (h - 1 - y) + 3 * x;
+        const int h = header().biHeight;
+        const uint8_t* p =
+            wallpaper_.image().bits + size_t{rowStride(header().biWidth, 24)} * (h - 1 - y) + 3 * x;
         return {p[0], p[1], p[2]};
     }
 
 private:
-    UniqueBitmap bitmap_;
+    WallpaperBitmap wallpaper_;
 };
 
 // Watches for the composer's message box on another thread, records its text
@@ -114,225 +116,243 @@ private:
     std::thread thread_;
 };
 
+void setSmall(Settings& s, SmallPlacement p) { s.StyleS = static_cast<int32_t>(p); }
+
+void resetSettings() {
+    g_settings = Settings{};
+    g_settings.screenWidth = 1920;
+    g_settings.screenHeight = 1080;
+    g_settings.BgColor = kMargin;
+    g_settings.Calendar = 0;
+    g_settings.today = LocalDate{2024, 5, 17, 5};
+}
+
 class Compose : public ::testing::Test {
 protected:
-    void SetUp() override {
-        g_settings = Settings{};
-        g_settings.screenWidth = 1920;
-        g_settings.screenHeight = 1080;
-        g_settings.BgColor = kMargin;
-        g_settings.Calendar = 0;
-        g_settings.today = LocalDate{2024, 5, 17, 5};
-    }
-    void TearDown() override {
-        // A successful composition leaves bits in the (deleted) section.
-        CurrentImage.bits = nullptr;
-    }
+    void SetUp() override { resetSettings(); }
+    // Whatever a test composed, the picture has left the slot with its block.
+    void TearDown() override { EXPECT_EQ(CurrentImage.bits, nullptr); }
     void screen(int w, int h) {
         g_settings.screenWidth = w;
         g_settings.screenHeight = h;
     }
-    const Bgr margin = fromColorRef(kMargin);
 };
 
-TEST_F(Compose, ResultDescribesTheScreen) {
-    screen(5, 3);
-    loadUniform(2, 2, {1, 2, 3});
-    Composed c;
-    ASSERT_TRUE(c);
-    EXPECT_EQ(CurrentImage.header.biWidth, 5);
-    EXPECT_EQ(CurrentImage.header.biHeight, 3);
-    EXPECT_EQ(CurrentImage.header.biBitCount, 24);
+// One placement: the screen, the settings, the picture, and what must be
+// where. `samples` are single pixels; `everywhere`, when set, gives every
+// pixel of the screen.
+struct Extent {
+    int width, height;
+};
+struct Mode {
+    int32_t styleS = 0;
+    uint8_t styleB = 0;
+    bool keepAspect = false, fitInside = false;  // the rectangle rule's two flags
+};
+constexpr Mode smallMode(SmallPlacement p, bool keepAspect = false, bool fitInside = false) {
+    return {static_cast<int32_t>(p), 0, keepAspect, fitInside};
+}
+constexpr Mode largeMode(LargePlacement p, bool keepAspect = false, bool fitInside = false) {
+    return {0, static_cast<uint8_t>(p), keepAspect, fitInside};
+}
+struct Sample {
+    int x, y;
+    Bgr colour;
+};
+struct PlacementCase {
+    const char* what;
+    Extent screen;
+    Mode mode;
+    Extent picture;
+    Bgr (*pixel)(int x, int y);
+    std::vector<Sample> samples;
+    Bgr (*everywhere)(int x, int y) = nullptr;
+    int tolerance = 0;  // per channel, where GDI's halftone shrink averages
+};
+
+constexpr Bgr kInside{200, 100, 50};
+constexpr Bgr kTop{255, 0, 0}, kMiddle{0, 255, 0}, kBottom{0, 0, 255};
+constexpr Bgr kLeft{0, 0, 255}, kRight{255, 0, 0};
+
+Bgr inside(int, int) { return kInside; }
+
+// The same columns checked on the top, middle and bottom rows of 1080.
+std::vector<Sample> onRows(std::initializer_list<std::pair<int, Bgr>> columns) {
+    std::vector<Sample> out;
+    for (int y : {0, 540, 1079})
+        for (const auto& [x, colour] : columns) out.push_back({x, y, colour});
+    return out;
 }
 
-TEST_F(Compose, SmallActualSizeCentredOverTheMargin) {
-    screen(200, 100);
-    g_settings.StyleS = 0;
-    loadPicture(95, 50, positional);  // 105 columns to share: 52 left, 53 right
-    Composed c;
-    ASSERT_TRUE(c);
-    EXPECT_EQ(c.at(0, 0), margin);
-    EXPECT_EQ(c.at(51, 50), margin);
-    EXPECT_EQ(c.at(147, 50), margin);
-    EXPECT_EQ(c.at(100, 24), margin);
-    EXPECT_EQ(c.at(100, 75), margin);
-    EXPECT_EQ(c.at(52, 25), positional(0, 0));
-    EXPECT_EQ(c.at(146, 74), positional(94, 49));
-    EXPECT_EQ(c.at(100, 40), positional(48, 15));
+const std::vector<PlacementCase> kPlacements = {
+    {"small, actual size: centred, 52 columns of margin left and 53 right",
+     {200, 100},
+     smallMode(SmallPlacement::ActualSize),
+     {95, 50},
+     positional,
+     {{0, 0, kMarginBgr},
+      {51, 50, kMarginBgr},
+      {147, 50, kMarginBgr},
+      {100, 24, kMarginBgr},
+      {100, 75, kMarginBgr},
+      {52, 25, positional(0, 0)},
+      {146, 74, positional(94, 49)},
+      {100, 40, positional(48, 15)}}},
+    {"small, tiled: 2 x 2 tiles, the last column and row one pixel of the next",
+     {64, 48},
+     smallMode(SmallPlacement::Tile),
+     {63, 47},
+     positional,
+     {},
+     [](int x, int y) { return positional(x % 63, y % 47); }},
+    {"small, tiled: a tiny picture covers the screen",
+     {1920, 1080},
+     smallMode(SmallPlacement::Tile),
+     {3, 2},
+     positional,
+     {},
+     [](int x, int y) { return positional(x % 3, y % 2); }},
+    {"small, enlarged to fit: 1440 x 1080 between margins of 240",
+     {1920, 1080},
+     smallMode(SmallPlacement::Enlarge, true, true),
+     {800, 600},
+     inside,
+     onRows({{0, kMarginBgr},
+             {239, kMarginBgr},
+             {240, kInside},
+             {1679, kInside},
+             {1680, kMarginBgr},
+             {1919, kMarginBgr}})},
+    // 1000 x 700 enlarged to 1920 x 1344, rows 132..1211 shown: source row
+    // 100 lands at 100 * 1.92 - 132 = 60, source row 600 at 1020.
+    {"small, enlarged to cover: cropped vertically round the centre",
+     {1920, 1080},
+     smallMode(SmallPlacement::Enlarge, true, false),
+     {1000, 700},
+     [](int, int y) { return y < 100   ? kTop
+                             : y < 600 ? kMiddle
+                                       : kBottom; },
+     {{500, 0, kTop},
+      {500, 50, kTop},
+      {500, 70, kMiddle},
+      {500, 1000, kMiddle},
+      {500, 1079, kBottom},
+      {0, 540, kMiddle},
+      {1919, 540, kMiddle}}},
+    {"large, actual size: cropped round the centre",
+     {320, 200},
+     largeMode(LargePlacement::ActualSize),
+     {640, 400},
+     positional,
+     {{0, 0, positional(160, 100)},
+      {319, 199, positional(479, 299)},
+      {100, 50, positional(260, 150)}}},
+    {"large, actual size: wide but low, cropped across and centred down",
+     {320, 200},
+     largeMode(LargePlacement::ActualSize),
+     {400, 100},
+     positional,
+     {{10, 49, kMarginBgr},
+      {10, 150, kMarginBgr},
+      {0, 50, positional(40, 0)},
+      {319, 149, positional(359, 99)}}},
+    {"large, actual size: the screen's own size is copied as it is",
+     {256, 128},
+     largeMode(LargePlacement::ActualSize),
+     {256, 128},
+     positional,
+     {},
+     positional},
+    {"large, shrunk: the screen's own size is copied as it is",
+     {256, 128},
+     largeMode(LargePlacement::Shrink, true, false),
+     {256, 128},
+     positional,
+     {},
+     positional},
+    // 4000 x 3000 on 1920 x 1080: destination (240, 0, 1440, 1080).
+    {"large, shrunk to fit: side margins",
+     {1920, 1080},
+     largeMode(LargePlacement::Shrink, true, true),
+     {4000, 3000},
+     inside,
+     onRows(
+         {{239, kMarginBgr}, {1680, kMarginBgr}, {241, kInside}, {960, kInside}, {1678, kInside}}),
+     nullptr,
+     2},
+    {"large, shrunk without the aspect: stretched over the screen",
+     {200, 100},
+     largeMode(LargePlacement::Shrink),
+     {400, 400},
+     [](int x, int) { return x < 200 ? kLeft : kRight; },
+     {{0, 0, kLeft}, {90, 99, kLeft}, {110, 0, kRight}, {199, 99, kRight}}},
+};
+
+bool within(Bgr a, Bgr b, int tolerance) {
+    return std::abs(a.b - b.b) <= tolerance && std::abs(a.g - b.g) <= tolerance &&
+           std::abs(a.r - b.r) <= tolerance;
 }
 
-TEST_F(Compose, TilesFromTheTopLeftCorner) {
-    screen(64, 48);
-    g_settings.StyleS = 2;
-    loadPicture(63, 47, positional);
-    Composed c;
-    ASSERT_TRUE(c);
-    // 2 x 2 tiles; the right column and bottom row show one pixel of the next.
-    EXPECT_EQ(c.at(0, 0), positional(0, 0));
-    EXPECT_EQ(c.at(62, 46), positional(62, 46));
-    EXPECT_EQ(c.at(63, 10), positional(0, 10));
-    EXPECT_EQ(c.at(20, 47), positional(20, 0));
-    EXPECT_EQ(c.at(63, 47), positional(0, 0));
-    for (int y = 0; y < 48; ++y)
-        for (int x = 0; x < 64; ++x) ASSERT_NE(c.at(x, y), margin) << x << "," << y;
-}
-
-TEST_F(Compose, TinyTilesCoverTheScreen) {
-    screen(1920, 1080);
-    g_settings.StyleS = 2;
-    loadPicture(3, 2, positional);
-    Composed c;
-    ASSERT_TRUE(c);
-    for (int y : {0, 1, 2, 539, 1079})
-        for (int x : {0, 1, 2, 3, 1000, 1917, 1919})
-            EXPECT_EQ(c.at(x, y), positional(x % 3, y % 2)) << x << "," << y;
-}
-
-TEST_F(Compose, LargeActualSizeCropsRoundTheCentre) {
-    screen(320, 200);
-    g_settings.StyleB = 0;
-    loadPicture(640, 400, positional);
-    Composed c;
-    ASSERT_TRUE(c);
-    EXPECT_EQ(c.at(0, 0), positional(160, 100));
-    EXPECT_EQ(c.at(319, 199), positional(479, 299));
-    EXPECT_EQ(c.at(100, 50), positional(260, 150));
-}
-
-TEST_F(Compose, WideButLowPictureIsCroppedAndCentred) {
-    screen(320, 200);
-    g_settings.StyleB = 0;
-    loadPicture(400, 100, positional);
-    Composed c;
-    ASSERT_TRUE(c);
-    EXPECT_EQ(c.at(10, 49), margin);
-    EXPECT_EQ(c.at(10, 150), margin);
-    EXPECT_EQ(c.at(0, 50), positional(40, 0));
-    EXPECT_EQ(c.at(319, 149), positional(359, 99));
-}
-
-TEST_F(Compose, ScreenSizedPictureIsCopiedAsItIs) {
-    screen(256, 128);
-    for (uint8_t styleB : {0, 1}) {
-        g_settings.StyleB = styleB;
-        loadPicture(256, 128, positional);
+TEST_F(Compose, PlacesThePictureByTheSettings) {
+    for (const PlacementCase& k : kPlacements) {
+        SCOPED_TRACE(k.what);
+        resetSettings();
+        screen(k.screen.width, k.screen.height);
+        g_settings.StyleS = k.mode.styleS;
+        g_settings.StyleB = k.mode.styleB;
+        g_settings.WpOptS0 = g_settings.WpOptB0 = k.mode.keepAspect;
+        g_settings.WpOptS1 = g_settings.WpOptB1 = k.mode.fitInside;
+        loadPicture(k.picture.width, k.picture.height, k.pixel);
         Composed c;
         ASSERT_TRUE(c);
-        for (int y = 0; y < 128; y += 7)
-            for (int x = 0; x < 256; x += 5)
-                ASSERT_EQ(c.at(x, y), positional(x, y)) << "StyleB " << int{styleB};
+        // The record describes the screen, as the wallpaper file needs it.
+        EXPECT_EQ(c.header().biWidth, k.screen.width);
+        EXPECT_EQ(c.header().biHeight, k.screen.height);
+        EXPECT_EQ(c.header().biBitCount, 24);
+        for (const Sample& s : k.samples)
+            EXPECT_PRED3(within, c.at(s.x, s.y), s.colour, k.tolerance) << s.x << "," << s.y;
+        if (!k.everywhere) continue;
+        int wrong = 0;
+        for (int y = 0; y < k.screen.height; ++y)
+            for (int x = 0; x < k.screen.width; ++x)
+                if (!(c.at(x, y) == k.everywhere(x, y)) && wrong++ == 0)
+                    ADD_FAILURE() << "first wrong pixel " << x << "," << y << ": " << c.at(x, y)
+                                  << " instead of " << k.everywhere(x, y);
+        EXPECT_EQ(wrong, 0);
     }
-}
-
-TEST_F(Compose, EnlargedToFitWithSideMargins) {
-    // 800 x 600 on 1920 x 1080, whole picture inside: 1440 x 1080 between
-    // margins of 240 columns.
-    g_settings.StyleS = 1;
-    g_settings.WpOptS0 = 1;
-    g_settings.WpOptS1 = 1;
-    const Bgr inside{200, 100, 50};
-    loadUniform(800, 600, inside);
-    Composed c;
-    ASSERT_TRUE(c);
-    for (int y : {0, 540, 1079}) {
-        EXPECT_EQ(c.at(0, y), margin);
-        EXPECT_EQ(c.at(239, y), margin);
-        EXPECT_EQ(c.at(240, y), inside);
-        EXPECT_EQ(c.at(1679, y), inside);
-        EXPECT_EQ(c.at(1680, y), margin);
-        EXPECT_EQ(c.at(1919, y), margin);
-    }
-}
-
-TEST_F(Compose, EnlargedToCoverCropsVertically) {
-    // 1000 x 700 covering: enlarged to 1920 x 1344, rows 132..1211 shown.
-    g_settings.StyleS = 1;
-    g_settings.WpOptS0 = 1;
-    g_settings.WpOptS1 = 0;
-    // Top and bottom thirds in other colours: both must be partly cut off.
-    const Bgr top{255, 0, 0}, middle{0, 255, 0}, bottom{0, 0, 255};
-    loadPicture(1000, 700, [&](int, int y) { return y < 100 ? top : y < 600 ? middle : bottom; });
-    Composed c;
-    ASSERT_TRUE(c);
-    // Source row 100 lands at 100 * 1.92 - 132 = 60 on the screen.
-    EXPECT_EQ(c.at(500, 0), top);
-    EXPECT_EQ(c.at(500, 50), top);
-    EXPECT_EQ(c.at(500, 70), middle);
-    EXPECT_EQ(c.at(500, 1000), middle);
-    EXPECT_EQ(c.at(500, 1079), bottom);
-    for (int x : {0, 1919}) EXPECT_NE(c.at(x, 540), margin);
 }
 
 TEST_F(Compose, RefusedEnlargementShowsTheMessage) {
     // Covering would need 1920 x 1440 from 800 x 600: 2.4 times, refused.
-    g_settings.StyleS = 1;
+    setSmall(g_settings, SmallPlacement::Enlarge);
     g_settings.WpOptS0 = 1;
     g_settings.WpOptS1 = 0;
     loadUniform(800, 600, {1, 2, 3});
     MessageBoxWatch watch;
-    HBITMAP result = composeWallpaper();
-    EXPECT_EQ(result, nullptr);
+    EXPECT_FALSE(composeWallpaper());
     EXPECT_EQ(watch.text(), L"壁紙作成に失敗しました。");
-    EXPECT_EQ(CurrentImage.bits, nullptr);  // the picture's block is released
-}
-
-TEST_F(Compose, ShrunkToFitWithSideMargins) {
-    // 4000 x 3000 on 1920 x 1080: destination (240, 0, 1440, 1080).
-    g_settings.StyleB = 1;
-    g_settings.WpOptB0 = 1;
-    g_settings.WpOptB1 = 1;
-    const Bgr inside{40, 80, 160};
-    loadUniform(4000, 3000, inside);
-    Composed c;
-    ASSERT_TRUE(c);
-    for (int y : {0, 540, 1079}) {
-        EXPECT_EQ(c.at(239, y), margin);
-        EXPECT_EQ(c.at(1680, y), margin);
-        const Bgr a = c.at(241, y), b = c.at(960, y), d = c.at(1678, y);
-        for (const Bgr& p : {a, b, d}) {
-            EXPECT_NEAR(p.b, inside.b, 2);
-            EXPECT_NEAR(p.g, inside.g, 2);
-            EXPECT_NEAR(p.r, inside.r, 2);
-        }
-    }
-}
-
-TEST_F(Compose, ShrunkWithoutAspectFillsTheScreen) {
-    screen(200, 100);
-    g_settings.StyleB = 1;
-    g_settings.WpOptB0 = 0;
-    loadPicture(400, 400, [](int x, int) { return x < 200 ? Bgr{0, 0, 255} : Bgr{255, 0, 0}; });
-    Composed c;
-    ASSERT_TRUE(c);
-    EXPECT_EQ(c.at(0, 0), (Bgr{0, 0, 255}));
-    EXPECT_EQ(c.at(90, 99), (Bgr{0, 0, 255}));
-    EXPECT_EQ(c.at(110, 0), (Bgr{255, 0, 0}));
-    EXPECT_EQ(c.at(199, 99), (Bgr{255, 0, 0}));
 }
 
 TEST_F(Compose, PalettePictureIsConverted) {
     screen(8, 8);
-    g_settings.StyleS = 0;
-    std::memset(&CurrentImage.header, 0, sizeof CurrentImage.header);
-    auto& h = CurrentImage.header;
-    h.biSize = 40;
-    h.biWidth = 2;
-    h.biHeight = 2;
-    h.biPlanes = 1;
-    h.biBitCount = 8;
-    CurrentImage.palette[0] = {1, 2, 3, 0};
-    CurrentImage.palette[7] = {70, 80, 90, 0};
-    CurrentImage.bits = static_cast<uint8_t*>(pageAlloc(8));
-    CurrentImage.bits[0] = 7;  // bottom row: 7, 0; top row: 0, 7
-    CurrentImage.bits[1] = 0;
-    CurrentImage.bits[4] = 0;
-    CurrentImage.bits[5] = 7;
+    setSmall(g_settings, SmallPlacement::ActualSize);
+    LoadedImage record{};
+    record.header = dib::bottomUpHeader(2, 2, 8);
+    record.palette[0] = {1, 2, 3, 0};
+    record.palette[7] = {70, 80, 90, 0};
+    PageBlock block(8);
+    block.get()[0] = 7;  // bottom row: 7, 0; top row: 0, 7
+    block.get()[1] = 0;
+    block.get()[4] = 0;
+    block.get()[5] = 7;
+    record.bits = block.release();
+    handOverToCurrent(record);
     Composed c;
     ASSERT_TRUE(c);
     EXPECT_EQ(c.at(3, 3), (Bgr{1, 2, 3}));
     EXPECT_EQ(c.at(4, 3), (Bgr{70, 80, 90}));
     EXPECT_EQ(c.at(3, 4), (Bgr{70, 80, 90}));
-    EXPECT_EQ(c.at(2, 3), margin);
+    EXPECT_EQ(c.at(2, 3), kMarginBgr);
 }
 
 TEST_F(Compose, UnusableInputFailsSilently) {
@@ -340,14 +360,21 @@ TEST_F(Compose, UnusableInputFailsSilently) {
     // A small-picture mode the program does not know.
     g_settings.StyleS = 7;
     loadUniform(10, 10, {1, 1, 1});
-    EXPECT_EQ(composeWallpaper(), nullptr);
+    EXPECT_FALSE(composeWallpaper());
     EXPECT_EQ(CurrentImage.bits, nullptr);
     // A bit count that cannot be brought to 24 bits.
-    g_settings.StyleS = 0;
+    setSmall(g_settings, SmallPlacement::ActualSize);
     loadUniform(10, 10, {1, 1, 1});
     CurrentImage.header.biBitCount = 16;
-    EXPECT_EQ(composeWallpaper(), nullptr);
+    EXPECT_FALSE(composeWallpaper());
     EXPECT_EQ(CurrentImage.bits, nullptr);
+    // A record with no width: tiling it would never cover the screen.
+    setSmall(g_settings, SmallPlacement::Tile);
+    loadUniform(10, 10, {1, 1, 1});
+    CurrentImage.header.biWidth = 0;
+    EXPECT_FALSE(composeWallpaper());
+    // Nothing in the slot at all.
+    EXPECT_FALSE(composeWallpaper());
 }
 
 TEST_F(Compose, CalendarIsDrawnOnTopWhenSwitchedOn) {

@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "app/headless_runs.h"
+#include "base/owners_win.h"
 #include "base/page_alloc.h"
 #include "compose/wallpaper_output.h"
+#include "image/bmp_file.h"
 #include "image/loaded_image.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
@@ -25,39 +27,29 @@ using harness::writeBytes;
 std::vector<std::wstring> filesIn(const std::wstring& folder) {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return names;
+    UniqueFind found(FindFirstFileW((folder + L"\\*").c_str(), &fd));
+    if (!found) return names;
     do {
         if (wcscmp(fd.cFileName, L".") && wcscmp(fd.cFileName, L".."))
             names.push_back(fd.cFileName);
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
+    } while (FindNextFileW(found.get(), &fd));
     return names;
 }
 
 // A 24-bit BMP of one colour.
 std::string uniformBmp(int w, int h, uint8_t r, uint8_t g, uint8_t b) {
-    const uint32_t stride = (3u * w + 3) & ~3u;
-    std::string bytes(54 + size_t{stride} * h, '\0');
-    auto put32 = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-    };
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    put32(2, static_cast<uint32_t>(bytes.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, w);
-    put32(22, h);
-    bytes[26] = 1;
-    bytes[28] = 24;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            char* px = &bytes[54 + size_t{stride} * y + 3 * x];
-            px[0] = static_cast<char>(b);
-            px[1] = static_cast<char>(g);
-            px[2] = static_cast<char>(r);
+    const dib::BITMAPINFOHEADER header = dib::bottomUpHeader(w, h, 24);
+    std::string pixels(pixelBlockSize(w, h, 24), '\0');
+    const size_t stride = rowStride(w, 24);
+    for (size_t row = 0; row < pixels.size(); row += stride)
+        for (size_t x = 0; x < size_t(w); ++x) {
+            pixels[row + 3 * x] = static_cast<char>(b);
+            pixels[row + 3 * x + 1] = static_cast<char>(g);
+            pixels[row + 3 * x + 2] = static_cast<char>(r);
         }
+    std::string bytes(bmpFileBytes(header), '\0');
+    EXPECT_TRUE(buildBmpFile(header, nullptr, reinterpret_cast<const uint8_t*>(pixels.data()),
+                             reinterpret_cast<uint8_t*>(bytes.data()), bytes.size()));
     return bytes;
 }
 
@@ -84,11 +76,7 @@ struct Picture {
     LoadedImage image{};
     PageBlock block;
     Picture(int w, int h, uint8_t seed) {
-        image.header.biSize = 40;
-        image.header.biWidth = w;
-        image.header.biHeight = h;
-        image.header.biPlanes = 1;
-        image.header.biBitCount = 24;
+        image.header = dib::bottomUpHeader(w, h, 24);
         image.header.biXPelsPerMeter = 2835;  // not carried into the file
         const uint32_t size = pixelBlockSize(w, h, 24);
         block = PageBlock(size);
@@ -270,6 +258,15 @@ protected:
         EXPECT_TRUE(harness::run(exe, args, 60000).has_value()) << "the run did not end";
     }
 
+    // A run that makes the wallpaper `colour` and leaves `value` under `key`.
+    void expectRun(const std::wstring& args, uint32_t colour, const wchar_t* section,
+                   const wchar_t* key, const wchar_t* value) {
+        SCOPED_TRACE(args);
+        run(args);
+        EXPECT_EQ(centreColour(), colour);
+        EXPECT_EQ(ini(section, key), value);
+    }
+
     // The colour in the middle of the wallpaper file as 0xRRGGBB; 0 without one.
     uint32_t centreColour() const {
         const std::string b = readBytes(output());
@@ -289,12 +286,8 @@ protected:
 TEST_F(Installation, ChangeRunTakesTheNextPictureEachTime) {
     settings(L"Cycle=0\r\nListHold=1\r\n", {L"red.bmp", L"blue.bmp"});
     const Today t = today();
-    run(L"/s");
-    EXPECT_EQ(centreColour(), kRed);
-    EXPECT_EQ(ini(L"List", L"WPNum"), L"0");
-    run(L"/s");
-    EXPECT_EQ(centreColour(), kBlue);
-    EXPECT_EQ(ini(L"List", L"WPNum"), L"1");
+    expectRun(L"/s", kRed, L"List", L"WPNum", L"0");
+    expectRun(L"/s", kBlue, L"List", L"WPNum", L"1");
     if (today() == t) {
         EXPECT_EQ(markInFile(), t);
     }
@@ -312,12 +305,8 @@ TEST_F(Installation, ListsTakeTurnsWithoutListHold) {
                             L"0=" +
                                 dir.file(L"red.bmp") + L"\r\n[List2]\r\nCount=1\r\n0=" +
                                 dir.file(L"blue.bmp") + L"\r\n");
-    run(L"/s");
-    EXPECT_EQ(centreColour(), kBlue);
-    EXPECT_EQ(ini(L"WP", L"ActList"), L"1");
-    run(L"/s");
-    EXPECT_EQ(centreColour(), kRed);
-    EXPECT_EQ(ini(L"WP", L"ActList"), L"0");
+    expectRun(L"/s", kBlue, L"WP", L"ActList", L"1");
+    expectRun(L"/s", kRed, L"WP", L"ActList", L"0");
 }
 
 TEST_F(Installation, OnceADayRunWritesNothingOnTheSameDay) {
@@ -331,9 +320,7 @@ TEST_F(Installation, OnceADayRunWritesNothingOnTheSameDay) {
 TEST_F(Installation, CalendarRunRedrawsTheSamePicture) {
     settings(L"Cycle=0\r\nListHold=1\r\ny=2000\r\nm=1\r\nd=1\r\n", {L"red.bmp", L"blue.bmp"}, 1);
     const Today t = today();
-    run(L"/d");
-    EXPECT_EQ(centreColour(), kBlue);
-    EXPECT_EQ(ini(L"List", L"WPNum"), L"1");
+    expectRun(L"/d", kBlue, L"List", L"WPNum", L"1");
     if (today() == t) {
         EXPECT_EQ(markInFile(), t);
     }
@@ -358,9 +345,7 @@ TEST_F(Installation, PicturePathOnTheCommandLine) {
 
 TEST_F(Installation, UndecodableEntryIsSkipped) {
     settings(L"Cycle=0\r\nListHold=1\r\n", {L"broken.bmp", L"red.bmp"});
-    run(L"/s");
-    EXPECT_EQ(centreColour(), kRed);
-    EXPECT_EQ(ini(L"List", L"WPNum"), L"1");
+    expectRun(L"/s", kRed, L"List", L"WPNum", L"1");
 }
 
 TEST_F(Installation, RefusedEnlargementShowsTheMessage) {
