@@ -165,8 +165,7 @@ TEST(HelpFile, CompiledHelpOpensInTheViewer) {
     uitest::setUpUiProcess();
     const std::wstring chm = harness::testFolder() + L"\\Tolvex.chm";
     ASSERT_TRUE(harness::fileExists(chm));
-    DWORD_PTR cookie = 0;
-    initializeHelp(&cookie);
+    HelpViewer help;
     HWND viewer = callHelpViewer(nullptr, chm.c_str(), kHelpDisplayTopic, 0);
     FindHelp find;
     for (int i = 0; i < 100 && !find.found; ++i) {
@@ -181,7 +180,6 @@ TEST(HelpFile, CompiledHelpOpensInTheViewer) {
     EXPECT_EQ(windowText(find.found).rfind(L"Tolvex ", 0), 0u);
     DestroyWindow(find.found);
     pump();
-    uninitializeHelp(cookie);
 }
 
 }  // namespace

@@ -43,6 +43,7 @@ TEST(DialogScreens, DISABLED_Show) {
     if (screen == "small") openSmallImageDialog(owner);
     if (screen == "large") openLargeImageDialog(owner);
     if (screen == "options") openOptionsDialog(owner);
+    HelpViewer help;
     if (screen == "about" || screen == "help") {
         if (screen == "about")
             openAboutWindow(owner);

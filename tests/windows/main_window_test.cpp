@@ -377,7 +377,7 @@ TEST(MainWindowSetWallpaper, ButtonAndDoubleClickMakeThePreviewedFileTheWallpape
 
 TEST(MainWindowTips, EveryControlWithATipIsRegistered) {
     uitest::MainWindowInProcess w(L"[WP]\r\nToolTip=1\r\n");
-    HWND tips = g_mainWindow.tooltip;
+    HWND tips = w.state().tooltip;
     ASSERT_NE(tips, nullptr);
     EXPECT_EQ(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), 28);
     wchar_t text[128] = {};
@@ -399,7 +399,7 @@ TEST(MainWindowTips, EveryControlWithATipIsRegistered) {
 // starts filled with 0x123456.
 class MenuItemPicture {
 public:
-    MenuItemPicture(UINT id, UINT state) {
+    MenuItemPicture(const FolderMenu& menu, UINT id, UINT state) {
         BITMAPINFO bi = {};
         bi.bmiHeader.biSize = sizeof bi.bmiHeader;
         bi.bmiHeader.biWidth = kW;
@@ -414,7 +414,7 @@ public:
         MENUITEMINFOW mi = {};
         mi.cbSize = sizeof mi;
         mi.fMask = MIIM_DATA;
-        GetMenuItemInfoW(folderPopupMenu(), id, FALSE, &mi);
+        GetMenuItemInfoW(menu.popup(), id, FALSE, &mi);
         DRAWITEMSTRUCT di = {};
         di.CtlType = ODT_MENU;
         di.itemID = id;
@@ -422,7 +422,7 @@ public:
         di.hDC = dc_;
         di.rcItem = {0, 0, kW, kH};
         di.itemData = mi.dwItemData;
-        drawn = drawMenuItem(&di);
+        drawn = menu.drawItem(&di);
         GdiFlush();
     }
     ~MenuItemPicture() {
@@ -442,8 +442,9 @@ private:
 };
 
 TEST(FolderMenu, ItemsAndTheirDrawing) {
-    createMenuResources();
-    HMENU menu = folderPopupMenu();
+    FolderMenu folderMenu;
+    folderMenu.create();
+    HMENU menu = folderMenu.popup();
     ASSERT_NE(menu, nullptr);
     const UINT ids[] = {5000, 6000, 5010, 5011, 6000, 5020};
     ASSERT_EQ(GetMenuItemCount(menu), 6);
@@ -465,12 +466,12 @@ TEST(FolderMenu, ItemsAndTheirDrawing) {
     measure.CtlType = ODT_MENU;
     measure.itemID = 5000;
     measure.itemData = mi.dwItemData;
-    ASSERT_TRUE(measureMenuItem(nullptr, &measure));
+    ASSERT_TRUE(folderMenu.measureItem(nullptr, &measure));
     EXPECT_GT(measure.itemWidth, 20u + 60u);
     EXPECT_GT(measure.itemHeight, 6u + 8u);
 
     {
-        MenuItemPicture item(5010, ODS_SELECTED | ODS_CHECKED);
+        MenuItemPicture item(folderMenu, 5010, ODS_SELECTED | ODS_CHECKED);
         ASSERT_TRUE(item.drawn);
         EXPECT_EQ(item.at(0, 0), 0x489090u) << "highlight frame";
         EXPECT_EQ(item.at(MenuItemPicture::kW - 1, 1), 0x489090u);
@@ -480,17 +481,17 @@ TEST(FolderMenu, ItemsAndTheirDrawing) {
         EXPECT_EQ(item.at(9, 9), 0xC060C0u) << "cross";
     }
     {
-        MenuItemPicture item(5011, 0);
+        MenuItemPicture item(folderMenu, 5011, 0);
         const COLORREF menu = GetSysColor(COLOR_MENU);
         EXPECT_EQ(item.at(1, 1),
                   (GetRValue(menu) << 16u) | (GetGValue(menu) << 8u) | GetBValue(menu));
     }
     {
-        MenuItemPicture item(5020, ODS_GRAYED | ODS_SELECTED);
+        MenuItemPicture item(folderMenu, 5020, ODS_GRAYED | ODS_SELECTED);
         EXPECT_EQ(item.at(1, 1), 0x123456u) << "a disabled item paints no background";
     }
-    destroyMenuResources();
-    EXPECT_EQ(folderPopupMenu(), nullptr);
+    folderMenu.destroy();
+    EXPECT_EQ(folderMenu.popup(), nullptr);
 }
 
 }  // namespace

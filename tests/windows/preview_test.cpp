@@ -60,9 +60,9 @@ TEST(Preview, SmallPictureIsShownAtItsSizeInTheMiddle) {
     uitest::writeBmp(pics.file(L"small.bmp"), 100, 50, 0x20, 0x40, 0xC0);
     MainWindowInProcess w(std::wstring(kIni) +
                           uitest::listSection(0, {pics.file(L"small.bmp")}, -1));
-    EXPECT_TRUE(g_preview.path.empty()) << "no position, nothing previewed at start";
+    EXPECT_TRUE(w.preview().path.empty()) << "no position, nothing previewed at start";
     w.select(0);
-    EXPECT_EQ(g_preview.path, pics.file(L"small.bmp"));
+    EXPECT_EQ(w.preview().path, pics.file(L"small.bmp"));
     EXPECT_EQ(uitest::windowText(w.item(kIdSizeText)), L"100 x 50");
     EXPECT_EQ(g_settings.lists[0].selectedIndex, 0);
 
@@ -100,8 +100,8 @@ TEST(Preview, UndecodableEntryLeavesThePaneEmptyWithoutAMessage) {
         uitest::listSection(0, {pics.file(L"good.bmp"), pics.file(L"broken.bmp")}, 0));
     EXPECT_EQ(uitest::windowText(w.item(kIdSizeText)), L"8 x 8");
     w.select(1);
-    EXPECT_TRUE(g_preview.path.empty());
-    EXPECT_EQ(g_preview.bits, nullptr);
+    EXPECT_TRUE(w.preview().path.empty());
+    EXPECT_FALSE(w.preview().bits);
     EXPECT_EQ(uitest::windowText(w.item(kIdSizeText)), L"");
     EXPECT_EQ(harness::waitForWindow(GetCurrentProcessId(), L"#32770", nullptr, 300), nullptr);
     PaneCapture pane(w.item(kIdPreview));
@@ -123,7 +123,7 @@ TEST(Preview, TheEntryShownIsNotDecodedAgain) {
     ASSERT_TRUE(DeleteFileW(pics.file(L"a.bmp").c_str()));
     w.select(0);
     EXPECT_EQ(uitest::windowText(w.item(kIdSizeText)), L"30 x 20");
-    EXPECT_NE(g_preview.bits, nullptr);
+    EXPECT_TRUE(w.preview().bits);
     w.select(1);
     EXPECT_EQ(uitest::windowText(w.item(kIdSizeText)), L"40 x 10");
     w.select(0);
@@ -148,7 +148,7 @@ TEST(Preview, TabSwitchFollowsEachListsSelection) {
                           uitest::listSection(2, {pics.file(L"b.bmp")}, 0));
     EXPECT_EQ(uitest::windowText(w.item(kIdSizeText)), L"30 x 20");
     pickTab(w, 1);
-    EXPECT_TRUE(g_preview.path.empty()) << "list 2 has nothing selected";
+    EXPECT_TRUE(w.preview().path.empty()) << "list 2 has nothing selected";
     EXPECT_TRUE(IsWindowVisible(w.list(1)));
     EXPECT_FALSE(IsWindowVisible(w.list(0)));
     pickTab(w, 2);
