@@ -4,6 +4,7 @@
 // settings file written at close.
 #include <gtest/gtest.h>
 
+#include "base/owners_win.h"
 #include "support/harness.h"
 #include "support/ui_fixture.h"
 #include "ui/main_window_menu.h"
@@ -334,6 +335,37 @@ TEST(MainWindowClose, CloseBoxSavesLikeTheExitButton) {
     EXPECT_EQ(p.ini(L"List4", L"0"), e[0]);
     EXPECT_EQ(p.ini(L"List5", L"Name"), L"残す");
     EXPECT_EQ(p.ini(L"List6", L"Name"), L"6");
+}
+
+// Another program holds the settings file open without sharing it: the
+// closing save cannot replace it.
+TEST(MainWindowClose, AFailedSaveIsToldAndTheWindowStaysOpenUntilASaveSucceeds) {
+    RunningProgram p(L"[WP]\r\nRandom=0\r\n");
+    ASSERT_NE(p.main(), nullptr);
+    p.click(kIdRandom);
+    {
+        const UniqueFile lock(CreateFileW(p.file(L"Tolvex.ini").c_str(), GENERIC_READ, 0, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(lock);
+        PostMessageW(p.main(), WM_CLOSE, 0, 0);
+        HWND box = harness::waitForWindow(p.id(), L"#32770", L"Error", kWait);
+        ASSERT_NE(box, nullptr) << "the failure passed silently";
+        const std::wstring text = harness::messageBoxText(box);
+        EXPECT_EQ(text.rfind(L"設定ファイルを保存できませんでした。\n", 0), 0u) << text;
+        EXPECT_NE(text.find(p.file(L"Tolvex.ini")), std::wstring::npos) << text;
+        EXPECT_EQ(GetWindow(box, GW_OWNER), p.main());
+        harness::dismissMessageBox(box);
+        for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(20);
+        SendMessageW(p.main(), WM_NULL, 0, 0);
+        EXPECT_TRUE(IsWindow(p.main()));
+        EXPECT_TRUE(IsWindowVisible(p.main()));
+        EXPECT_TRUE(IsWindowEnabled(p.main()));
+        EXPECT_TRUE(p.checked(kIdRandom)) << "nothing was let go";
+    }
+    EXPECT_EQ(p.ini(L"WP", L"Random"), L"0") << "the old file stays whole";
+    // With the file free again, closing saves and ends the program.
+    EXPECT_EQ(p.exitByButton(), 0u);
+    EXPECT_EQ(p.ini(L"WP", L"Random"), L"1");
 }
 
 int localYear() {
