@@ -723,6 +723,7 @@ LRESULT CALLBACK folderWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 bool registerClass() {
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
+    wc.style = kWindowClassStyle;
     wc.lpfnWndProc = folderWindowProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);

@@ -39,7 +39,8 @@ void fillRect(HDC dc, const PreviewRect& r, HBRUSH brush) {
     FillRect(dc, &rect, brush);
 }
 
-// A press of the left button opens the previewed file.
+// A press of the left button; the pane's class reports the second press of
+// a double click as WM_LBUTTONDBLCLK, which opens nothing more.
 void onLeftButtonDown(const PreviewImage& preview) {
     if (preview.path.empty()) return;
     std::wstring target = preview.path;
@@ -89,6 +90,7 @@ bool openWithAssociatedProgram(const wchar_t* target) {
 bool registerPreviewClass(HINSTANCE instance) {
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
+    wc.style = kWindowClassStyle;
     wc.lpfnWndProc = previewProc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_HAND);

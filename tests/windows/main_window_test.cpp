@@ -368,6 +368,18 @@ TEST(MainWindowClose, AFailedSaveIsToldAndTheWindowStaysOpenUntilASaveSucceeds) 
     EXPECT_EQ(p.ini(L"WP", L"Random"), L"1");
 }
 
+TEST(WindowClasses, EveryWindowedClassRedrawsOnResizeAndReportsDoubleClicks) {
+    uitest::MainWindowInProcess w(L"[WP]\r\n");
+    ASSERT_NE(createFolderWindowForMain(w.state()), nullptr);
+    for (const wchar_t* name :
+         {L"Tolvex_main_class", L"Tolvex_prv_class", L"Tolvex_trbase_class"}) {
+        WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof wc;
+        ASSERT_TRUE(GetClassInfoExW(GetModuleHandleW(nullptr), name, &wc)) << name;
+        EXPECT_EQ(wc.style, static_cast<UINT>(CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS)) << name;
+    }
+}
+
 int localYear() {
     SYSTEMTIME t;
     GetLocalTime(&t);

@@ -130,6 +130,51 @@ TEST(Preview, TheEntryShownIsNotDecodedAgain) {
     EXPECT_EQ(uitest::windowText(w.item(kIdSizeText)), L"");
 }
 
+// Opening the previewed file, counted instead of handed to the shell.
+int g_opened = 0;
+std::wstring g_openedTarget;
+bool countOpening(const wchar_t* target) {
+    ++g_opened;
+    g_openedTarget = target;
+    return true;
+}
+
+// Presses and releases the left button twice over the middle of `window`,
+// through the system's input queue as a mouse does, and handles what follows.
+void doubleClickOn(HWND window) {
+    RECT r;
+    GetWindowRect(window, &r);
+    SetForegroundWindow(GetAncestor(window, GA_ROOT));
+    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    INPUT presses[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        presses[i].type = INPUT_MOUSE;
+        presses[i].mi.dwFlags = i % 2 ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN;
+    }
+    ASSERT_EQ(SendInput(4, presses, sizeof(INPUT)), 4u);
+    for (int i = 0; i < 25; ++i) {
+        Sleep(20);
+        uitest::pump();
+    }
+}
+
+TEST(Preview, ADoubleClickOpensThePreviewedFileOnce) {
+    harness::TempFolder pics;
+    const std::wstring path = pics.file(L"with blank.bmp");
+    uitest::writeBmp(path, 30, 20);
+    MainWindowInProcess w(std::wstring(kIni) + uitest::listSection(0, {path}, 0));
+    ASSERT_EQ(w.preview().path, path);
+    w.state().preview.openFile = countOpening;
+    g_opened = 0;
+    doubleClickOn(w.item(kIdPreview));
+    EXPECT_EQ(g_opened, 1);
+    EXPECT_EQ(g_openedTarget, L"\"" + path + L"\"");
+    // A second, separate click opens it again.
+    Sleep(GetDoubleClickTime() + 100);
+    SendMessageW(w.item(kIdPreview), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    EXPECT_EQ(g_opened, 2);
+}
+
 // A tab picked as the tab control reports it.
 void pickTab(MainWindowInProcess& w, int index) {
     HWND tab = w.item(kIdTab);
