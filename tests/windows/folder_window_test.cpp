@@ -188,14 +188,17 @@ TEST_F(FolderWindow, RegisteringTwiceChangesNothingAndRemovingTheLastClearsTheBu
 }
 
 TEST_F(FolderWindow, TheFirstRegisteredFolderMakesTheRootExpandable) {
+    // The desktop root stands for the desktop folder: made when missing.
+    wchar_t desktop[MAX_PATH] = L"";
+    ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY | CSIDL_FLAG_CREATE,
+                                           nullptr, SHGFP_TYPE_CURRENT, desktop)));
+    const DWORD attributes = GetFileAttributesW(desktop);
+    ASSERT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        << "no desktop folder at " << testing::PrintToString(std::wstring(desktop));
     const FolderWindowParts w = create();  // nothing registered
     EXPECT_EQ(childrenIndicator(w.tree, w.registeredRoot), 0);
-    wchar_t desktop[MAX_PATH] = L"";
-    SHGetPathFromIDListW(reinterpret_cast<LPCITEMIDLIST>("\0\0"), desktop);
-    if (!desktop[0] || !(GetFileAttributesW(desktop) & FILE_ATTRIBUTE_DIRECTORY))
-        GTEST_SKIP() << "no desktop folder";
     runFolderCommand(w.window, w.desktopRoot, kFolderCmdRegister);  // a shell item
-    ASSERT_EQ(g_settings.registeredFolders.size(), 1u);
+    ASSERT_EQ(g_settings.registeredFolders, std::vector<std::wstring>{desktop});
     EXPECT_EQ(childrenIndicator(w.tree, w.registeredRoot), 1);
     EXPECT_EQ(childrenOf(w.tree, w.registeredRoot).size(), 1u);
     saveFolderWindowState(w.window);
