@@ -1,5 +1,6 @@
 // Process entry: start-up, the single-instance rule, the command line and the
-// message loop.
+// message loop. Everything set up here is held by a small owner, so that
+// each way out of wWinMain lets go of it in the reverse order.
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
@@ -10,22 +11,67 @@
 #include "app/command_line.h"
 #include "app/headless_runs.h"
 #include "base/app_heap.h"
+#include "base/owners_win.h"
 #include "base/random.h"
 #include "settings/settings_file.h"
-#include "ui/folder_window.h"
 #include "ui/help_win.h"
 #include "ui/main_window.h"
-#include "ui/main_window_menu.h"
 #include "ui/ui_resources.h"
 
 namespace {
 
-int determineOsClass() {
+// The application heap, for the process's life.
+class AppHeap {
+public:
+    AppHeap() noexcept : created_(createAppHeap()) {}
+    ~AppHeap() {
+        if (created_) destroyAppHeap();
+    }
+    AppHeap(const AppHeap&) = delete;
+    AppHeap& operator=(const AppHeap&) = delete;
+    explicit operator bool() const noexcept { return created_; }
+
+private:
+    bool created_;
+};
+
+// The UI font every control gets through g_uiFont.
+class UiFont {
+public:
+    UiFont() noexcept
+        : font_(CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0,
+                            L"MS UI Gothic")) {
+        g_uiFont = font_.get();
+    }
+    ~UiFont() { g_uiFont = nullptr; }
+    UiFont(const UiFont&) = delete;
+    UiFont& operator=(const UiFont&) = delete;
+
+private:
+    UniqueFont font_;
+};
+
+// COM for this thread as a single-threaded apartment.
+class ComApartment {
+public:
+    ComApartment() noexcept
+        : initialized_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~ComApartment() {
+        if (initialized_) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool initialized_;
+};
+
+OsClass determineOsClass() {
     OSVERSIONINFOW info = {};
     info.dwOSVersionInfoSize = sizeof info;
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    if (!GetVersionExW(&info)) return 0;
+    if (!GetVersionExW(&info)) return OsClass::Unsupported;
 #pragma GCC diagnostic pop
     return classifyWindowsVersion(info.dwMajorVersion, info.dwMinorVersion);
 }
@@ -45,7 +91,7 @@ LRESULT CALLBACK headlessWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 void runHeadless(RunKind kind, const wchar_t* argument) {
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
-    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    wc.style = kWindowClassStyle;
     wc.lpfnWndProc = headlessWindowProc;
     wc.hInstance = g_instance;
     wc.lpszClassName = kMainClassName;
@@ -71,17 +117,17 @@ void runHeadless(RunKind kind, const wchar_t* argument) {
         PostQuitMessage(0);
 }
 
-void runWindowed(int showCommand) {
+void runWindowed(int showCommand, MainWindow& w) {
     INITCOMMONCONTROLSEX icc = {sizeof icc,
                                 ICC_TREEVIEW_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&icc);
     loadFolderSettings();
-    createMenuResources();
+    w.folderMenu.create();
     if (!registerMainWindowClass(g_instance)) {
         PostQuitMessage(0);
         return;
     }
-    HWND main = createMainWindow(g_instance);
+    HWND main = createMainWindow(g_instance, w);
     if (!main) {
         PostQuitMessage(0);
         return;
@@ -95,68 +141,60 @@ void runWindowed(int showCommand) {
         ShowWindow(main, showCommand);
     }
     UpdateWindow(main);
-    loadMainWindowLists();
-    createFolderWindowForMain();
+    loadMainWindowLists(w);
+    createFolderWindowForMain(w);
 }
 
-void runStartProper(int showCommand) {
+void runStartProper(int showCommand, MainWindow& w) {
     seedRandom(startupSeed(static_cast<uint32_t>(std::time(nullptr))));
     g_settings.screenWidth = GetSystemMetrics(SM_CXSCREEN);
     g_settings.screenHeight = GetSystemMetrics(SM_CYSCREEN);
     loadSettings();
 
     int argc = 0;
-    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    const LocalMemory arguments(CommandLineToArgvW(GetCommandLineW(), &argc));
+    const auto* argv = static_cast<const LPWSTR*>(arguments.get());
     const wchar_t* first = argv && argc > 1 ? argv[1] : nullptr;
     const RunKind kind = classifyFirstArgument(first, pathExists);
-    if (kind != RunKind::Windowed) {
+    if (kind != RunKind::Windowed)
         runHeadless(kind, first);
-        LocalFree(argv);
-        return;
+    else
+        runWindowed(showCommand, w);
+}
+
+int runMessageLoop() {
+    MSG msg = {};
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
     }
-    LocalFree(argv);
-    runWindowed(showCommand);
+    return static_cast<int>(msg.wParam);
 }
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
-    if (!createAppHeap()) return 0;
+    const AppHeap heap;
+    if (!heap) return 0;
     g_instance = instance;
-    g_osClass = determineOsClass();
-    g_uiFont = CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0,
-                           L"MS UI Gothic");
-    DWORD_PTR helpCookie = 0;
-    initializeHelp(&helpCookie);
+    const OsClass os = determineOsClass();
+    const UiFont font;
+    HelpViewer help;  // the process's help viewer, until exit
 
-    int exitCode = 0;
-    bool started = false;
-    if (g_osClass == 0 || !locateSettingsFile()) {
+    if (os == OsClass::Unsupported || !locateSettingsFile()) {
         showErrorMessage(nullptr, L"ファイル実行に失敗しました。");
-    } else if (HWND running = FindWindowW(kMainClassName, nullptr)) {
+        return 0;
+    }
+    if (HWND running = FindWindowW(kMainClassName, nullptr)) {
         // Another instance owns the stage: bring it forward and change nothing.
         if (IsIconic(running)) ShowWindowAsync(running, SW_RESTORE);
         SetForegroundWindow(running);
-    } else {
-        // The folder window lists the shell namespace while it is built, so
-        // the apartment comes first.
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        runStartProper(showCommand);
-        started = true;
+        return 0;
     }
-
-    if (started) {
-        MSG msg;
-        while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        exitCode = static_cast<int>(msg.wParam);
-        CoUninitialize();
-    }
-
-    uninitializeHelp(helpCookie);
-    if (g_uiFont) DeleteObject(g_uiFont);
-    destroyAppHeap();
-    return exitCode;
+    // The folder window lists the shell namespace while it is built, so
+    // the apartment comes first.
+    const ComApartment com;
+    MainWindow mainWindow;  // the windowed run's record, until the loop has ended
+    runStartProper(showCommand, mainWindow);
+    return runMessageLoop();
 }

@@ -2,33 +2,40 @@
 // list the folders go to, and the owner-drawn context menu.
 #include <windows.h>
 
+#include <new>
+
 #include "ui/folder_window.h"
 #include "ui/list_editing.h"
 #include "ui/main_window.h"
-#include "ui/main_window_menu.h"
 #include "ui/ui_resources.h"
 
 namespace {
 
-// The list boxes share one rectangle; the shown one stands for all.
-bool overTheLists(POINT screen) {
-    HWND box = shownListBox();
-    RECT area;
-    return box && GetWindowRect(box, &area) && PtInRect(&area, screen);
-}
+class MainWindowFolderHost final : public FolderWindowHost {
+public:
+    explicit MainWindowFolderHost(MainWindow& w) : w_(w) {}
+
+    HWND owner() const override { return w_.hwnd; }
+    HFONT font() const override { return g_uiFont; }
+    void addFolder(const wchar_t* folder) override { addFolderToShownList(w_, folder); }
+    // The list boxes share one rectangle; the shown one stands for all.
+    bool overLists(POINT screen) const override {
+        HWND box = shownListBox(w_);
+        RECT area;
+        return box && GetWindowRect(box, &area) && PtInRect(&area, screen);
+    }
+    const FolderMenu* menu() const override { return &w_.folderMenu; }
+    void showError(const wchar_t* text) const override { showErrorMessage(w_.hwnd, text); }
+
+private:
+    MainWindow& w_;
+};
 
 }  // namespace
 
-HWND createFolderWindowForMain() {
-    FolderWindowHost host;
-    host.owner = g_mainWindow.hwnd;
-    host.font = g_uiFont;
-    host.addFolder = addFolderToShownList;
-    host.overLists = overTheLists;
-    host.popupMenu = folderPopupMenu;
-    host.measureMenuItem = measureMenuItem;
-    host.drawMenuItem = drawMenuItem;
-    host.showError = showErrorMessage;
-    g_mainWindow.folderWindow = createFolderWindow(host);
-    return g_mainWindow.folderWindow;
+HWND createFolderWindowForMain(MainWindow& w) {
+    if (w.folderWindow && IsWindow(w.folderWindow)) return w.folderWindow;
+    w.folderHost.reset(new (std::nothrow) MainWindowFolderHost(w));
+    w.folderWindow = w.folderHost ? createFolderWindow(*w.folderHost) : nullptr;
+    return w.folderWindow;
 }

@@ -10,22 +10,25 @@
 #include <string>
 #include <vector>
 
-// Files dropped on the main window (only the first dropped item is used).
-void dropFile(HDROP drop);
+struct MainWindow;
+
+// Files dropped on the main window (only the first dropped item is used);
+// the drop handle is finished here.
+void dropFile(MainWindow& w, HDROP drop);
 // Appends the folder's pictures (no subfolders) that pass the size filter.
-void addFolderToShownList(const wchar_t* folder);
+void addFolderToShownList(MainWindow& w, const wchar_t* folder);
 // Appends the given files, skipping those the list already holds.
-void addFilesToShownList(const std::vector<std::wstring>& paths);
+void addFilesToShownList(MainWindow& w, const std::vector<std::wstring>& paths);
 // "ファイル選択": the open-file dialog.
-void addFiles();
-void removeSelected();
-void clearList();
-void moveUp();
-void moveDown();
-void sortList();
-void shuffleList();
+void addFiles(MainWindow& w);
+void removeSelected(MainWindow& w);
+void clearList(MainWindow& w);
+void moveUp(MainWindow& w);
+void moveDown(MainWindow& w);
+void sortList(MainWindow& w);
+void shuffleList(MainWindow& w);
 // "リスト名変更": dialog 2000.
-void renameList();
+void renameList(MainWindow& w);
 
 // Plug-ins count as switched on when SPI names an existing folder.
 bool pluginsSwitchedOn();

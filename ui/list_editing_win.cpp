@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "base/owners_win.h"
 #include "base/random.h"
 #include "decode/size_probe.h"
 #include "settings/settings_file.h"
@@ -46,16 +47,15 @@ std::wstring joinPath(const std::wstring& folder, const wchar_t* name) {
 void scanPattern(HWND box, const std::wstring& folder, const std::wstring& pattern) {
     const size_t extensionLength = pattern.size() - 1;  // without the star
     WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW(joinPath(folder, pattern.c_str()).c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return;
+    const UniqueFind find(FindFirstFileW(joinPath(folder, pattern.c_str()).c_str(), &found));
+    if (!find) return;
     do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
         if (!extensionHasLength(found.cFileName, extensionLength)) continue;
         const std::wstring path = joinPath(folder, found.cFileName);
         if (path.size() >= static_cast<size_t>(kMaxPathChars)) continue;
         if (!listHolds(box, path) && passesSizeFilter(path.c_str())) appendEntry(box, path);
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
+    } while (FindNextFileW(find.get(), &found));
 }
 
 bool isDirectory(const wchar_t* path) {
@@ -64,24 +64,26 @@ bool isDirectory(const wchar_t* path) {
 }
 
 bool resolveShortcut(const wchar_t* link, wchar_t (&target)[MAX_PATH]) {
-    IShellLinkW* shellLink = nullptr;
+    ComPtr<IShellLinkW> shellLink;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                reinterpret_cast<void**>(&shellLink))))
+                                reinterpret_cast<void**>(shellLink.put()))))
         return false;
-    bool ok = false;
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        wchar_t resolved[MAX_PATH] = {};
-        if (SUCCEEDED(file->Load(link, STGM_READ)) &&
-            shellLink->GetPath(resolved, MAX_PATH, nullptr, SLGP_UNCPRIORITY) == S_OK &&
-            resolved[0]) {
-            lstrcpynW(target, resolved, MAX_PATH);
-            ok = true;
-        }
-        file->Release();
-    }
-    shellLink->Release();
-    return ok;
+    const ComPtr<IPersistFile> file = queryInterface<IPersistFile>(shellLink.get());
+    if (!file) return false;
+    wchar_t resolved[MAX_PATH] = {};
+    if (FAILED(file.get()->Load(link, STGM_READ)) ||
+        shellLink.get()->GetPath(resolved, MAX_PATH, nullptr, SLGP_UNCPRIORITY) != S_OK ||
+        !resolved[0])
+        return false;
+    lstrcpynW(target, resolved, MAX_PATH);
+    return true;
+}
+
+// The first dropped item's path; false when there is none. The drop
+// handle is finished on the way out.
+bool firstDroppedPath(HDROP drop, wchar_t (&path)[MAX_PATH]) {
+    const UniqueDrop owned(drop);
+    return DragQueryFileW(owned.get(), 0, path, MAX_PATH) != 0;
 }
 
 bool isShortcut(const wchar_t* path) {
@@ -111,11 +113,11 @@ void selectOnly(HWND box, int index) {
 }
 
 // Sort, shuffle and clear leave no position and no preview behind.
-void forgetPositions() {
+void forgetPositions(MainWindow& w) {
     shownList().WPNum = -1;
     shownList().selectedIndex = -1;
     clearDateMark();
-    clearPreview();
+    clearPreview(w);
 }
 
 void refill(HWND box, const std::vector<std::wstring>& entries) {
@@ -175,29 +177,28 @@ std::wstring buildFilter(const std::vector<std::wstring>& pluginPatterns) {
 
 }  // namespace
 
-void dropFile(HDROP drop) {
+void dropFile(MainWindow& w, HDROP drop) {
     wchar_t path[MAX_PATH] = {};
-    const UINT got = DragQueryFileW(drop, 0, path, MAX_PATH);
-    DragFinish(drop);
-    if (g_mainWindow.hwnd) SetForegroundWindow(g_mainWindow.hwnd);
-    if (got == 0) return;
+    const bool got = firstDroppedPath(drop, path);
+    if (w.hwnd) SetForegroundWindow(w.hwnd);
+    if (!got) return;
     if (isShortcut(path)) {
         wchar_t target[MAX_PATH];
         if (resolveShortcut(path, target)) lstrcpynW(path, target, MAX_PATH);
     }
     if (isDirectory(path)) {
-        addFolderToShownList(path);
+        addFolderToShownList(w, path);
         return;
     }
     if (!hasBuiltInImageExtension(path) && !acceptedByPlugins(path)) return;
-    HWND box = shownListBox();
+    HWND box = shownListBox(w);
     if (!listHolds(box, path)) appendEntry(box, path);
     updateCount(box);
 }
 
-void addFolderToShownList(const wchar_t* folder) {
-    HWND box = shownListBox();
-    g_mainWindow.lastFolder = folder;
+void addFolderToShownList(MainWindow& w, const wchar_t* folder) {
+    HWND box = shownListBox(w);
+    w.lastFolder = folder;
     const std::wstring base = folder;
     for (const wchar_t* pattern : kFolderPatterns) scanPattern(box, base, pattern);
     if (pluginsSwitchedOn())
@@ -207,8 +208,8 @@ void addFolderToShownList(const wchar_t* folder) {
     SetFocus(box);
 }
 
-void addFilesToShownList(const std::vector<std::wstring>& paths) {
-    HWND box = shownListBox();
+void addFilesToShownList(MainWindow& w, const std::vector<std::wstring>& paths) {
+    HWND box = shownListBox(w);
     for (const std::wstring& path : paths)
         if (!path.empty() && path.size() < static_cast<size_t>(kMaxPathChars) &&
             !listHolds(box, path))
@@ -216,8 +217,8 @@ void addFilesToShownList(const std::vector<std::wstring>& paths) {
     updateCount(box);
 }
 
-void addFiles() {
-    HWND box = shownListBox();
+void addFiles(MainWindow& w) {
+    HWND box = shownListBox(w);
     wchar_t currentDirectory[MAX_PATH] = {};
     const DWORD haveDirectory = GetCurrentDirectoryW(MAX_PATH, currentDirectory);
     const std::wstring filter = buildFilter(gatherPluginPatterns());
@@ -225,19 +226,19 @@ void addFiles() {
     std::vector<wchar_t> result(kResultChars + 1, L'\0');
     OPENFILENAMEW ofn = {};
     ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = g_mainWindow.hwnd;
+    ofn.hwndOwner = w.hwnd;
     ofn.lpstrFilter = filter.c_str();
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = result.data();
     ofn.nMaxFile = static_cast<DWORD>(kResultChars);
-    ofn.lpstrInitialDir = g_mainWindow.lastFolder.c_str();
+    ofn.lpstrInitialDir = w.lastFolder.c_str();
     ofn.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
     if (GetOpenFileNameW(&ofn)) {
-        InvalidateRect(g_mainWindow.hwnd, nullptr, TRUE);
-        UpdateWindow(g_mainWindow.hwnd);
+        InvalidateRect(w.hwnd, nullptr, TRUE);
+        UpdateWindow(w.hwnd);
         OpenFileResult chosen;
         if (parseOpenFileResult(result.data(), result.size(), ofn.nFileOffset, chosen)) {
-            g_mainWindow.lastFolder = chosen.folder;
+            w.lastFolder = chosen.folder;
             for (const std::wstring& path : chosen.paths)
                 if (!listHolds(box, path)) appendEntry(box, path);
         }
@@ -247,8 +248,8 @@ void addFiles() {
     if (haveDirectory) SetCurrentDirectoryW(currentDirectory);
 }
 
-void removeSelected() {
-    HWND box = shownListBox();
+void removeSelected(MainWindow& w) {
+    HWND box = shownListBox(w);
     WallpaperList& list = shownList();
     constexpr int kMaxFetched = 5001;
     const LRESULT selectedCount = SendMessageW(box, LB_GETSELCOUNT, 0, 0);
@@ -284,35 +285,34 @@ void removeSelected() {
     }
     if (list.selectedIndex >= list.Count) list.selectedIndex = -1;
     if (list.Count == 0) {
-        clearPreview();
+        clearPreview(w);
     } else if (!indices.empty()) {
         selectOnly(box, std::min(indices.front(), list.Count - 1));
-        previewEntry();
+        previewEntry(w);
     }
     SetFocus(box);
 }
 
-void clearList() {
-    HWND box = shownListBox();
+void clearList(MainWindow& w) {
+    HWND box = shownListBox(w);
     if (SendMessageW(box, LB_GETCOUNT, 0, 0) <= 0) return;
-    if (MessageBoxW(g_mainWindow.hwnd,
-                    L"選択している壁紙リストからすべてのファイルを除外しますか？", kAppTitle,
-                    MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) != IDYES)
+    if (MessageBoxW(w.hwnd, L"選択している壁紙リストからすべてのファイルを除外しますか？",
+                    kAppTitle, MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) != IDYES)
         return;
     SendMessageW(box, LB_RESETCONTENT, 0, 0);
     shownList().Count = 0;
-    forgetPositions();
+    forgetPositions(w);
 }
 
-void moveUp() {
-    HWND box = shownListBox();
+void moveUp(MainWindow& w) {
+    HWND box = shownListBox(w);
     const int index = singleSelection(box);
     if (index <= 0) return;
     moveEntry(box, index, index - 1);
 }
 
-void moveDown() {
-    HWND box = shownListBox();
+void moveDown(MainWindow& w) {
+    HWND box = shownListBox(w);
     const int index = singleSelection(box);
     if (index < 0 || index + 1 >= shownList().Count) return;
     moveEntry(box, index, index + 1);
@@ -332,8 +332,8 @@ std::string localeSortKey(const std::wstring& text) {
     return key;
 }
 
-void sortList() {
-    HWND box = shownListBox();
+void sortList(MainWindow& w) {
+    HWND box = shownListBox(w);
     std::vector<std::wstring> entries = listBoxEntries(box);
     std::vector<std::pair<std::string, size_t>> keyed;
     keyed.reserve(entries.size());
@@ -344,11 +344,11 @@ void sortList() {
     for (const auto& k : keyed) order.push_back(std::move(entries[k.second]));
     refill(box, order);
     updateCount(box);
-    forgetPositions();
+    forgetPositions(w);
 }
 
-void shuffleList() {
-    HWND box = shownListBox();
+void shuffleList(MainWindow& w) {
+    HWND box = shownListBox(w);
     std::vector<std::wstring> remaining = listBoxEntries(box);
     std::vector<std::wstring> shuffled;
     shuffled.reserve(remaining.size());
@@ -359,17 +359,16 @@ void shuffleList() {
     }
     refill(box, shuffled);
     updateCount(box);
-    forgetPositions();
+    forgetPositions(w);
 }
 
-void renameList() {
+void renameList(MainWindow& w) {
     WallpaperList& list = shownList();
     std::wstring name = list.Name;
-    if (!runRenameDialog(g_mainWindow.hwnd, name)) return;
+    if (!runRenameDialog(w.hwnd, name)) return;
     list.Name = name;
     TCITEMW item = {};
     item.mask = TCIF_TEXT;
     item.pszText = const_cast<wchar_t*>(list.Name.c_str());
-    SendMessageW(g_mainWindow.tab, TCM_SETITEMW, g_settings.shownList,
-                 reinterpret_cast<LPARAM>(&item));
+    SendMessageW(w.tab, TCM_SETITEMW, g_settings.shownList, reinterpret_cast<LPARAM>(&item));
 }

@@ -5,50 +5,68 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "res/control_ids.h"  // the control identifiers (kIdTab...)
 #include "settings/settings.h"
+#include "ui/folder_window.h"
+#include "ui/main_window_menu.h"
+#include "ui/preview.h"
 
+// The main window's record: one per windowed run, made by its creator
+// before the window (the program's entry, or a test) and living until the
+// window has gone. The window, its list boxes and its preview pane reach it
+// through their user data; the operations below take it.
 struct MainWindow {
+    MainWindow() = default;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
     HWND hwnd = nullptr;
     HWND tab = nullptr;
     HWND lists[kListCount] = {};
     HWND tooltip = nullptr;
-    HWND preview = nullptr;
+    HWND previewPane = nullptr;
     HWND sizeText = nullptr;
     HWND folderWindow = nullptr;       // the registered-folder window, when it exists
     int widestEntry[kListCount] = {};  // pixels, for the horizontal extent
     WNDPROC previousListProc[kListCount] = {};
     std::wstring lastFolder;  // where the open-file dialog starts
     bool startupEnabled = false;
+    PreviewImage preview;   // what the preview pane shows
+    FolderMenu folderMenu;  // the folder window's context menu, made before the window
+    // What the folder window asks of this window (createFolderWindowForMain).
+    std::unique_ptr<FolderWindowHost> folderHost;
 };
-
-extern MainWindow g_mainWindow;
 
 inline constexpr int kMainClientWidth = 612;
 inline constexpr int kMainClientHeight = 475;
 
 // Registers "Tolvex_main_class" and the preview's "Tolvex_prv_class".
 bool registerMainWindowClass(HINSTANCE instance);
-HWND createMainWindow(HINSTANCE instance);
+// Creates the window over `w`, which must outlive it.
+HWND createMainWindow(HINSTANCE instance, MainWindow& w);
 // Fills the lists from the settings file (after the window is shown): files
 // that no longer exist are dropped with the position kept on its file.
-void loadMainWindowLists();
+void loadMainWindowLists(MainWindow& w);
+// Creates the registered-folder window for the main window, as the start-up
+// does once the main window exists.
+HWND createFolderWindowForMain(MainWindow& w);
 
 // The list box of the shown list.
-HWND shownListBox();
+HWND shownListBox(const MainWindow& w);
 // Makes list `index` the shown one and previews its caret entry (or clears).
-void showList(int index);
+void showList(MainWindow& w, int index);
 // "現在の壁紙": selects every list's current entry and shows the active list.
-void showCurrentWallpapers();
+void showCurrentWallpapers(MainWindow& w);
 // Each list's entries as its list box holds them.
 std::vector<std::wstring> listBoxEntries(HWND listBox);
 // Widens the list's horizontal extent for `text` when it is the widest yet.
-void widenListExtent(int list, const wchar_t* text);
+void widenListExtent(MainWindow& w, int list, const wchar_t* text);
 
 // Implemented in main_window_commands_win.cpp: the command table and the
 // enabled-state rules that follow the check boxes.
-void onMainCommand(HWND hwnd, int id, int code, HWND control);
-void applyInitialEnabledStates();
+void onMainCommand(MainWindow& w, int id, int code);
+void applyInitialEnabledStates(const MainWindow& w);

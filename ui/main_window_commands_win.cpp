@@ -17,42 +17,43 @@
 
 namespace {
 
-HWND item(int id) { return GetDlgItem(g_mainWindow.hwnd, id); }
+HWND item(const MainWindow& w, int id) { return GetDlgItem(w.hwnd, id); }
 
-bool isChecked(int id) { return SendMessageW(item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool isChecked(const MainWindow& w, int id) {
+    return SendMessageW(item(w, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 
-void enable(int id, bool on) { EnableWindow(item(id), on ? TRUE : FALSE); }
+void enable(const MainWindow& w, int id, bool on) { EnableWindow(item(w, id), on ? TRUE : FALSE); }
 
-void applyOrderButtons() {
+void applyOrderButtons(const MainWindow& w) {
     const bool ordered = !(g_settings.Random & 1);
-    for (int id : {kIdMoveUp, kIdMoveDown, kIdSort, kIdShuffle}) enable(id, ordered);
+    for (int id : {kIdMoveUp, kIdMoveDown, kIdSort, kIdShuffle}) enable(w, id, ordered);
 }
 
 // "カレンダーのみ" is open only with "スタートアップ", "カレンダー" and
 // "日付制限" all checked; it keeps its check while closed.
-void applyCalendarOnlyRule() {
-    enable(kIdCalendarOnly,
-           g_mainWindow.startupEnabled && (g_settings.Calendar & 1) && (g_settings.Cycle & 1));
+void applyCalendarOnlyRule(const MainWindow& w) {
+    enable(w, kIdCalendarOnly,
+           w.startupEnabled && (g_settings.Calendar & 1) && (g_settings.Cycle & 1));
 }
 
-void activateTips() {
-    if (g_mainWindow.tooltip)
-        SendMessageW(g_mainWindow.tooltip, TTM_ACTIVATE, (g_settings.ToolTip & 1) ? TRUE : FALSE,
-                     0);
+void activateTips(const MainWindow& w) {
+    if (w.tooltip)
+        SendMessageW(w.tooltip, TTM_ACTIVATE, (g_settings.ToolTip & 1) ? TRUE : FALSE, 0);
 }
 
-void onListCommand(int code) {
+void onListCommand(MainWindow& w, int code) {
     if (code == LBN_SELCHANGE) {
-        previewEntry();
+        previewEntry(w);
     } else if (code == LBN_DBLCLK) {
-        previewEntry();
-        setPreviewAsWallpaper();
+        previewEntry(w);
+        setPreviewAsWallpaper(w);
     }
 }
 
-void onComboCommand(int id, int code) {
+void onComboCommand(const MainWindow& w, int id, int code) {
     if (code != CBN_SELCHANGE) return;
-    const LRESULT selected = SendMessageW(item(id), CB_GETCURSEL, 0, 0);
+    const LRESULT selected = SendMessageW(item(w, id), CB_GETCURSEL, 0, 0);
     if (selected < 0) return;
     if (id == kIdSmallStyle)
         g_settings.StyleS = static_cast<int32_t>(selected);
@@ -62,68 +63,69 @@ void onComboCommand(int id, int code) {
 
 }  // namespace
 
-void applyInitialEnabledStates() {
-    applyOrderButtons();
-    enable(kIdCustomize, g_settings.Calendar & 1);
-    enable(kIdCycle, g_mainWindow.startupEnabled);
-    applyCalendarOnlyRule();
-    activateTips();
+void applyInitialEnabledStates(const MainWindow& w) {
+    applyOrderButtons(w);
+    enable(w, kIdCustomize, g_settings.Calendar & 1);
+    enable(w, kIdCycle, w.startupEnabled);
+    applyCalendarOnlyRule(w);
+    activateTips(w);
 }
 
-void onMainCommand(HWND hwnd, int id, int code, HWND /*control*/) {
+void onMainCommand(MainWindow& w, int id, int code) {
     if (id >= kIdFirstList && id < kIdFirstList + kListCount) {
-        onListCommand(code);
+        onListCommand(w, code);
         return;
     }
+    HWND hwnd = w.hwnd;
     switch (id) {
         case kIdSetWallpaper:
-            setPreviewAsWallpaper();
+            setPreviewAsWallpaper(w);
             break;
         case kIdCurrentWallpaper:
-            showCurrentWallpapers();
+            showCurrentWallpapers(w);
             break;
         case kIdRename:
-            renameList();
+            renameList(w);
             break;
         case kIdAddFiles:
-            addFiles();
+            addFiles(w);
             break;
         case kIdAddFolder:
-            showFolderWindow();
+            showFolderWindow(w.folderWindow);
             break;
         case kIdRemove:
-            removeSelected();
+            removeSelected(w);
             break;
         case kIdClear:
-            clearList();
+            clearList(w);
             break;
         case kIdRandom:
-            g_settings.Random = isChecked(kIdRandom);
-            applyOrderButtons();
+            g_settings.Random = isChecked(w, kIdRandom);
+            applyOrderButtons(w);
             break;
         case kIdMoveUp:
-            moveUp();
+            moveUp(w);
             break;
         case kIdMoveDown:
-            moveDown();
+            moveDown(w);
             break;
         case kIdSort:
-            sortList();
+            sortList(w);
             break;
         case kIdShuffle:
-            shuffleList();
+            shuffleList(w);
             break;
         case kIdCalendar:
-            g_settings.Calendar = isChecked(kIdCalendar);
-            enable(kIdCustomize, g_settings.Calendar);
-            applyCalendarOnlyRule();
+            g_settings.Calendar = isChecked(w, kIdCalendar);
+            enable(w, kIdCustomize, g_settings.Calendar);
+            applyCalendarOnlyRule(w);
             break;
         case kIdCustomize:
             openCalendarDialog(hwnd);
             break;
         case kIdSmallStyle:
         case kIdLargeStyle:
-            onComboCommand(id, code);
+            onComboCommand(w, id, code);
             break;
         case kIdSmallDetail:
             openSmallImageDialog(hwnd);
@@ -132,26 +134,26 @@ void onMainCommand(HWND hwnd, int id, int code, HWND /*control*/) {
             openLargeImageDialog(hwnd);
             break;
         case kIdStartup:
-            g_mainWindow.startupEnabled = isChecked(kIdStartup);
-            enable(kIdCycle, g_mainWindow.startupEnabled);
-            applyCalendarOnlyRule();
+            w.startupEnabled = isChecked(w, kIdStartup);
+            enable(w, kIdCycle, w.startupEnabled);
+            applyCalendarOnlyRule(w);
             break;
         case kIdCycle:
-            g_settings.Cycle = isChecked(kIdCycle);
-            applyCalendarOnlyRule();
+            g_settings.Cycle = isChecked(w, kIdCycle);
+            applyCalendarOnlyRule(w);
             break;
         case kIdCalendarOnly:
-            g_settings.WpNoChg = isChecked(kIdCalendarOnly);
+            g_settings.WpNoChg = isChecked(w, kIdCalendarOnly);
             break;
         case kIdListHold:
-            g_settings.ListHold = isChecked(kIdListHold);
+            g_settings.ListHold = isChecked(w, kIdListHold);
             break;
         case kIdOptions:
             openOptionsDialog(hwnd);
             break;
         case kIdToolTip:
-            g_settings.ToolTip = isChecked(kIdToolTip);
-            activateTips();
+            g_settings.ToolTip = isChecked(w, kIdToolTip);
+            activateTips(w);
             break;
         case kIdExit:
             SendMessageW(hwnd, WM_CLOSE, 0, 0);

@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "base/owners_win.h"
 #include "res/control_ids.h"
 #include "settings/settings_file.h"
 #include "ui/folder_window.h"
@@ -17,8 +18,7 @@
 #include "ui/preview.h"
 #include "ui/startup_shortcut.h"
 #include "ui/ui_resources.h"
-
-MainWindow g_mainWindow;
+#include "ui/window_state.h"
 
 namespace {
 
@@ -107,30 +107,29 @@ const ControlSpec kControls[] = {
 };
 
 HWND createChild(HWND parent, int id, const wchar_t* className, const wchar_t* caption, int x,
-                 int y, int width, int height, DWORD style, DWORD exStyle) {
+                 int y, int width, int height, DWORD style, DWORD exStyle, void* state = nullptr) {
     HWND child =
         CreateWindowExW(exStyle, className, caption, WS_CHILD | style, x, y, width, height, parent,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_instance, nullptr);
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_instance, state);
     if (child && g_uiFont)
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(g_uiFont), FALSE);
     return child;
 }
 
-void addTip(HWND control, const wchar_t* tip) {
-    if (!g_mainWindow.tooltip || !control || !tip) return;
+void addTip(const MainWindow& w, HWND control, const wchar_t* tip) {
+    if (!w.tooltip || !control || !tip) return;
     TOOLINFOW info = {};
     info.cbSize = sizeof info;
     info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    info.hwnd = g_mainWindow.hwnd;
+    info.hwnd = w.hwnd;
     info.uId = reinterpret_cast<UINT_PTR>(control);
     info.lpszText = const_cast<wchar_t*>(tip);
-    SendMessageW(g_mainWindow.tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    SendMessageW(w.tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
-void createTabAndLists(HWND hwnd) {
-    MainWindow& w = g_mainWindow;
+void createTabAndLists(MainWindow& w) {
     w.tab =
-        createChild(hwnd, kIdTab, WC_TABCONTROLW, L"", 8, 3, 505, 20,
+        createChild(w.hwnd, kIdTab, WC_TABCONTROLW, L"", 8, 3, 505, 20,
                     WS_VISIBLE | WS_CLIPSIBLINGS | TCS_BUTTONS | TCS_FLATBUTTONS | TCS_HOTTRACK, 0);
     for (int i = 0; i < kListCount; ++i) {
         TCITEMW item = {};
@@ -141,11 +140,11 @@ void createTabAndLists(HWND hwnd) {
     // Short list names ("1" ... "8") get narrow tabs, so all eight fit.
     SendMessageW(w.tab, TCM_SETMINTABWIDTH, 0, 24);
     SendMessageW(w.tab, TCM_SETCURSEL, g_settings.shownList, 0);
-    addTip(w.tab, L"壁紙リストを選択します");
+    addTip(w, w.tab, L"壁紙リストを選択します");
     for (int i = 0; i < kListCount; ++i) {
         const DWORD visible = i == g_settings.shownList ? WS_VISIBLE : 0;
         w.lists[i] = createChild(
-            hwnd, kIdFirstList + i, L"LISTBOX", L"", 8, 25, 501, 292,
+            w.hwnd, kIdFirstList + i, L"LISTBOX", L"", 8, 25, 501, 292,
             visible | WS_VSCROLL | WS_HSCROLL | LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY,
             WS_EX_CLIENTEDGE);
     }
@@ -154,28 +153,30 @@ void createTabAndLists(HWND hwnd) {
 // A check box's width: as designed, or wide enough for its caption (box,
 // gap and text) within `limit`.
 int fittingWidth(HWND hwnd, const wchar_t* caption, int designed, int limit) {
-    HDC dc = GetDC(hwnd);
+    const WindowDc dc(hwnd);
     if (!dc) return designed;
-    HGDIOBJ old = SelectObject(
-        dc, g_uiFont ? static_cast<HGDIOBJ>(g_uiFont) : GetStockObject(DEFAULT_GUI_FONT));
     SIZE size = {};
-    GetTextExtentPoint32W(dc, caption, lstrlenW(caption), &size);
-    SelectObject(dc, old);
-    ReleaseDC(hwnd, dc);
+    {
+        const SelectGuard font(
+            dc.get(), g_uiFont ? static_cast<HGDIOBJ>(g_uiFont) : GetStockObject(DEFAULT_GUI_FONT));
+        GetTextExtentPoint32W(dc.get(), caption, lstrlenW(caption), &size);
+    }
     const int needed = size.cx + GetSystemMetrics(SM_CXMENUCHECK) + 8;
     return needed <= designed ? designed : (needed < limit ? needed : limit);
 }
 
-void createOtherControls(HWND hwnd) {
+void createOtherControls(MainWindow& w) {
+    HWND hwnd = w.hwnd;
     for (const ControlSpec& c : kControls) {
         const int width =
             c.growTo ? fittingWidth(hwnd, c.caption, c.width, c.growTo - c.x) : c.width;
+        // The preview pane gets its record at creation.
+        void* state = c.id == kIdPreview ? &w.preview : nullptr;
         HWND child = createChild(hwnd, c.id, c.className, c.caption, c.x, c.y, width, c.height,
-                                 WS_VISIBLE | WS_CLIPSIBLINGS | c.style, c.exStyle);
-        addTip(child, c.tip);
+                                 WS_VISIBLE | WS_CLIPSIBLINGS | c.style, c.exStyle, state);
+        addTip(w, child, c.tip);
     }
-    MainWindow& w = g_mainWindow;
-    w.preview = GetDlgItem(hwnd, kIdPreview);
+    w.previewPane = GetDlgItem(hwnd, kIdPreview);
     w.sizeText = GetDlgItem(hwnd, kIdSizeText);
     SendMessageW(w.sizeText, EM_SETLIMITTEXT, 20, 0);
     SendMessageW(GetDlgItem(hwnd, kIdSmallStyle), CB_SETEXTENDEDUI, TRUE, 0);
@@ -200,10 +201,8 @@ void createOtherControls(HWND hwnd) {
     check(kIdToolTip, g_settings.ToolTip & 1);
 }
 
-void onCreate(HWND hwnd) {
-    g_mainWindow = MainWindow{};
-    MainWindow& w = g_mainWindow;
-    w.hwnd = hwnd;
+void onCreate(MainWindow& w) {
+    HWND hwnd = w.hwnd;
     // The window keeps a fixed size: no maximize and no size entry.
     if (HMENU sys = GetSystemMenu(hwnd, FALSE)) {
         DeleteMenu(sys, 4, MF_BYPOSITION);
@@ -214,36 +213,78 @@ void onCreate(HWND hwnd) {
                                 nullptr, g_instance, nullptr);
     if (w.tooltip) SendMessageW(w.tooltip, TTM_SETTIPBKCOLOR, 0xFFFFFF, 0);
     w.startupEnabled = startupShortcutExists();
-    createTabAndLists(hwnd);
-    createOtherControls(hwnd);
-    applyInitialEnabledStates();
+    createTabAndLists(w);
+    createOtherControls(w);
+    applyInitialEnabledStates(w);
     wchar_t documents[MAX_PATH] = {};
     if (SUCCEEDED(
             SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents)))
         w.lastFolder = documents;
 }
 
-// The closing sequence, in its order; the window goes last.
-void onClose(HWND hwnd) {
-    releasePreview();
-    makeStartupShortcutAgree(g_mainWindow.startupEnabled);
-    saveFolderWindowState();
-    destroyMenuResources();
-    std::vector<std::wstring> entries[kListCount];
-    for (int i = 0; i < kListCount; ++i) entries[i] = listBoxEntries(g_mainWindow.lists[i]);
-    saveAllSettings(entries);
-    DestroyWindow(hwnd);
+// Why the closing save failed, for the user: the file and the system's
+// words for the error.
+std::wstring saveFailureText(DWORD systemError) {
+    std::wstring text = settingsFilePath();
+    wchar_t message[512] = {};
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, systemError, 0, message, 512, nullptr);
+    if (n > 0) {
+        std::wstring reason(message, n);
+        while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r'))
+            reason.pop_back();
+        text += L"\n" + reason;
+    } else {
+        text += L"\n(" + std::to_wstring(systemError) + L")";
+    }
+    return text;
 }
 
-void onNotify(const NMHDR* header) {
+// The closing sequence: the startup shortcut made to agree, the folder
+// window's state into Settings, then the save. Only a save that succeeded
+// lets the preview's pixel block and the menu's resources go and destroys
+// the window; a failed one (disk full, file locked, folder read-only) is
+// told with its reason and leaves the window as it was, so nothing is lost
+// and closing can be tried again.
+void onClose(MainWindow& w) {
+    makeStartupShortcutAgree(w.startupEnabled);
+    saveFolderWindowState(w.folderWindow);
+    std::vector<std::wstring> entries[kListCount];
+    for (int i = 0; i < kListCount; ++i) entries[i] = listBoxEntries(w.lists[i]);
+    if (!saveAllSettings(entries)) {
+        const DWORD error = GetLastError();
+        const std::wstring text =
+            L"設定ファイルを保存できませんでした。\n" + saveFailureText(error);
+        showErrorMessage(w.hwnd, text.c_str());
+        return;
+    }
+    releasePreview(w.preview);
+    w.folderMenu.destroy();
+    DestroyWindow(w.hwnd);
+}
+
+void onNotify(MainWindow& w, const NMHDR* header) {
     if (header->idFrom == kIdTab && header->code == TCN_SELCHANGE)
-        showList(static_cast<int>(SendMessageW(g_mainWindow.tab, TCM_GETCURSEL, 0, 0)));
+        showList(w, static_cast<int>(SendMessageW(w.tab, TCM_GETCURSEL, 0, 0)));
+}
+
+// A change of system settings: the screen size is read again, and the menu
+// font and background follow the system's.
+void onSettingChange(MainWindow& w) {
+    g_settings.screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    g_settings.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    w.folderMenu.rebuildFontAndBackground();
 }
 
 LRESULT CALLBACK mainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    MainWindow* w = bindWindowState<MainWindow>(hwnd, msg, lp);
+    if (!w) return DefWindowProcW(hwnd, msg, wp, lp);
     switch (msg) {
+        case WM_NCCREATE:
+            w->hwnd = hwnd;
+            break;
         case WM_CREATE:
-            onCreate(hwnd);
+            onCreate(*w);
             return 0;
         case WM_NCLBUTTONDOWN:
         case WM_NCRBUTTONDOWN:
@@ -251,52 +292,52 @@ LRESULT CALLBACK mainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             SetFocus(hwnd);
             break;
         case WM_SETTINGCHANGE:
-            g_settings.screenWidth = GetSystemMetrics(SM_CXSCREEN);
-            g_settings.screenHeight = GetSystemMetrics(SM_CYSCREEN);
-            rebuildMenuFontAndBrush();
+            onSettingChange(*w);
             break;
         case WM_DROPFILES:
-            dropFile(reinterpret_cast<HDROP>(wp));
+            dropFile(*w, reinterpret_cast<HDROP>(wp));
             return 0;
         case WM_NOTIFY:
-            onNotify(reinterpret_cast<const NMHDR*>(lp));
+            onNotify(*w, reinterpret_cast<const NMHDR*>(lp));
             return 0;
         case WM_COMMAND:
-            onMainCommand(hwnd, LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
+            onMainCommand(*w, LOWORD(wp), HIWORD(wp));
             return 0;
         case WM_MEASUREITEM:
-            if (measureMenuItem(hwnd, reinterpret_cast<MEASUREITEMSTRUCT*>(lp))) return TRUE;
+            if (w->folderMenu.measureItem(hwnd, reinterpret_cast<MEASUREITEMSTRUCT*>(lp)))
+                return TRUE;
             break;
         case WM_DRAWITEM:
-            if (drawMenuItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lp))) return TRUE;
+            if (w->folderMenu.drawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lp))) return TRUE;
             break;
         case WM_CLOSE:
-            onClose(hwnd);
+            onClose(*w);
             return 0;
         case WM_DESTROY:
-            // The list boxes are destroyed after this and still need their
-            // previous procedures: only the window handle goes.
-            g_mainWindow.hwnd = nullptr;
+            // The list boxes are destroyed after this and still reach the
+            // record for their previous procedures: only the window handle goes.
+            w->hwnd = nullptr;
             PostQuitMessage(0);
             return 0;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-int listIndexOf(HWND listBox) {
+int listIndexOf(const MainWindow& w, HWND listBox) {
     for (int i = 0; i < kListCount; ++i)
-        if (g_mainWindow.lists[i] == listBox) return i;
+        if (w.lists[i] == listBox) return i;
     return -1;
 }
 
 // Each list box: Delete removes like "除外"; with WheelSel the wheel moves the
-// selection as the arrow keys do.
+// selection as the arrow keys do. The list box's user data is the record.
 LRESULT CALLBACK listBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    const int list = listIndexOf(hwnd);
-    WNDPROC previous = list >= 0 ? g_mainWindow.previousListProc[list] : nullptr;
+    MainWindow* w = windowState<MainWindow>(hwnd);
+    const int list = w ? listIndexOf(*w, hwnd) : -1;
+    WNDPROC previous = list >= 0 ? w->previousListProc[list] : nullptr;
     if (!previous) return DefWindowProcW(hwnd, msg, wp, lp);
     if (msg == WM_KEYDOWN && wp == VK_DELETE) {
-        removeSelected();
+        removeSelected(*w);
         return 0;
     }
     if (msg == WM_MOUSEWHEEL && (g_settings.WheelSel & 1)) {
@@ -332,25 +373,25 @@ private:
     static std::unordered_set<std::wstring> listFolder(const std::wstring& folder) {
         std::unordered_set<std::wstring> names;
         WIN32_FIND_DATAW data;
-        HANDLE find = FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &data,
-                                       FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
-        if (find == INVALID_HANDLE_VALUE) return names;
+        const UniqueFind find(FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &data,
+                                               FindExSearchNameMatch, nullptr,
+                                               FIND_FIRST_EX_LARGE_FETCH));
+        if (!find) return names;
         do names.insert(upper(data.cFileName));
-        while (FindNextFileW(find, &data));
-        FindClose(find);
+        while (FindNextFileW(find.get(), &data));
         return names;
     }
     std::unordered_map<std::wstring, std::unordered_set<std::wstring>> folders_;
 };
 
-void fillList(int i, ExistingFiles& files) {
+void fillList(MainWindow& w, int i, ExistingFiles& files) {
     WallpaperList& list = g_settings.lists[i];
     std::vector<std::wstring> stored = loadListEntries(i);
     if (stored.size() > static_cast<size_t>(list.Count > 0 ? list.Count : 0))
         stored.resize(list.Count > 0 ? list.Count : 0);
     LoadedList loaded = keepExistingEntries(std::move(stored), list.WPNum,
                                             [&](const std::wstring& p) { return files.exists(p); });
-    HWND box = g_mainWindow.lists[i];
+    HWND box = w.lists[i];
     SendMessageW(box, WM_SETREDRAW, FALSE, 0);
     SendMessageW(box, LB_INITSTORAGE, loaded.entries.size(),
                  loaded.entries.size() * 64 * sizeof(wchar_t));
@@ -362,7 +403,8 @@ void fillList(int i, ExistingFiles& files) {
     if (loaded.position >= 0) SendMessageW(box, LB_SETSEL, TRUE, loaded.position);
     if (loaded.position >= 0) SendMessageW(box, LB_SETCARETINDEX, loaded.position, FALSE);
     SendMessageW(box, WM_SETREDRAW, TRUE, 0);
-    g_mainWindow.previousListProc[i] = reinterpret_cast<WNDPROC>(
+    SetWindowLongPtrW(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&w));
+    w.previousListProc[i] = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listBoxProc)));
 }
 
@@ -371,7 +413,7 @@ void fillList(int i, ExistingFiles& files) {
 bool registerMainWindowClass(HINSTANCE instance) {
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
-    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    wc.style = kWindowClassStyle;
     wc.lpfnWndProc = mainWindowProc;
     wc.hInstance = instance;
     wc.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TOLVEX), IMAGE_ICON, 0,
@@ -383,7 +425,7 @@ bool registerMainWindowClass(HINSTANCE instance) {
     return mainOk && registerPreviewClass(instance);
 }
 
-HWND createMainWindow(HINSTANCE instance) {
+HWND createMainWindow(HINSTANCE instance, MainWindow& w) {
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_ACCEPTFILES;
     const int frameW = GetSystemMetrics(SM_CXDLGFRAME);
@@ -393,34 +435,34 @@ HWND createMainWindow(HINSTANCE instance) {
     const int left = (g_settings.screenWidth - width) / 2;
     const int top = (g_settings.screenHeight - height) / 2;
     return CreateWindowExW(exStyle, kMainClassName, kAppTitle, style, left, top, width, height,
-                           nullptr, nullptr, instance, nullptr);
+                           nullptr, nullptr, instance, &w);
 }
 
-void loadMainWindowLists() {
+void loadMainWindowLists(MainWindow& w) {
     ExistingFiles files;
-    for (int i = 0; i < kListCount; ++i) fillList(i, files);
+    for (int i = 0; i < kListCount; ++i) fillList(w, i, files);
     const int shown = g_settings.shownList;
-    if (g_settings.lists[shown].WPNum >= 0) previewEntry();
-    SetFocus(g_mainWindow.lists[shown]);
+    if (g_settings.lists[shown].WPNum >= 0) previewEntry(w);
+    SetFocus(w.lists[shown]);
 }
 
-HWND shownListBox() { return g_mainWindow.lists[g_settings.shownList]; }
+HWND shownListBox(const MainWindow& w) { return w.lists[g_settings.shownList]; }
 
-void showList(int index) {
+void showList(MainWindow& w, int index) {
     if (index < 0 || index >= kListCount) return;
     g_settings.shownList = index;
-    for (HWND box : g_mainWindow.lists) ShowWindow(box, SW_HIDE);
-    ShowWindow(g_mainWindow.lists[index], SW_SHOW);
+    for (HWND box : w.lists) ShowWindow(box, SW_HIDE);
+    ShowWindow(w.lists[index], SW_SHOW);
     if (g_settings.lists[index].selectedIndex >= 0)
-        previewEntry();
+        previewEntry(w);
     else
-        clearPreview();
+        clearPreview(w);
 }
 
-void showCurrentWallpapers() {
+void showCurrentWallpapers(MainWindow& w) {
     int counted = 0;
     for (int i = 0; i < kListCount; ++i) {
-        HWND box = g_mainWindow.lists[i];
+        HWND box = w.lists[i];
         SendMessageW(box, LB_SETSEL, FALSE, -1);
         WallpaperList& list = g_settings.lists[i];
         if (list.WPNum >= 0) {
@@ -431,8 +473,8 @@ void showCurrentWallpapers() {
         }
     }
     if (counted == 0) return;
-    SendMessageW(g_mainWindow.tab, TCM_SETCURSEL, g_settings.activeList, 0);
-    showList(g_settings.activeList);
+    SendMessageW(w.tab, TCM_SETCURSEL, g_settings.activeList, 0);
+    showList(w, g_settings.activeList);
 }
 
 std::vector<std::wstring> listBoxEntries(HWND listBox) {
@@ -454,18 +496,18 @@ std::vector<std::wstring> listBoxEntries(HWND listBox) {
     return out;
 }
 
-void widenListExtent(int list, const wchar_t* text) {
+void widenListExtent(MainWindow& w, int list, const wchar_t* text) {
     if (list < 0 || list >= kListCount) return;
-    HWND box = g_mainWindow.lists[list];
-    HDC dc = GetDC(box);
-    if (!dc) return;
-    HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    HWND box = w.lists[list];
     SIZE size = {};
-    GetTextExtentPoint32W(dc, text, lstrlenW(text), &size);
-    SelectObject(dc, old);
-    ReleaseDC(box, dc);
-    if (size.cx > g_mainWindow.widestEntry[list]) {
-        g_mainWindow.widestEntry[list] = size.cx;
+    {
+        const WindowDc dc(box);
+        if (!dc) return;
+        const SelectGuard font(dc.get(), GetStockObject(DEFAULT_GUI_FONT));
+        GetTextExtentPoint32W(dc.get(), text, lstrlenW(text), &size);
+    }
+    if (size.cx > w.widestEntry[list]) {
+        w.widestEntry[list] = size.cx;
         SendMessageW(box, LB_SETHORIZONTALEXTENT, size.cx + 4, 0);
     }
 }

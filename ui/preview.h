@@ -4,33 +4,56 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
+#include "base/page_alloc.h"
+#include "base/unique_resource.h"
 #include "image/loaded_image.h"
 
 inline constexpr wchar_t kPreviewClassName[] = L"Tolvex_prv_class";
 
+struct MainWindow;
+
+// The previewed picture's pixel block: taken over from CurrentImage, given
+// back to the page allocator when the preview goes.
+struct PagePixelsTraits {
+    using Type = uint8_t*;
+    static constexpr Type empty() noexcept { return nullptr; }
+    static void release(Type block) noexcept { pageFree(block); }
+};
+using PreviewPixels = UniqueResource<PagePixelsTraits>;
+
+// The decoded picture's header and palette: a BITMAPINFO with 256 colours.
+struct PreviewInfo {
+    dib::BITMAPINFOHEADER header;
+    dib::RGBQUAD palette[256];
+};
+static_assert(sizeof(PreviewInfo) == 1064);
+
+// Opens a file (quoted when it holds a blank) with the program the system
+// associates with it; false when the shell reports failure.
+bool openWithAssociatedProgram(const wchar_t* target);
+
+// The pane's record, one per main window; the pane gets it at creation.
 struct PreviewImage {
     std::wstring path;  // empty when nothing is previewed
-    // The decoded picture's header and palette (a BITMAPINFO with 256
-    // colours) and its pixel block, owned here.
-    dib::BITMAPINFOHEADER header = {};
-    dib::RGBQUAD palette[256] = {};
-    uint8_t* bits = nullptr;
+    PreviewInfo info = {};
+    PreviewPixels bits;
+    // How a click opens the previewed file (tests count the calls).
+    bool (*openFile)(const wchar_t* target) = openWithAssociatedProgram;
 };
-
-extern PreviewImage g_preview;
 
 bool registerPreviewClass(HINSTANCE instance);
 
 // Previews the caret entry of the shown list; an entry already shown is not
 // decoded again.
-void previewEntry();
-void clearPreview();
-// The closing sequence frees the pixel block first of all.
-void releasePreview();
+void previewEntry(MainWindow& w);
+void clearPreview(MainWindow& w);
+// The closing sequence lets the pixel block go without repainting.
+void releasePreview(PreviewImage& preview);
 // "壁紙に設定" / double-click: the previewed file becomes the wallpaper.
-void setPreviewAsWallpaper();
+void setPreviewAsWallpaper(MainWindow& w);
 
 // Draws the pane's content (used by WM_PAINT and WM_PRINTCLIENT).
-void paintPreview(HDC dc, const RECT& client);
+void paintPreview(const PreviewImage& preview, HDC dc, const RECT& client);

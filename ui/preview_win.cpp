@@ -3,34 +3,34 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <utility>
 
 #include "app/change_cycle.h"
-#include "base/page_alloc.h"
+#include "base/owners_win.h"
 #include "decode/decoders.h"
 #include "ui/main_window.h"
 #include "ui/preview.h"
 #include "ui/preview_fit.h"
 #include "ui/ui_resources.h"
-
-PreviewImage g_preview;
+#include "ui/window_state.h"
 
 namespace {
 
 static_assert(sizeof(dib::BITMAPINFOHEADER) + sizeof(dib::RGBQUAD) * 256 == 1064);
 
-void repaintNow() {
-    HWND pane = g_mainWindow.preview;
+void repaintNow(const MainWindow& w) {
+    HWND pane = w.previewPane;
     if (!pane) return;
     InvalidateRect(pane, nullptr, FALSE);
     UpdateWindow(pane);
 }
 
-void writeSizeText() {
+void writeSizeText(const MainWindow& w) {
     wchar_t text[32] = {};
-    if (g_preview.bits)
-        wsprintfW(text, L"%d x %d", static_cast<int>(g_preview.header.biWidth),
-                  static_cast<int>(g_preview.header.biHeight));
-    if (g_mainWindow.sizeText) SetWindowTextW(g_mainWindow.sizeText, text);
+    if (w.preview.bits)
+        wsprintfW(text, L"%d x %d", static_cast<int>(w.preview.info.header.biWidth),
+                  static_cast<int>(w.preview.info.header.biHeight));
+    if (w.sizeText) SetWindowTextW(w.sizeText, text);
 }
 
 void fillRect(HDC dc, const PreviewRect& r, HBRUSH brush) {
@@ -39,37 +39,38 @@ void fillRect(HDC dc, const PreviewRect& r, HBRUSH brush) {
     FillRect(dc, &rect, brush);
 }
 
-void openPreviewedFile() {
-    if (g_preview.path.empty()) return;
-    std::wstring target = g_preview.path;
+// A press of the left button; the pane's class reports the second press of
+// a double click as WM_LBUTTONDBLCLK, which opens nothing more.
+void onLeftButtonDown(const PreviewImage& preview) {
+    if (preview.path.empty()) return;
+    std::wstring target = preview.path;
     if (target.find(L' ') != std::wstring::npos) target = L"\"" + target + L"\"";
-    SHELLEXECUTEINFOW info = {};
-    info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_FLAG_NO_UI;
-    info.lpFile = target.c_str();
-    info.nShow = SW_SHOW;
-    if (!ShellExecuteExW(&info)) showErrorMessage(nullptr, L"ファイル実行に失敗しました。");
+    if (!preview.openFile(target.c_str()))
+        showErrorMessage(nullptr, L"ファイル実行に失敗しました。");
+}
+
+void onPaint(const PreviewImage& preview, HWND pane) {
+    const PaintDc dc(pane);
+    RECT client;
+    GetClientRect(pane, &client);
+    paintPreview(preview, dc.get(), client);
 }
 
 LRESULT CALLBACK previewProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    const PreviewImage* preview = bindWindowState<PreviewImage>(hwnd, msg, lp);
+    if (!preview) return DefWindowProcW(hwnd, msg, wp, lp);
     switch (msg) {
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd, &ps);
-            RECT client;
-            GetClientRect(hwnd, &client);
-            paintPreview(dc, client);
-            EndPaint(hwnd, &ps);
+        case WM_PAINT:
+            onPaint(*preview, hwnd);
             return 0;
-        }
         case WM_PRINTCLIENT: {
             RECT client;
             GetClientRect(hwnd, &client);
-            paintPreview(reinterpret_cast<HDC>(wp), client);
+            paintPreview(*preview, reinterpret_cast<HDC>(wp), client);
             return 0;
         }
         case WM_LBUTTONDOWN:
-            openPreviewedFile();
+            onLeftButtonDown(*preview);
             return 0;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
@@ -77,9 +78,19 @@ LRESULT CALLBACK previewProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
+bool openWithAssociatedProgram(const wchar_t* target) {
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_FLAG_NO_UI;
+    info.lpFile = target;
+    info.nShow = SW_SHOW;
+    return ShellExecuteExW(&info) != FALSE;
+}
+
 bool registerPreviewClass(HINSTANCE instance) {
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
+    wc.style = kWindowClassStyle;
     wc.lpfnWndProc = previewProc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_HAND);
@@ -87,13 +98,13 @@ bool registerPreviewClass(HINSTANCE instance) {
     return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-void paintPreview(HDC dc, const RECT& client) {
+void paintPreview(const PreviewImage& preview, HDC dc, const RECT& client) {
     const int width = client.right - client.left;
     const int height = client.bottom - client.top;
     HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
-    const int w = g_preview.header.biWidth;
-    const int h = g_preview.header.biHeight;
-    if (!g_preview.bits || w <= 0 || h <= 0) {
+    const int w = preview.info.header.biWidth;
+    const int h = preview.info.header.biHeight;
+    if (!preview.bits || w <= 0 || h <= 0) {
         FillRect(dc, &client, face);
         return;
     }
@@ -104,14 +115,14 @@ void paintPreview(HDC dc, const RECT& client) {
         fillRect(dc, *strip, face);
     const int oldMode = SetStretchBltMode(dc, HALFTONE);
     SetBrushOrgEx(dc, 0, 0, nullptr);
-    StretchDIBits(dc, drawn.x, drawn.y, drawn.width, drawn.height, 0, 0, w, h, g_preview.bits,
-                  reinterpret_cast<const BITMAPINFO*>(&g_preview.header), DIB_RGB_COLORS, SRCCOPY);
+    StretchDIBits(dc, drawn.x, drawn.y, drawn.width, drawn.height, 0, 0, w, h, preview.bits.get(),
+                  reinterpret_cast<const BITMAPINFO*>(&preview.info), DIB_RGB_COLORS, SRCCOPY);
     SetStretchBltMode(dc, oldMode);
 }
 
-void previewEntry() {
+void previewEntry(MainWindow& w) {
     const int list = g_settings.shownList;
-    HWND box = shownListBox();
+    HWND box = shownListBox(w);
     if (!box) return;
     const LRESULT caret = SendMessageW(box, LB_GETCARETINDEX, 0, 0);
     const LRESULT count = SendMessageW(box, LB_GETCOUNT, 0, 0);
@@ -127,38 +138,37 @@ void previewEntry() {
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
     const LRESULT got = SendMessageW(box, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
     text.resize(got > 0 ? static_cast<size_t>(got) : 0);
-    widenListExtent(list, text.c_str());
-    if (text == g_preview.path) return;  // already shown: no second decode
-    clearPreview();
+    widenListExtent(w, list, text.c_str());
+    PreviewImage& preview = w.preview;
+    if (text == preview.path) return;  // already shown: no second decode
+    clearPreview(w);
     if (!loadImageFile(text.c_str())) return;
-    std::memcpy(&g_preview.header, &CurrentImage.header, sizeof g_preview.header);
-    std::memcpy(g_preview.palette, CurrentImage.palette, sizeof g_preview.palette);
-    g_preview.bits = CurrentImage.bits;
-    CurrentImage.bits = nullptr;
-    g_preview.path = text;
-    writeSizeText();
-    repaintNow();
+    std::memcpy(&preview.info.header, &CurrentImage.header, sizeof preview.info.header);
+    std::memcpy(preview.info.palette, CurrentImage.palette, sizeof preview.info.palette);
+    preview.bits.reset(std::exchange(CurrentImage.bits, nullptr));
+    preview.path = text;
+    writeSizeText(w);
+    repaintNow(w);
 }
 
-void clearPreview() {
-    releasePreview();
-    repaintNow();
-    writeSizeText();
+void clearPreview(MainWindow& w) {
+    releasePreview(w.preview);
+    repaintNow(w);
+    writeSizeText(w);
 }
 
-void releasePreview() {
-    if (g_preview.bits) pageFree(g_preview.bits);
-    g_preview.bits = nullptr;
-    g_preview.path.clear();
+void releasePreview(PreviewImage& preview) {
+    preview.bits.reset();
+    preview.path.clear();
 }
 
-void setPreviewAsWallpaper() {
-    if (g_preview.path.empty()) return;
-    HWND box = shownListBox();
+void setPreviewAsWallpaper(MainWindow& w) {
+    if (w.preview.path.empty()) return;
+    HWND box = shownListBox(w);
     const LRESULT caret = box ? SendMessageW(box, LB_GETCARETINDEX, 0, 0) : -1;
     const int position =
         caret >= 0 ? static_cast<int>(caret) : g_settings.lists[g_settings.shownList].selectedIndex;
     // A copy: making the wallpaper may run dialogs that preview again.
-    const std::wstring path = g_preview.path;
+    const std::wstring path = w.preview.path;
     setShownAsWallpaper(path.c_str(), position);
 }

@@ -1,17 +1,16 @@
-// The process-wide resources of app_state.h. They live in the library rather
-// than beside wWinMain so that tests can create the program's windows in
-// their own process.
+// The process-wide resources of ui_resources.h. They live in the library
+// rather than beside wWinMain so that tests can create the program's windows
+// in their own process.
 #include "ui/ui_resources.h"
 
 HINSTANCE g_instance = nullptr;
 HFONT g_uiFont = nullptr;
-int g_osClass = 0;
 
-int classifyWindowsVersion(DWORD major, DWORD minor) {
-    if (major == 5) return minor == 1 ? 1 : 0;
-    if (major == 6) return 2;
-    if (major >= 7) return 3;
-    return 0;
+OsClass classifyWindowsVersion(DWORD major, DWORD minor) {
+    if (major == 5) return minor == 1 ? OsClass::Xp : OsClass::Unsupported;
+    if (major == 6) return OsClass::VistaTo81;
+    if (major >= 7) return OsClass::Later;
+    return OsClass::Unsupported;
 }
 
 void showErrorMessage(HWND owner, const wchar_t* text) {

@@ -80,13 +80,14 @@ int main() {
     const double t0 = now();
     loadSettings();
     const double tRead = now();
-    createMenuResources();
+    MainWindow window;
+    window.folderMenu.create();
     registerMainWindowClass(g_instance);
-    HWND main = createMainWindow(g_instance);
+    HWND main = createMainWindow(g_instance, window);
     ShowWindow(main, SW_SHOWNORMAL);
     UpdateWindow(main);
     const double tShown = now();
-    loadMainWindowLists();
+    loadMainWindowLists(window);
     const double tFilled = now();
     pump();
     const double t1 = now();
@@ -99,9 +100,9 @@ int main() {
     for (int l = 0; l < kListCount; ++l) loaded += static_cast<size_t>(g_settings.lists[l].Count);
 
     const double t2 = now();
-    sortList();
+    sortList(window);
     const double t3 = now();
-    shuffleList();
+    shuffleList(window);
     const double t4 = now();
 
     std::printf("start with 8 x %d existing files: %.3f s (%u entries loaded; target < 2 s)\n",

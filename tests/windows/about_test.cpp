@@ -191,8 +191,7 @@ TEST(HelpFile, CompiledHelpOpensInTheViewer) {
     uitest::setUpUiProcess();
     const std::wstring chm = harness::testFolder() + L"\\Tolvex.chm";
     ASSERT_TRUE(harness::fileExists(chm));
-    DWORD_PTR cookie = 0;
-    initializeHelp(&cookie);
+    HelpViewer help;
     HWND viewer = callHelpViewer(nullptr, chm.c_str(), kHelpDisplayTopic, 0);
     HWND found = waitForViewer();
     ASSERT_NE(found, nullptr) << "no viewer window";
@@ -200,14 +199,12 @@ TEST(HelpFile, CompiledHelpOpensInTheViewer) {
     EXPECT_TRUE(showsTheProgramsHelp(found)) << "not the program's help file";
     SendMessageW(found, WM_CLOSE, 0, 0);
     pump();
-    uninitializeHelp(cookie);
 }
 
 TEST_F(About, LinkOpensTheHelpFileInTheViewer) {
     const std::wstring chm = harness::testFolder() + L"\\Tolvex.chm";
     ASSERT_TRUE(harness::fileExists(chm));
-    DWORD_PTR cookie = 0;
-    initializeHelp(&cookie);
+    HelpViewer help;
     ASSERT_TRUE(openAboutWindowFor(owner, chm));
     pump();
     HWND about = aboutWindow();
@@ -219,7 +216,6 @@ TEST_F(About, LinkOpensTheHelpFileInTheViewer) {
     EXPECT_TRUE(showsTheProgramsHelp(viewer)) << "not the program's help file";
     SendMessageW(viewer, WM_CLOSE, 0, 0);
     pump();
-    uninitializeHelp(cookie);
 }
 
 }  // namespace

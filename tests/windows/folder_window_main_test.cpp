@@ -68,7 +68,7 @@ protected:
         if (withPlugins) ini += L"[Path]\r\nSPI=" + spi_ + L"\r\n";
         main_ = std::make_unique<MainWindowInProcess>(ini);
         loadFolderSettings();
-        ASSERT_NE(createFolderWindowForMain(), nullptr);
+        ASSERT_NE(createFolderWindowForMain(main_->state()), nullptr);
         uitest::pump();
     }
     void TearDown() override { main_.reset(); }
@@ -82,7 +82,7 @@ protected:
 
 TEST_F(FolderWindowWithMain, TheButtonShowsItBesideTheMainWindowAndCloseHidesIt) {
     open(false);
-    const FolderWindowParts w = folderWindowParts();
+    const FolderWindowParts w = folderWindowParts(main_->state().folderWindow);
     EXPECT_FALSE(IsWindowVisible(w.window));
     SendMessageW(main_->hwnd(), WM_COMMAND, MAKEWPARAM(kIdAddFolder, BN_CLICKED),
                  reinterpret_cast<LPARAM>(main_->item(kIdAddFolder)));
@@ -102,7 +102,7 @@ TEST_F(FolderWindowWithMain, TheButtonShowsItBesideTheMainWindowAndCloseHidesIt)
 
 TEST_F(FolderWindowWithMain, AFolderDraggedOntoTheListsAddsPicturesOfTheChosenSize) {
     open(true);
-    const FolderWindowParts w = folderWindowParts();
+    const FolderWindowParts w = folderWindowParts(main_->state().folderWindow);
     // 800x600 以上
     SendMessageW(w.sizeCombo, CB_SETCURSEL, 1, 0);
     SendMessageW(w.window, WM_COMMAND, MAKEWPARAM(kIdFolderSize, CBN_SELCHANGE),
@@ -117,30 +117,30 @@ TEST_F(FolderWindowWithMain, AFolderDraggedOntoTheListsAddsPicturesOfTheChosenSi
     nm.itemNew.hItem = holiday;
     SendMessageW(w.window, WM_NOTIFY, kIdFolderTree, reinterpret_cast<LPARAM>(&nm));
     RECT box;
-    GetWindowRect(shownListBox(), &box);
+    GetWindowRect(main_->shownList(), &box);
     POINT centre = {(box.left + box.right) / 2, (box.top + box.bottom) / 2};
     ScreenToClient(w.window, &centre);
     SendMessageW(w.window, WM_LBUTTONUP, 0, MAKELPARAM(centre.x, centre.y));
     uitest::pump();
-    EXPECT_EQ(namesIn(shownListBox()), (std::vector<std::wstring>{L"big.bmp", L"large.tvx"}));
+    EXPECT_EQ(namesIn(main_->shownList()), (std::vector<std::wstring>{L"big.bmp", L"large.tvx"}));
 
     // The menu's "壁紙リストに追加" with no minimum adds the rest.
     SendMessageW(w.sizeCombo, CB_SETCURSEL, 0, 0);
     SendMessageW(w.window, WM_COMMAND, MAKEWPARAM(kIdFolderSize, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(w.sizeCombo));
-    runFolderCommand(holiday, kFolderCmdAddToList);
+    runFolderCommand(w.window, holiday, kFolderCmdAddToList);
     uitest::pump();
-    EXPECT_EQ(listBoxEntries(shownListBox()).size(), 4u);
+    EXPECT_EQ(listBoxEntries(main_->shownList()).size(), 4u);
 }
 
 TEST_F(FolderWindowWithMain, APluginPictureIsDroppedOnlyWhenThePluginsAreOn) {
     open(false);
-    drop(shownListBox(), folder_ + L"\\little.tvx");
-    EXPECT_TRUE(listBoxEntries(shownListBox()).empty());
+    drop(main_->shownList(), folder_ + L"\\little.tvx");
+    EXPECT_TRUE(listBoxEntries(main_->shownList()).empty());
     main_.reset();
     open(true);
-    drop(shownListBox(), folder_ + L"\\little.tvx");
-    EXPECT_EQ(namesIn(shownListBox()), std::vector<std::wstring>{L"little.tvx"});
+    drop(main_->shownList(), folder_ + L"\\little.tvx");
+    EXPECT_EQ(namesIn(main_->shownList()), std::vector<std::wstring>{L"little.tvx"});
 }
 
 namespace {
@@ -180,15 +180,15 @@ TEST_F(FolderWindowWithMain, TheOpenFileDialogOffersThePluginPatterns) {
     g_pickPath = folder_ + L"\\large.tvx";
     g_filterSeen.clear();
     SetTimer(nullptr, 0, 200, driveOpenDialog);
-    addFiles();
+    addFiles(main_->state());
     uitest::pump();
     EXPECT_EQ(g_filterSeen, L"プラグイン対応 ファイル (*.tvx;*.pic;*.abc)");
-    EXPECT_EQ(namesIn(shownListBox()), std::vector<std::wstring>{L"large.tvx"});
+    EXPECT_EQ(namesIn(main_->shownList()), std::vector<std::wstring>{L"large.tvx"});
 }
 
 TEST_F(FolderWindowWithMain, ClosingTheMainWindowSavesTheRootsAndTheRegisteredFolders) {
     open(false);
-    const FolderWindowParts w = folderWindowParts();
+    const FolderWindowParts w = folderWindowParts(main_->state().folderWindow);
     HTREEITEM holiday = TreeView_GetChild(w.tree, w.registeredRoot);
     TreeView_Expand(w.tree, holiday, TVE_EXPAND);  // nothing below: no subfolders
     TreeView_Expand(w.tree, w.desktopRoot, TVE_EXPAND);

@@ -18,11 +18,18 @@
 
 namespace {
 
-std::vector<std::wstring> g_added;
-RECT g_listArea;
+// Stands in for the main window: records the folders it is handed and
+// takes drops over a fixed rectangle of the screen.
+class FakeHost final : public FolderWindowHost {
+public:
+    HWND owner() const override { return owner_; }
+    void addFolder(const wchar_t* folder) override { added.emplace_back(folder); }
+    bool overLists(POINT pt) const override { return PtInRect(&listArea, pt) != 0; }
 
-void recordAdd(const wchar_t* folder) { g_added.emplace_back(folder); }
-bool overFakeLists(POINT pt) { return PtInRect(&g_listArea, pt) != 0; }
+    HWND owner_ = nullptr;
+    RECT listArea = {};
+    std::vector<std::wstring> added;
+};
 
 std::wstring itemText(HWND tree, HTREEITEM item) {
     wchar_t text[MAX_PATH] = L"";
@@ -58,10 +65,10 @@ protected:
         g_settings.screenWidth = GetSystemMetrics(SM_CXSCREEN);
         g_settings.DTExpand = 0;
         g_settings.LRExpand = 1;
-        g_added.clear();
         owner_ = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 10, 20, 300, 400,
                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-        g_listArea = RECT{10, 100, 310, 300};
+        host_.owner_ = owner_;
+        host_.listArea = RECT{10, 100, 310, 300};
         folderA_ = folder_.file(L"alpha");
         CreateDirectoryW(folderA_.c_str(), nullptr);
         for (const wchar_t* sub : {L"zeta", L"beta", L".dot", L"hidden", L"system"})
@@ -70,7 +77,7 @@ protected:
         SetFileAttributesW((folderA_ + L"\\system").c_str(), FILE_ATTRIBUTE_SYSTEM);
     }
     void TearDown() override {
-        destroyFolderWindow();
+        DestroyWindow(window_);
         DestroyWindow(owner_);
         for (const wchar_t* sub : {L"hidden", L"system"})
             SetFileAttributesW((folderA_ + L"\\" + sub).c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -78,17 +85,16 @@ protected:
     }
 
     FolderWindowParts create() {
-        FolderWindowHost host;
-        host.owner = owner_;
-        host.addFolder = recordAdd;
-        host.overLists = overFakeLists;
-        EXPECT_NE(createFolderWindow(host), nullptr);
-        return folderWindowParts();
+        window_ = createFolderWindow(host_);
+        EXPECT_NE(window_, nullptr);
+        return folderWindowParts(window_);
     }
 
     harness::TempFolder folder_;
     std::wstring folderA_;
     HWND owner_ = nullptr;
+    FakeHost host_;
+    HWND window_ = nullptr;
 };
 
 }  // namespace
@@ -166,33 +172,36 @@ TEST_F(FolderWindow, RegisteringTwiceChangesNothingAndRemovingTheLastClearsTheBu
     TreeView_Expand(w.tree, alpha, TVE_EXPAND);
     HTREEITEM beta = childrenOf(w.tree, alpha).at(0);
 
-    runFolderCommand(beta, kFolderCmdRegister);
-    runFolderCommand(beta, kFolderCmdRegister);
+    runFolderCommand(w.window, beta, kFolderCmdRegister);
+    runFolderCommand(w.window, beta, kFolderCmdRegister);
     const std::vector<std::wstring> both{folderA_, folderA_ + L"\\beta"};
     EXPECT_EQ(g_settings.registeredFolders, both);
     auto registered = childrenOf(w.tree, w.registeredRoot);
     ASSERT_EQ(registered.size(), 2u);
 
-    for (HTREEITEM item : registered) runFolderCommand(item, kFolderCmdUnregister);
+    for (HTREEITEM item : registered) runFolderCommand(w.window, item, kFolderCmdUnregister);
     EXPECT_TRUE(g_settings.registeredFolders.empty());
     EXPECT_TRUE(childrenOf(w.tree, w.registeredRoot).empty());
     EXPECT_EQ(childrenIndicator(w.tree, w.registeredRoot), 0);
-    saveFolderWindowState();
+    saveFolderWindowState(w.window);
     EXPECT_EQ(g_settings.LRExpand, 0);
 }
 
 TEST_F(FolderWindow, TheFirstRegisteredFolderMakesTheRootExpandable) {
+    // The desktop root stands for the desktop folder: made when missing.
+    wchar_t desktop[MAX_PATH] = L"";
+    ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY | CSIDL_FLAG_CREATE,
+                                           nullptr, SHGFP_TYPE_CURRENT, desktop)));
+    const DWORD attributes = GetFileAttributesW(desktop);
+    ASSERT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        << "no desktop folder at " << testing::PrintToString(std::wstring(desktop));
     const FolderWindowParts w = create();  // nothing registered
     EXPECT_EQ(childrenIndicator(w.tree, w.registeredRoot), 0);
-    wchar_t desktop[MAX_PATH] = L"";
-    SHGetPathFromIDListW(reinterpret_cast<LPCITEMIDLIST>("\0\0"), desktop);
-    if (!desktop[0] || !(GetFileAttributesW(desktop) & FILE_ATTRIBUTE_DIRECTORY))
-        GTEST_SKIP() << "no desktop folder";
-    runFolderCommand(w.desktopRoot, kFolderCmdRegister);  // a shell item
-    ASSERT_EQ(g_settings.registeredFolders.size(), 1u);
+    runFolderCommand(w.window, w.desktopRoot, kFolderCmdRegister);  // a shell item
+    ASSERT_EQ(g_settings.registeredFolders, std::vector<std::wstring>{desktop});
     EXPECT_EQ(childrenIndicator(w.tree, w.registeredRoot), 1);
     EXPECT_EQ(childrenOf(w.tree, w.registeredRoot).size(), 1u);
-    saveFolderWindowState();
+    saveFolderWindowState(w.window);
     EXPECT_EQ(g_settings.LRExpand, 1);
     EXPECT_EQ(g_settings.DTExpand, 0);
 }
@@ -209,14 +218,14 @@ TEST_F(FolderWindow, MenuAndButtonStatesFollowTheItem) {
         AppendMenuW(menu, MF_STRING, id, L"x");
     auto greyed = [&](UINT id) { return (GetMenuState(menu, id, MF_BYCOMMAND) & MF_GRAYED) != 0; };
 
-    prepareFolderMenu(menu, w.registeredRoot);
+    prepareFolderMenu(w.window, menu, w.registeredRoot);
     EXPECT_TRUE(greyed(kFolderCmdExplore));
     EXPECT_TRUE(greyed(kFolderCmdAddToList));
-    prepareFolderMenu(menu, alpha);
+    prepareFolderMenu(w.window, menu, alpha);
     EXPECT_FALSE(greyed(kFolderCmdUnregister));
     EXPECT_TRUE(greyed(kFolderCmdRegister));
     EXPECT_FALSE(greyed(kFolderCmdAddToList));
-    prepareFolderMenu(menu, beta);
+    prepareFolderMenu(w.window, menu, beta);
     EXPECT_TRUE(greyed(kFolderCmdUnregister));
     EXPECT_FALSE(greyed(kFolderCmdRegister));
     EXPECT_FALSE(greyed(kFolderCmdExplore));
@@ -235,7 +244,7 @@ TEST_F(FolderWindow, MenuAndButtonStatesFollowTheItem) {
     EXPECT_TRUE(IsWindowEnabled(add));
 
     SendMessageW(w.window, WM_COMMAND, kIdFolderAddToList, 0);
-    EXPECT_EQ(g_added, std::vector<std::wstring>{folderA_ + L"\\beta"});
+    EXPECT_EQ(host_.added, std::vector<std::wstring>{folderA_ + L"\\beta"});
 }
 
 namespace {
@@ -323,11 +332,11 @@ TEST_F(FolderWindow, AFolderDraggedOntoTheListsIsAddedAndClosingHides) {
         EXPECT_EQ(TreeView_GetDropHilight(w.tree), nullptr);
     };
     dragTo(POINT{5, 5});  // outside the lists
-    EXPECT_TRUE(g_added.empty());
+    EXPECT_TRUE(host_.added.empty());
     dragTo(POINT{50, 150});
-    EXPECT_EQ(g_added, std::vector<std::wstring>{folderA_});
+    EXPECT_EQ(host_.added, std::vector<std::wstring>{folderA_});
 
-    showFolderWindow();
+    showFolderWindow(w.window);
     EXPECT_TRUE(IsWindowVisible(w.window));
     SendMessageW(w.window, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(IsWindow(w.window));
@@ -339,6 +348,6 @@ TEST_F(FolderWindow, TheDesktopRootListsFoldersWhenExpandedAtStart) {
     const FolderWindowParts w = create();
     ASSERT_NE(w.desktopRoot, nullptr);
     EXPECT_FALSE(childrenOf(w.tree, w.desktopRoot).empty());
-    saveFolderWindowState();
+    saveFolderWindowState(w.window);
     EXPECT_EQ(g_settings.DTExpand, 1);
 }

@@ -56,7 +56,9 @@ bool makeShortcut(const std::wstring& link, const std::wstring& target) {
 
 void touch(const std::wstring& path) { harness::writeBytes(path, "x"); }
 
-std::vector<std::wstring> shownEntries() { return listBoxEntries(shownListBox()); }
+std::vector<std::wstring> shownEntries(const MainWindowInProcess& w) {
+    return listBoxEntries(w.shownList());
+}
 
 // Answers the next "Tolvex" question box of this process with `answer`,
 // recording its text; gives up after `ms`.
@@ -88,7 +90,7 @@ TEST(ListDrop, OnlyTheFirstOfThreeDroppedFilesIsAdded) {
     MainWindowInProcess w(kIni);
     for (const wchar_t* n : {L"one.bmp", L"two.bmp", L"three.bmp"}) touch(w.file(n));
     drop(w.hwnd(), {w.file(L"one.bmp"), w.file(L"two.bmp"), w.file(L"three.bmp")});
-    EXPECT_EQ(shownEntries(), std::vector<std::wstring>{w.file(L"one.bmp")});
+    EXPECT_EQ(shownEntries(w), std::vector<std::wstring>{w.file(L"one.bmp")});
     EXPECT_EQ(g_settings.lists[0].Count, 1);
     // The same file again, in another letter case, is not added twice.
     std::wstring upper = w.file(L"ONE.BMP");
@@ -101,9 +103,9 @@ TEST(ListDrop, ExtensionsDecideInAnyLetterCase) {
     touch(w.file(L"photo.JPG"));
     touch(w.file(L"notes.txt"));
     drop(w.hwnd(), {w.file(L"notes.txt")});
-    EXPECT_TRUE(shownEntries().empty());
+    EXPECT_TRUE(shownEntries(w).empty());
     drop(w.hwnd(), {w.file(L"photo.JPG")});
-    EXPECT_EQ(shownEntries(), std::vector<std::wstring>{w.file(L"photo.JPG")});
+    EXPECT_EQ(shownEntries(w), std::vector<std::wstring>{w.file(L"photo.JPG")});
 }
 
 TEST(ListDrop, ShortcutsAddTheirTargets) {
@@ -116,14 +118,14 @@ TEST(ListDrop, ShortcutsAddTheirTargets) {
     ASSERT_TRUE(makeShortcut(w.file(L"to folder.lnk"), w.file(L"pics")));
 
     drop(w.hwnd(), {w.file(L"to png.lnk")});
-    ASSERT_EQ(shownEntries().size(), 1u);
-    EXPECT_EQ(CompareStringOrdinal(shownEntries()[0].c_str(), -1, w.file(L"target.png").c_str(), -1,
-                                   TRUE),
+    ASSERT_EQ(shownEntries(w).size(), 1u);
+    EXPECT_EQ(CompareStringOrdinal(shownEntries(w)[0].c_str(), -1, w.file(L"target.png").c_str(),
+                                   -1, TRUE),
               CSTR_EQUAL)
-        << shownEntries()[0];
+        << shownEntries(w)[0];
 
     drop(w.hwnd(), {w.file(L"to folder.lnk")});
-    const auto entries = shownEntries();
+    const auto entries = shownEntries(w);
     ASSERT_EQ(entries.size(), 3u);
     // The folder scan goes pattern by pattern: "*.bmp" before "*.png".
     EXPECT_EQ(CompareStringOrdinal(PathFindFileNameW(entries[1].c_str()), -1, L"b.bmp", -1, TRUE),
@@ -143,21 +145,21 @@ TEST(ListFolder, FolderAddsItsPicturesOnceInPatternOrder) {
         touch(dir + L"\\" + n);
     drop(w.hwnd(), {dir});
     std::vector<std::wstring> names;
-    for (const auto& e : shownEntries()) names.push_back(PathFindFileNameW(e.c_str()));
+    for (const auto& e : shownEntries(w)) names.push_back(PathFindFileNameW(e.c_str()));
     EXPECT_EQ(names, (std::vector<std::wstring>{L"s.bmp", L"t.png", L"u.jpg", L"v.jpe", L"x.jpeg",
                                                 L"w.tif", L"z.tiff", L"y.gif"}));
     EXPECT_EQ(g_settings.lists[0].Count, 8);
-    EXPECT_EQ(g_mainWindow.lastFolder, dir);
+    EXPECT_EQ(w.state().lastFolder, dir);
 
-    addFolderToShownList(dir.c_str());
-    EXPECT_EQ(shownEntries().size(), 8u) << "the second time adds nothing";
-    EXPECT_EQ(GetFocus(), shownListBox());
+    addFolderToShownList(w.state(), dir.c_str());
+    EXPECT_EQ(shownEntries(w).size(), 8u) << "the second time adds nothing";
+    EXPECT_EQ(GetFocus(), w.shownList());
 }
 
 TEST(ListFolder, FilesFromOtherWindowsSkipEntriesAlreadyHeld) {
     MainWindowInProcess w(kIni);
-    addFilesToShownList({L"C:\\p\\a.jpg", L"C:\\p\\b.jpg", L"c:\\P\\A.JPG", L""});
-    EXPECT_EQ(shownEntries(), (std::vector<std::wstring>{L"C:\\p\\a.jpg", L"C:\\p\\b.jpg"}));
+    addFilesToShownList(w.state(), {L"C:\\p\\a.jpg", L"C:\\p\\b.jpg", L"c:\\P\\A.JPG", L""});
+    EXPECT_EQ(shownEntries(w), (std::vector<std::wstring>{L"C:\\p\\a.jpg", L"C:\\p\\b.jpg"}));
     EXPECT_EQ(g_settings.lists[0].Count, 2);
 }
 
@@ -190,37 +192,37 @@ TEST_F(ListWithFiles, RemovingTheCurrentWallpaperForgetsThePosition) {
     EXPECT_EQ(g_settings.lists[0].WPNum, -1);
     EXPECT_EQ(g_settings.lists[0].Count, 4);
     // The entry now at the removed place is selected and previewed.
-    EXPECT_EQ(g_preview.path, paths_[3]);
-    EXPECT_EQ(SendMessageW(shownListBox(), LB_GETSEL, 2, 0), 1);
+    EXPECT_EQ(w().preview().path, paths_[3]);
+    EXPECT_EQ(SendMessageW(w().shownList(), LB_GETSEL, 2, 0), 1);
 }
 
 TEST_F(ListWithFiles, RemovingEntriesBeforeThePositionKeepsItOnItsFile) {
     open(3);
-    SendMessageW(shownListBox(), LB_SETSEL, FALSE, -1);
-    SendMessageW(shownListBox(), LB_SETSEL, TRUE, 0);
-    SendMessageW(shownListBox(), LB_SETSEL, TRUE, 1);
+    SendMessageW(w().shownList(), LB_SETSEL, FALSE, -1);
+    SendMessageW(w().shownList(), LB_SETSEL, TRUE, 0);
+    SendMessageW(w().shownList(), LB_SETSEL, TRUE, 1);
     w().click(kIdRemove);
     ASSERT_EQ(g_settings.lists[0].Count, 3);
     EXPECT_EQ(g_settings.lists[0].WPNum, 1);
-    EXPECT_EQ(shownEntries()[1], paths_[3]);
+    EXPECT_EQ(shownEntries(w())[1], paths_[3]);
     EXPECT_EQ(dateMarkY(), L"2026") << "the position still points into the list";
 }
 
 TEST_F(ListWithFiles, DeleteKeyRemovesLikeTheButtonAndTheLastEntryClearsThePreview) {
     open(-1);
     w().select(4);
-    EXPECT_EQ(g_preview.path, paths_[4]);
-    SendMessageW(shownListBox(), WM_KEYDOWN, VK_DELETE, 0);
+    EXPECT_EQ(w().preview().path, paths_[4]);
+    SendMessageW(w().shownList(), WM_KEYDOWN, VK_DELETE, 0);
     uitest::pump();
     EXPECT_EQ(g_settings.lists[0].Count, 4);
     // Past the end: the new last entry is selected.
-    EXPECT_EQ(g_preview.path, paths_[3]);
-    SendMessageW(shownListBox(), LB_SELITEMRANGEEX, 0, 3);
-    SendMessageW(shownListBox(), WM_KEYDOWN, VK_DELETE, 0);
+    EXPECT_EQ(w().preview().path, paths_[3]);
+    SendMessageW(w().shownList(), LB_SELITEMRANGEEX, 0, 3);
+    SendMessageW(w().shownList(), WM_KEYDOWN, VK_DELETE, 0);
     uitest::pump();
     EXPECT_EQ(g_settings.lists[0].Count, 0);
-    EXPECT_TRUE(g_preview.path.empty());
-    EXPECT_EQ(g_preview.bits, nullptr);
+    EXPECT_TRUE(w().preview().path.empty());
+    EXPECT_FALSE(w().preview().bits);
     EXPECT_EQ(uitest::windowText(w().item(kIdSizeText)), L"");
 }
 
@@ -245,7 +247,7 @@ TEST_F(ListWithFiles, ClearAsksAndOnlyYesEmptiesTheList) {
     EXPECT_EQ(g_settings.lists[0].WPNum, -1);
     EXPECT_EQ(g_settings.lists[0].selectedIndex, -1);
     EXPECT_EQ(dateMarkY(), L"0");
-    EXPECT_TRUE(g_preview.path.empty());
+    EXPECT_TRUE(w().preview().path.empty());
     {
         // An empty list asks nothing.
         QuestionAnswerer none(IDYES, 1500);
@@ -259,31 +261,31 @@ TEST_F(ListWithFiles, MovingNeedsExactlyOneSelectedEntryWithRoomToMove) {
     open(0);
     // Entry 0 is selected at start (the position): "上へ" does nothing.
     w().click(kIdMoveUp);
-    EXPECT_EQ(shownEntries(), paths_);
-    SendMessageW(shownListBox(), LB_SETSEL, TRUE, 2);
+    EXPECT_EQ(shownEntries(w()), paths_);
+    SendMessageW(w().shownList(), LB_SETSEL, TRUE, 2);
     w().click(kIdMoveDown);
-    EXPECT_EQ(shownEntries(), paths_) << "two selected entries do not move";
+    EXPECT_EQ(shownEntries(w()), paths_) << "two selected entries do not move";
     w().select(4);
     w().click(kIdMoveDown);
-    EXPECT_EQ(shownEntries(), paths_);
+    EXPECT_EQ(shownEntries(w()), paths_);
     w().select(2);
     w().click(kIdMoveUp);
-    EXPECT_EQ(shownEntries(),
+    EXPECT_EQ(shownEntries(w()),
               (std::vector<std::wstring>{paths_[0], paths_[2], paths_[1], paths_[3], paths_[4]}));
-    EXPECT_EQ(SendMessageW(shownListBox(), LB_GETSEL, 1, 0), 1);
+    EXPECT_EQ(SendMessageW(w().shownList(), LB_GETSEL, 1, 0), 1);
     w().click(kIdMoveDown);
     w().click(kIdMoveDown);
-    EXPECT_EQ(shownEntries(),
+    EXPECT_EQ(shownEntries(w()),
               (std::vector<std::wstring>{paths_[0], paths_[1], paths_[3], paths_[2], paths_[4]}));
     EXPECT_EQ(g_settings.lists[0].WPNum, 0);
 }
 
 TEST(ListOrder, SortOrdersByPathIgnoringCaseAndForgetsThePosition) {
     MainWindowInProcess w(std::wstring(kIni) + L"[List]\r\nCount=0\r\nWPNum=-1\r\n");
-    addFilesToShownList({L"C:\\p\\b.jpg", L"C:\\p\\A.jpg", L"C:\\p\\c.jpg"});
+    addFilesToShownList(w.state(), {L"C:\\p\\b.jpg", L"C:\\p\\A.jpg", L"C:\\p\\c.jpg"});
     g_settings.lists[0].WPNum = 1;
     w.click(kIdSort);
-    EXPECT_EQ(shownEntries(),
+    EXPECT_EQ(shownEntries(w),
               (std::vector<std::wstring>{L"C:\\p\\A.jpg", L"C:\\p\\b.jpg", L"C:\\p\\c.jpg"}));
     EXPECT_EQ(g_settings.lists[0].WPNum, -1);
     EXPECT_EQ(g_settings.lists[0].Count, 3);
@@ -294,10 +296,10 @@ TEST(ListOrder, ShuffleKeepsEveryEntryOnce) {
     MainWindowInProcess w(kIni);
     std::vector<std::wstring> paths;
     for (int i = 0; i < 50; ++i) paths.push_back(L"C:\\p\\" + std::to_wstring(i) + L".jpg");
-    addFilesToShownList(paths);
+    addFilesToShownList(w.state(), paths);
     g_settings.lists[0].WPNum = 3;
     w.click(kIdShuffle);
-    std::vector<std::wstring> after = shownEntries();
+    std::vector<std::wstring> after = shownEntries(w);
     EXPECT_NE(after, paths);
     std::sort(after.begin(), after.end());
     std::vector<std::wstring> sorted = paths;

@@ -4,6 +4,7 @@
 // settings file written at close.
 #include <gtest/gtest.h>
 
+#include "base/owners_win.h"
 #include "support/harness.h"
 #include "support/ui_fixture.h"
 #include "ui/main_window_menu.h"
@@ -336,6 +337,49 @@ TEST(MainWindowClose, CloseBoxSavesLikeTheExitButton) {
     EXPECT_EQ(p.ini(L"List6", L"Name"), L"6");
 }
 
+// Another program holds the settings file open without sharing it: the
+// closing save cannot replace it.
+TEST(MainWindowClose, AFailedSaveIsToldAndTheWindowStaysOpenUntilASaveSucceeds) {
+    RunningProgram p(L"[WP]\r\nRandom=0\r\n");
+    ASSERT_NE(p.main(), nullptr);
+    p.click(kIdRandom);
+    {
+        const UniqueFile lock(CreateFileW(p.file(L"Tolvex.ini").c_str(), GENERIC_READ, 0, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(lock);
+        PostMessageW(p.main(), WM_CLOSE, 0, 0);
+        HWND box = harness::waitForWindow(p.id(), L"#32770", L"Error", kWait);
+        ASSERT_NE(box, nullptr) << "the failure passed silently";
+        const std::wstring text = harness::messageBoxText(box);
+        EXPECT_EQ(text.rfind(L"設定ファイルを保存できませんでした。\n", 0), 0u) << text;
+        EXPECT_NE(text.find(p.file(L"Tolvex.ini")), std::wstring::npos) << text;
+        EXPECT_EQ(GetWindow(box, GW_OWNER), p.main());
+        harness::dismissMessageBox(box);
+        for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(20);
+        SendMessageW(p.main(), WM_NULL, 0, 0);
+        EXPECT_TRUE(IsWindow(p.main()));
+        EXPECT_TRUE(IsWindowVisible(p.main()));
+        EXPECT_TRUE(IsWindowEnabled(p.main()));
+        EXPECT_TRUE(p.checked(kIdRandom)) << "nothing was let go";
+    }
+    EXPECT_EQ(p.ini(L"WP", L"Random"), L"0") << "the old file stays whole";
+    // With the file free again, closing saves and ends the program.
+    EXPECT_EQ(p.exitByButton(), 0u);
+    EXPECT_EQ(p.ini(L"WP", L"Random"), L"1");
+}
+
+TEST(WindowClasses, EveryWindowedClassRedrawsOnResizeAndReportsDoubleClicks) {
+    uitest::MainWindowInProcess w(L"[WP]\r\n");
+    ASSERT_NE(createFolderWindowForMain(w.state()), nullptr);
+    for (const wchar_t* name :
+         {L"Tolvex_main_class", L"Tolvex_prv_class", L"Tolvex_trbase_class"}) {
+        WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof wc;
+        ASSERT_TRUE(GetClassInfoExW(GetModuleHandleW(nullptr), name, &wc)) << name;
+        EXPECT_EQ(wc.style, static_cast<UINT>(CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS)) << name;
+    }
+}
+
 int localYear() {
     SYSTEMTIME t;
     GetLocalTime(&t);
@@ -377,7 +421,7 @@ TEST(MainWindowSetWallpaper, ButtonAndDoubleClickMakeThePreviewedFileTheWallpape
 
 TEST(MainWindowTips, EveryControlWithATipIsRegistered) {
     uitest::MainWindowInProcess w(L"[WP]\r\nToolTip=1\r\n");
-    HWND tips = g_mainWindow.tooltip;
+    HWND tips = w.state().tooltip;
     ASSERT_NE(tips, nullptr);
     EXPECT_EQ(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), 28);
     wchar_t text[128] = {};
@@ -399,7 +443,7 @@ TEST(MainWindowTips, EveryControlWithATipIsRegistered) {
 // starts filled with 0x123456.
 class MenuItemPicture {
 public:
-    MenuItemPicture(UINT id, UINT state) {
+    MenuItemPicture(const FolderMenu& menu, UINT id, UINT state) {
         BITMAPINFO bi = {};
         bi.bmiHeader.biSize = sizeof bi.bmiHeader;
         bi.bmiHeader.biWidth = kW;
@@ -414,7 +458,7 @@ public:
         MENUITEMINFOW mi = {};
         mi.cbSize = sizeof mi;
         mi.fMask = MIIM_DATA;
-        GetMenuItemInfoW(folderPopupMenu(), id, FALSE, &mi);
+        GetMenuItemInfoW(menu.popup(), id, FALSE, &mi);
         DRAWITEMSTRUCT di = {};
         di.CtlType = ODT_MENU;
         di.itemID = id;
@@ -422,7 +466,7 @@ public:
         di.hDC = dc_;
         di.rcItem = {0, 0, kW, kH};
         di.itemData = mi.dwItemData;
-        drawn = drawMenuItem(&di);
+        drawn = menu.drawItem(&di);
         GdiFlush();
     }
     ~MenuItemPicture() {
@@ -442,8 +486,9 @@ private:
 };
 
 TEST(FolderMenu, ItemsAndTheirDrawing) {
-    createMenuResources();
-    HMENU menu = folderPopupMenu();
+    FolderMenu folderMenu;
+    folderMenu.create();
+    HMENU menu = folderMenu.popup();
     ASSERT_NE(menu, nullptr);
     const UINT ids[] = {5000, 6000, 5010, 5011, 6000, 5020};
     ASSERT_EQ(GetMenuItemCount(menu), 6);
@@ -465,12 +510,12 @@ TEST(FolderMenu, ItemsAndTheirDrawing) {
     measure.CtlType = ODT_MENU;
     measure.itemID = 5000;
     measure.itemData = mi.dwItemData;
-    ASSERT_TRUE(measureMenuItem(nullptr, &measure));
+    ASSERT_TRUE(folderMenu.measureItem(nullptr, &measure));
     EXPECT_GT(measure.itemWidth, 20u + 60u);
     EXPECT_GT(measure.itemHeight, 6u + 8u);
 
     {
-        MenuItemPicture item(5010, ODS_SELECTED | ODS_CHECKED);
+        MenuItemPicture item(folderMenu, 5010, ODS_SELECTED | ODS_CHECKED);
         ASSERT_TRUE(item.drawn);
         EXPECT_EQ(item.at(0, 0), 0x489090u) << "highlight frame";
         EXPECT_EQ(item.at(MenuItemPicture::kW - 1, 1), 0x489090u);
@@ -480,17 +525,17 @@ TEST(FolderMenu, ItemsAndTheirDrawing) {
         EXPECT_EQ(item.at(9, 9), 0xC060C0u) << "cross";
     }
     {
-        MenuItemPicture item(5011, 0);
+        MenuItemPicture item(folderMenu, 5011, 0);
         const COLORREF menu = GetSysColor(COLOR_MENU);
         EXPECT_EQ(item.at(1, 1),
                   (GetRValue(menu) << 16u) | (GetGValue(menu) << 8u) | GetBValue(menu));
     }
     {
-        MenuItemPicture item(5020, ODS_GRAYED | ODS_SELECTED);
+        MenuItemPicture item(folderMenu, 5020, ODS_GRAYED | ODS_SELECTED);
         EXPECT_EQ(item.at(1, 1), 0x123456u) << "a disabled item paints no background";
     }
-    destroyMenuResources();
-    EXPECT_EQ(folderPopupMenu(), nullptr);
+    folderMenu.destroy();
+    EXPECT_EQ(folderMenu.popup(), nullptr);
 }
 
 }  // namespace

@@ -60,9 +60,9 @@ TEST(Preview, SmallPictureIsShownAtItsSizeInTheMiddle) {
     uitest::writeBmp(pics.file(L"small.bmp"), 100, 50, 0x20, 0x40, 0xC0);
     MainWindowInProcess w(std::wstring(kIni) +
                           uitest::listSection(0, {pics.file(L"small.bmp")}, -1));
-    EXPECT_TRUE(g_preview.path.empty()) << "no position, nothing previewed at start";
+    EXPECT_TRUE(w.preview().path.empty()) << "no position, nothing previewed at start";
     w.select(0);
-    EXPECT_EQ(g_preview.path, pics.file(L"small.bmp"));
+    EXPECT_EQ(w.preview().path, pics.file(L"small.bmp"));
     EXPECT_EQ(uitest::windowText(w.item(kIdSizeText)), L"100 x 50");
     EXPECT_EQ(g_settings.lists[0].selectedIndex, 0);
 
@@ -100,8 +100,8 @@ TEST(Preview, UndecodableEntryLeavesThePaneEmptyWithoutAMessage) {
         uitest::listSection(0, {pics.file(L"good.bmp"), pics.file(L"broken.bmp")}, 0));
     EXPECT_EQ(uitest::windowText(w.item(kIdSizeText)), L"8 x 8");
     w.select(1);
-    EXPECT_TRUE(g_preview.path.empty());
-    EXPECT_EQ(g_preview.bits, nullptr);
+    EXPECT_TRUE(w.preview().path.empty());
+    EXPECT_FALSE(w.preview().bits);
     EXPECT_EQ(uitest::windowText(w.item(kIdSizeText)), L"");
     EXPECT_EQ(harness::waitForWindow(GetCurrentProcessId(), L"#32770", nullptr, 300), nullptr);
     PaneCapture pane(w.item(kIdPreview));
@@ -123,11 +123,56 @@ TEST(Preview, TheEntryShownIsNotDecodedAgain) {
     ASSERT_TRUE(DeleteFileW(pics.file(L"a.bmp").c_str()));
     w.select(0);
     EXPECT_EQ(uitest::windowText(w.item(kIdSizeText)), L"30 x 20");
-    EXPECT_NE(g_preview.bits, nullptr);
+    EXPECT_TRUE(w.preview().bits);
     w.select(1);
     EXPECT_EQ(uitest::windowText(w.item(kIdSizeText)), L"40 x 10");
     w.select(0);
     EXPECT_EQ(uitest::windowText(w.item(kIdSizeText)), L"");
+}
+
+// Opening the previewed file, counted instead of handed to the shell.
+int g_opened = 0;
+std::wstring g_openedTarget;
+bool countOpening(const wchar_t* target) {
+    ++g_opened;
+    g_openedTarget = target;
+    return true;
+}
+
+// Presses and releases the left button twice over the middle of `window`,
+// through the system's input queue as a mouse does, and handles what follows.
+void doubleClickOn(HWND window) {
+    RECT r;
+    GetWindowRect(window, &r);
+    SetForegroundWindow(GetAncestor(window, GA_ROOT));
+    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    INPUT presses[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        presses[i].type = INPUT_MOUSE;
+        presses[i].mi.dwFlags = i % 2 ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN;
+    }
+    ASSERT_EQ(SendInput(4, presses, sizeof(INPUT)), 4u);
+    for (int i = 0; i < 25; ++i) {
+        Sleep(20);
+        uitest::pump();
+    }
+}
+
+TEST(Preview, ADoubleClickOpensThePreviewedFileOnce) {
+    harness::TempFolder pics;
+    const std::wstring path = pics.file(L"with blank.bmp");
+    uitest::writeBmp(path, 30, 20);
+    MainWindowInProcess w(std::wstring(kIni) + uitest::listSection(0, {path}, 0));
+    ASSERT_EQ(w.preview().path, path);
+    w.state().preview.openFile = countOpening;
+    g_opened = 0;
+    doubleClickOn(w.item(kIdPreview));
+    EXPECT_EQ(g_opened, 1);
+    EXPECT_EQ(g_openedTarget, L"\"" + path + L"\"");
+    // A second, separate click opens it again.
+    Sleep(GetDoubleClickTime() + 100);
+    SendMessageW(w.item(kIdPreview), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    EXPECT_EQ(g_opened, 2);
 }
 
 // A tab picked as the tab control reports it.
@@ -148,7 +193,7 @@ TEST(Preview, TabSwitchFollowsEachListsSelection) {
                           uitest::listSection(2, {pics.file(L"b.bmp")}, 0));
     EXPECT_EQ(uitest::windowText(w.item(kIdSizeText)), L"30 x 20");
     pickTab(w, 1);
-    EXPECT_TRUE(g_preview.path.empty()) << "list 2 has nothing selected";
+    EXPECT_TRUE(w.preview().path.empty()) << "list 2 has nothing selected";
     EXPECT_TRUE(IsWindowVisible(w.list(1)));
     EXPECT_FALSE(IsWindowVisible(w.list(0)));
     pickTab(w, 2);

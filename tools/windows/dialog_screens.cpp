@@ -37,6 +37,7 @@ int showScreen(const std::string& screen) {
     if (screen == "small") openSmallImageDialog(owner);
     if (screen == "large") openLargeImageDialog(owner);
     if (screen == "options") openOptionsDialog(owner);
+    HelpViewer help;
     if (screen == "about" || screen == "help") {
         if (screen == "about")
             openAboutWindow(owner);

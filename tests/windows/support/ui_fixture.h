@@ -15,7 +15,6 @@
 #include "settings/settings_file.h"
 #include "support/harness.h"
 #include "ui/main_window.h"
-#include "ui/main_window_menu.h"
 #include "ui/preview.h"
 #include "ui/ui_resources.h"
 
@@ -92,12 +91,12 @@ public:
         g_settings.screenWidth = GetSystemMetrics(SM_CXSCREEN);
         g_settings.screenHeight = GetSystemMetrics(SM_CYSCREEN);
         loadSettings();
-        createMenuResources();
+        state_.folderMenu.create();
         registerMainWindowClass(g_instance);
-        hwnd_ = createMainWindow(g_instance);
+        hwnd_ = createMainWindow(g_instance, state_);
         ShowWindow(hwnd_, SW_SHOWNORMAL);
         UpdateWindow(hwnd_);
-        loadMainWindowLists();
+        loadMainWindowLists(state_);
         pump();
     }
     ~MainWindowInProcess() {
@@ -109,12 +108,18 @@ public:
 
     void close() {
         if (hwnd_ && IsWindow(hwnd_)) SendMessageW(hwnd_, WM_CLOSE, 0, 0);
+        // A window that refused to close must not outlive its record.
+        if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
         hwnd_ = nullptr;
         pump();
     }
     HWND hwnd() const { return hwnd_; }
     HWND item(int id) const { return GetDlgItem(hwnd_, id); }
-    HWND list(int i) const { return g_mainWindow.lists[i]; }
+    HWND list(int i) const { return state_.lists[i]; }
+    HWND shownList() const { return shownListBox(state_); }
+    // The window's record, as its operations take it.
+    MainWindow& state() { return state_; }
+    const PreviewImage& preview() const { return state_.preview; }
     const std::wstring& ini() const { return iniPath_; }
     const harness::TempFolder& folder() const { return folder_; }
     std::wstring file(const std::wstring& name) const { return folder_.file(name); }
@@ -138,6 +143,7 @@ public:
 private:
     harness::TempFolder folder_;
     std::wstring iniPath_;
+    MainWindow state_;  // outlives the window
     HWND hwnd_ = nullptr;
 };
 
