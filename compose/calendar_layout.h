@@ -35,12 +35,29 @@ struct CalendarMonth {
     CalendarDay days[31];
 };
 
+// The surface the calendar is drawn on: its size in pixels, and the display
+// scale in per cent by which the style's lengths (given in the pixels the
+// user sees in the settings) are multiplied. A size of 0 sets no bound.
+struct CalendarSurface {
+    int32_t width = 0;
+    int32_t height = 0;
+    int scalePercent = 100;
+};
+
 struct CalendarLayout {
     int cellWidth = 0;
     int cellHeight = 0;
+    int shadowOffset = 1;  // the drop shadow's distance, right and down
+    int frameCorner = 9;   // the corner ellipse of today's frame
+    int lineWidth = 1;     // the pen of today's frame
     int monthCount = 0;
     CalendarMonth months[kMaxCalendarMonths];
+    CalRect bounds;  // everything drawn, shadows included
 };
+
+// A length of the style in the surface's pixels: rounded to the nearest
+// pixel, unchanged at 100 per cent.
+int32_t scaleLength(int32_t length, int scalePercent) noexcept;
 
 // Month count as drawn: 1..3.
 int clampedMonthCount(int dispMonth) noexcept;
@@ -51,11 +68,16 @@ void formatCalendarTitle(const CalendarStyle& style, int year, int month,
                          wchar_t (&out)[kTitleChars]) noexcept;
 
 // Lays out the months for a cell of cellWidth x cellHeight pixels (the text
-// "30" measured in the calendar font, plus the day spacing). `marks` is
+// "30" measured in the calendar font, plus the day spacing, both already at
+// the surface's scale) at the style's position times the scale. `marks` is
 // emptied, then filled month by month. A date outside 1..12 months gives no
-// months at all.
+// months at all. Whatever the position says, the calendar stays whole on a
+// bounded surface: one that would cross the right or bottom edge is moved
+// left or up by the overflow, and one that would cross the left or top edge
+// (or is larger than the surface) starts at that edge.
 void layoutCalendar(const CalendarStyle& style, const LocalDate& today, int cellWidth,
-                    int cellHeight, HolidayMarks& marks, CalendarLayout& out) noexcept;
+                    int cellHeight, const CalendarSurface& surface, HolidayMarks& marks,
+                    CalendarLayout& out) noexcept;
 
 // Rectangle of the rounded frame round today's cell: one pixel narrower than
 // the cell unless the font is italic, where the slanted digits need it.

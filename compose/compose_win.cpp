@@ -172,7 +172,8 @@ WallpaperBitmap composeWallpaper() noexcept {
         drawLarge(dc, picture, sw, sh);
     }
     GdiFlush();
-    if (on(g_settings.Calendar)) drawCalendar(dc, g_settings.cal, g_settings.today);
+    if (on(g_settings.Calendar))
+        drawCalendar(dc, g_settings.cal, g_settings.today, CalendarSurface{sw, sh, 100});
     GdiFlush();
     return wallpaper;
 }

@@ -136,7 +136,8 @@ int main() {
         measure(
             "calendar (three months)", [] {},
             [&] {
-                drawCalendar(dc.get(), g_settings.cal, g_settings.today);
+                drawCalendar(dc.get(), g_settings.cal, g_settings.today,
+                             CalendarSurface{g_settings.screenWidth, g_settings.screenHeight, 100});
                 GdiFlush();
             });
     }

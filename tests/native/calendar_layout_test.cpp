@@ -26,7 +26,7 @@ struct Laid {
 
 Laid lay(const CalendarStyle& s, const LocalDate& today) {
     Laid l;
-    layoutCalendar(s, today, W, H, l.marks, l.layout);
+    layoutCalendar(s, today, W, H, CalendarSurface{}, l.marks, l.layout);
     return l;
 }
 
@@ -141,7 +141,7 @@ TEST(CalendarLayout, MonthCountIsClamped) {
     EXPECT_EQ(lay(style(5), date(2024, 5, 1, 3)).layout.monthCount, 3);
     // Marks from an earlier layout never leak into the next.
     Laid l = lay(style(1), date(2024, 5, 1, 3));
-    layoutCalendar(style(1), date(2024, 6, 1, 6), W, H, l.marks, l.layout);
+    layoutCalendar(style(1), date(2024, 6, 1, 6), W, H, CalendarSurface{}, l.marks, l.layout);
     EXPECT_FALSE(l.marks.isHoliday(5, 3));
     // No valid month, nothing to draw.
     EXPECT_EQ(lay(style(1), date(2024, 0, 1, 3)).layout.monthCount, 0);
@@ -177,6 +177,78 @@ TEST(CalendarLayout, TodayFrame) {
     EXPECT_EQ(plain.right, 29);
     EXPECT_EQ(plain.bottom, 37);
     EXPECT_EQ(todayFrameRect(cell, true).right, 30);
+}
+
+TEST(CalendarLayout, LengthsScaleToTheNearestPixel) {
+    struct Case {
+        int32_t length;
+        int percent;
+        int32_t scaled;
+    };
+    // Worked by hand: 12.5 -> 13, 1.5 -> 2, 13.5 -> 14, -7.5 -> -8, 1366.25 -> 1366.
+    for (const Case c : {Case{10, 100, 10}, Case{10, 125, 13}, Case{1, 125, 1}, Case{1, 150, 2},
+                         Case{9, 150, 14}, Case{136, 150, 204}, Case{9, 200, 18}, Case{-5, 150, -8},
+                         Case{1093, 125, 1366}, Case{1784, 175, 3122}})
+        EXPECT_EQ(scaleLength(c.length, c.percent), c.scaled) << c.length << " at " << c.percent;
+}
+
+TEST(CalendarLayout, PositionAndStrokesFollowTheScale) {
+    CalendarStyle s = style(1);
+    s.CalPosX = 1784;  // 1920 - 136 in the pixels the user sees
+    s.CalPosY = 10;
+    Laid l;
+    layoutCalendar(s, date(2024, 5, 1, 3), 27, 24, CalendarSurface{0, 0, 150}, l.marks, l.layout);
+    EXPECT_EQ(l.layout.months[0].titleRect.left, 2676);
+    EXPECT_EQ(l.layout.months[0].titleRect.top, 15);
+    EXPECT_EQ(l.layout.shadowOffset, 2);
+    EXPECT_EQ(l.layout.lineWidth, 2);
+    EXPECT_EQ(l.layout.frameCorner, 14);
+    // At 100 per cent the layout is the one without a surface.
+    const Laid plain = lay(s, date(2024, 5, 1, 3));
+    Laid same;
+    layoutCalendar(s, date(2024, 5, 1, 3), W, H, CalendarSurface{0, 0, 100}, same.marks,
+                   same.layout);
+    EXPECT_EQ(same.layout.months[0].titleRect.left, plain.layout.months[0].titleRect.left);
+    EXPECT_EQ(same.layout.shadowOffset, 1);
+    EXPECT_EQ(same.layout.frameCorner, 9);
+}
+
+// A calendar that would cross an edge of a bounded surface is moved inside,
+// keeping its shape: every rectangle moves by the same distance, just enough.
+TEST(CalendarLayout, StaysWholeOnTheSurface) {
+    struct Case {
+        int32_t x, y;
+        int months;
+        int32_t dx, dy;  // expected move, worked from the unbounded bounds below
+    };
+    constexpr int32_t kW = 800, kH = 600;
+    // Worked by hand with 20 x 17 cells and a one-pixel shadow: 141 pixels
+    // wide; August to October 2024 from y = 580 end at 926 + 1.
+    for (const Case c :
+         {Case{600, 10, 1, 0, 0}, Case{kW - 136, 10, 3, -5, 0}, Case{830, 10, 2, -171, 0},
+          Case{-40, -15, 1, 40, 15}, Case{10, 580, 3, 0, -327}}) {
+        CalendarStyle s = style(c.months);
+        s.CalPosX = c.x;
+        s.CalPosY = c.y;
+        const Laid free = lay(s, date(2024, 8, 5, 1));
+        Laid bound;
+        layoutCalendar(s, date(2024, 8, 5, 1), W, H, CalendarSurface{kW, kH, 100}, bound.marks,
+                       bound.layout);
+        const int32_t dx = c.dx, dy = c.dy;
+        const CalRect& nb = bound.layout.bounds;
+        EXPECT_GE(nb.left, 0);
+        EXPECT_GE(nb.top, 0);
+        EXPECT_LE(nb.right, kW);
+        EXPECT_LE(nb.bottom, kH);
+        for (int m = 0; m < free.layout.monthCount; ++m) {
+            const CalendarMonth& f = free.layout.months[m];
+            const CalendarMonth& n = bound.layout.months[m];
+            EXPECT_EQ(n.titleRect.left - f.titleRect.left, dx) << c.x << "," << c.y;
+            EXPECT_EQ(n.titleRect.top - f.titleRect.top, dy) << c.x << "," << c.y;
+            EXPECT_EQ(n.days[n.dayCount - 1].cell.right - f.days[f.dayCount - 1].cell.right, dx);
+        }
+        EXPECT_EQ(free.layout.bounds.right - free.layout.bounds.left, 7 * W + 1);
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/owners_win.h"
@@ -28,12 +29,13 @@ struct Box {
     int left, top, right, bottom;
 };
 
-// A 24-bit surface of kWidth x kHeight in a memory context.
+// A 24-bit surface (kWidth x kHeight unless given) in a memory context.
 class Surface {
 public:
-    Surface() {
+    explicit Surface(int width = kWidth, int height = kHeight)
+        : width_(width), height_(height), bitmap_(WallpaperBitmap::create(width, height)) {
         UniqueBrush brush(CreateSolidBrush(kBackground));
-        RECT all{0, 0, kWidth, kHeight};
+        RECT all{0, 0, width, height};
         FillRect(dc_.get(), &all, brush.get());
         GdiFlush();
     }
@@ -41,9 +43,22 @@ public:
     HDC dc() const { return dc_.get(); }
     COLORREF at(int x, int y) const {
         GdiFlush();
-        const uint8_t* p =
-            bitmap_.image().bits + size_t{rowStride(kWidth, 24)} * (kHeight - 1 - y) + 3 * x;
-        return RGB(p[2], p[1], p[0]);
+        return pixel(x, y);
+    }
+    // The extent of everything not in the background colour (right and
+    // bottom one past the last such pixel).
+    Box drawnExtent() const {
+        GdiFlush();
+        Box extent{width_, height_, 0, 0};
+        for (int y = 0; y < height_; ++y)
+            for (int x = 0; x < width_; ++x)
+                if (pixel(x, y) != kBackground) {
+                    extent.left = std::min(extent.left, x);
+                    extent.top = std::min(extent.top, y);
+                    extent.right = std::max(extent.right, x + 1);
+                    extent.bottom = std::max(extent.bottom, y + 1);
+                }
+        return extent;
     }
     int count(const Box& b, COLORREF c) const {
         int n = 0;
@@ -53,7 +68,14 @@ public:
     }
 
 private:
-    WallpaperBitmap bitmap_ = WallpaperBitmap::create(kWidth, kHeight);
+    COLORREF pixel(int x, int y) const {
+        const uint8_t* p =
+            bitmap_.image().bits + size_t{rowStride(width_, 24)} * (height_ - 1 - y) + 3 * x;
+        return RGB(p[2], p[1], p[0]);
+    }
+
+    int width_, height_;
+    WallpaperBitmap bitmap_;
     MemoryDc dc_{CreateCompatibleDC(nullptr)};
     SelectGuard use_{dc_.get(), bitmap_.bitmap()};
 };
@@ -111,7 +133,7 @@ LocalDate feb2012(int day) {
 // the cell size measured independently.
 struct Drawn {
     explicit Drawn(const CalendarStyle& style) : s(style), cell(measureCell(surface.dc(), s)) {
-        drawCalendar(surface.dc(), s, feb2012(15));
+        drawCalendar(surface.dc(), s, feb2012(15), CalendarSurface{kWidth, kHeight, 100});
     }
     Surface surface;
     const CalendarStyle s;
@@ -197,11 +219,44 @@ TEST(CalendarDraw, ContextIsLeftAsFound) {
     SelectGuard useFont(dc, font.get());
     SelectGuard useBrush(dc, brush.get());
     const int rop = GetROP2(dc);
-    drawCalendar(dc, testStyle(), feb2012(15));
+    drawCalendar(dc, testStyle(), feb2012(15), CalendarSurface{kWidth, kHeight, 100});
     EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), font.get());
     EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), brush.get());
     EXPECT_EQ(GetROP2(dc), rop);
     EXPECT_EQ(GetBkMode(dc), TRANSPARENT);
+}
+
+// The widest calendar the settings allow (36-point bold italic digits, 36
+// pixels between days, three months) at positions up to and past every
+// edge: drawn onto a larger surface with a smaller bound, nothing lands
+// outside the bound, and the calendar reaches the edge it was pushed from.
+TEST(CalendarDraw, StaysWholeInsideItsBound) {
+    constexpr int kBoundW = 700, kBoundH = 2300;
+    struct Place {
+        int x, y;
+    };
+    for (const Place at : {Place{kBoundW - 136, 10}, Place{kBoundW + 50, 10}, Place{-80, -40},
+                           Place{20, kBoundH - 5}}) {
+        CalendarStyle s = testStyle(3);
+        s.FtSize = 36;
+        s.DaySpace = 36;
+        s.Italic = 1;
+        s.CalPosX = at.x;
+        s.CalPosY = at.y;
+        Surface surface(kBoundW + 100, kBoundH + 100);
+        // 29 February 2012: three months, February to April.
+        drawCalendar(surface.dc(), s, feb2012(29), CalendarSurface{kBoundW, kBoundH, 100});
+        const Box drawn = surface.drawnExtent();
+        EXPECT_LE(drawn.right, kBoundW) << "from " << at.x << "," << at.y;
+        EXPECT_LE(drawn.bottom, kBoundH) << "from " << at.x << "," << at.y;
+        // Pushed back from an edge, it reaches to near that edge.
+        if (at.x > kBoundW - 136) EXPECT_GT(drawn.right, kBoundW - 40);
+        if (at.y > kBoundH / 2) EXPECT_GT(drawn.bottom, kBoundH - 40);
+        if (at.x < 0) EXPECT_LT(drawn.left, 40);
+        if (at.y < 0) EXPECT_LT(drawn.top, 40);
+        // Every month's Saturdays are there.
+        EXPECT_GT(surface.count({0, 0, kBoundW, kBoundH}, kSaturday), 30);
+    }
 }
 
 }  // namespace
