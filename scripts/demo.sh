@@ -27,9 +27,8 @@ mapfile -t pictures < <(grep -F lake_dawn "$out/pictures.txt"; grep -vF lake_daw
 {
   printf '[WP]\r\nListHold=1\r\nActList=0\r\nCalendar=1\r\nCycle=0\r\nStyleS=0\r\nStyleB=1\r\n'
   printf 'WpOptB0=1\r\nWpOptB1=0\r\nBgColor=3158064\r\n'
-  # The session's screen is 1280 pixels wide; the calendar's left edge leaves
-  # room for seven cells of the IPA font that stands in for "MS UI Gothic".
-  printf '[Cal]\r\nDispMonth=3\r\nCalPosX=1090\r\n'
+  # The calendar at its default place, the screen's top right corner.
+  printf '[Cal]\r\nDispMonth=3\r\n'
   printf '[List]\r\nName=Demo\r\nCount=%d\r\nWPNum=-1\r\n' "${#pictures[@]}"
   i=0
   for p in "${pictures[@]}"; do
