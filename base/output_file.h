@@ -26,6 +26,9 @@ public:
     // Writes all `size` bytes; false when the file is not open or a write
     // falls short.
     [[nodiscard]] bool write(const void* data, size_t size) noexcept;
+    // Pushes what was written through to the disk; false when the file is
+    // not open or the system reports an error.
+    [[nodiscard]] bool flush() noexcept;
     // Closes the file; false when closing reports an error (data may be lost).
     bool close() noexcept;
 

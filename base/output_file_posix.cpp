@@ -34,6 +34,8 @@ bool OutputFile::write(const void* data, size_t size) noexcept {
     return true;
 }
 
+bool OutputFile::flush() noexcept { return handle_ && ::fsync(fdOf(handle_)) == 0; }
+
 bool OutputFile::close() noexcept {
     if (!handle_) return true;
     const int rc = ::close(fdOf(handle_));

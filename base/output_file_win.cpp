@@ -24,6 +24,8 @@ bool OutputFile::write(const void* data, size_t size) noexcept {
     return true;
 }
 
+bool OutputFile::flush() noexcept { return handle_ && FlushFileBuffers(handle_); }
+
 bool OutputFile::close() noexcept {
     if (!handle_) return true;
     const BOOL ok = CloseHandle(handle_);
