@@ -1,5 +1,5 @@
-// The settings file through the real profile calls: where it lies, what is
-// read from it, and what the closing save leaves behind.
+// The settings file on disk: where it lies, what is read from it, and what
+// the closing save leaves behind, checked through the real profile calls.
 #include "settings/settings_file.h"
 
 #include <gtest/gtest.h>
