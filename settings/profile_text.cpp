@@ -1,9 +1,10 @@
 #include "settings/profile_text.h"
 
-#include <cwctype>
+#include <algorithm>
 
 namespace {
-bool equalsNoCaseImpl(std::wstring_view a, std::wstring_view b) {
+
+bool equalsNoCase(std::wstring_view a, std::wstring_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
         wchar_t x = a[i], y = b[i];
@@ -14,47 +15,23 @@ bool equalsNoCaseImpl(std::wstring_view a, std::wstring_view b) {
     return true;
 }
 
-bool equalsNoCase(std::wstring_view a, std::wstring_view b) { return equalsNoCaseImpl(a, b); }
+bool isBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
-std::wstring_view trim(std::wstring_view s) {
-    while (!s.empty() && (s.front() == L' ' || s.front() == L'\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == L' ' || s.back() == L'\t' || s.back() == L'\r'))
-        s.remove_suffix(1);
+std::wstring_view trimStart(std::wstring_view s) {
+    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
     return s;
 }
+
+std::wstring_view trim(std::wstring_view s) {
+    s = trimStart(s);
+    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
 }  // namespace
 
-std::vector<ProfileEntry> parseSectionBuffer(const wchar_t* buffer, size_t length) {
-    std::vector<ProfileEntry> out;
-    size_t i = 0;
-    while (i < length && buffer[i] != L'\0') {
-        size_t start = i;
-        while (i < length && buffer[i] != L'\0') ++i;
-        std::wstring_view line(buffer + start, i - start);
-        ++i;  // the line's terminator
-        size_t eq = line.find(L'=');
-        if (eq == std::wstring_view::npos) continue;
-        std::wstring_view key = trim(line.substr(0, eq));
-        if (key.empty()) continue;
-        out.emplace_back(std::wstring(key), std::wstring(trim(line.substr(eq + 1))));
-    }
-    return out;
-}
-
-std::wstring buildSectionBuffer(const std::vector<ProfileEntry>& entries) {
-    std::wstring out;
-    for (const auto& [key, value] : entries) {
-        out += key;
-        out += L'=';
-        out += value;
-        out += L'\0';
-    }
-    out += L'\0';
-    return out;
-}
-
-const std::wstring* ProfileSection::find(std::wstring_view key) const {
-    for (const auto& e : entries_)
+const std::wstring* findValue(const std::vector<ProfileEntry>& entries, std::wstring_view key) {
+    for (const auto& e : entries)
         if (equalsNoCase(e.first, key)) return &e.second;
     return nullptr;
 }
@@ -71,12 +48,14 @@ uint8_t ProfileSection::getFlag(std::wstring_view key, uint8_t fallback) const {
 std::wstring ProfileSection::getString(std::wstring_view key, std::wstring_view fallback,
                                        size_t maxChars) const {
     const std::wstring* v = find(key);
-    std::wstring s(v ? std::wstring_view(*v) : fallback);
-    // Quotes around a value are not part of it (the profile calls drop them).
-    if (s.size() >= 2 && (s.front() == L'"' || s.front() == L'\'') && s.back() == s.front())
-        s = s.substr(1, s.size() - 2);
-    if (s.size() > maxChars) s.resize(maxChars);
-    return s;
+    return unquotedValue(v ? std::wstring_view(*v) : fallback, maxChars);
+}
+
+std::wstring unquotedValue(std::wstring_view value, size_t maxChars) {
+    if (value.size() >= 2 && (value.front() == L'"' || value.front() == L'\'') &&
+        value.back() == value.front())
+        value = value.substr(1, value.size() - 2);
+    return std::wstring(value.substr(0, maxChars));
 }
 
 int32_t parseProfileInt(std::wstring_view text) {
@@ -123,6 +102,68 @@ void mergeKeys(std::vector<ProfileEntry>& section, const std::vector<ProfileEntr
 }
 
 bool sameKey(std::wstring_view a, std::wstring_view b) { return equalsNoCase(a, b); }
+
+std::vector<ProfileSectionText> parseProfileText(std::wstring_view text) {
+    std::vector<ProfileSectionText> sections;
+    bool inSection = false;  // false before the first section and in one without a name
+    size_t at = 0;
+    while (at < text.size()) {
+        const size_t end = std::min(text.find_first_of(L"\r\n", at), text.size());
+        std::wstring_view line = text.substr(at, end - at);
+        at = end + (text.compare(end, 2, L"\r\n") == 0 ? 2 : 1);
+
+        line = trimStart(line.substr(0, line.find(L'\0')));
+        if (line.empty() || line.front() == L';') continue;
+        if (line.front() == L'[') {
+            const size_t close = line.rfind(L']');
+            if (close != std::wstring_view::npos) {
+                const std::wstring_view name = trim(line.substr(1, close - 1));
+                inSection = !name.empty();
+                if (inSection) sections.push_back({std::wstring(name), {}});
+                continue;
+            }
+        }
+        if (!inSection) continue;
+        const size_t eq = line.find(L'=');
+        if (eq == std::wstring_view::npos) continue;
+        const std::wstring_view key = trim(line.substr(0, eq));
+        if (key.empty()) continue;
+        sections.back().entries.emplace_back(std::wstring(key),
+                                             std::wstring(trim(line.substr(eq + 1))));
+    }
+    return sections;
+}
+
+const ProfileSectionText* findSection(const std::vector<ProfileSectionText>& sections,
+                                      std::wstring_view name) {
+    for (const auto& s : sections)
+        if (equalsNoCase(s.name, name)) return &s;
+    return nullptr;
+}
+
+ProfileSectionText* findSection(std::vector<ProfileSectionText>& sections, std::wstring_view name) {
+    for (auto& s : sections)
+        if (equalsNoCase(s.name, name)) return &s;
+    return nullptr;
+}
+
+DetectedEncoding detectEncoding(std::string_view bytes) {
+    if (bytes.starts_with("\xFF\xFE")) return {TextEncoding::Utf16Le, 2};
+    if (bytes.starts_with("\xFE\xFF")) return {TextEncoding::Utf16Be, 2};
+    if (bytes.starts_with("\xEF\xBB\xBF")) return {TextEncoding::Utf8, 3};
+    return {TextEncoding::Ansi, 0};
+}
+
+std::wstring utf16Text(std::string_view bytes, bool bigEndian) {
+    std::wstring text((bytes.size() + 1) / 2, L'\0');
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned first = static_cast<unsigned char>(bytes[2 * i]);
+        const unsigned second =
+            2 * i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[2 * i + 1]) : 0u;
+        text[i] = static_cast<wchar_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
+    }
+    return text;
+}
 
 std::wstring serializeProfile(const std::vector<ProfileSectionText>& sections) {
     size_t size = 0;

@@ -28,54 +28,60 @@ struct WallpaperList {
     int32_t selectedIndex = -1;
 };
 
+// The calendar's look: the keys of section Cal (all but the custom colours).
+// Defaults come from the key table (settings_keys.cpp).
 struct CalendarStyle {
-    ColorRef YearMonth = 12648447;
-    ColorRef Weekday = 16777215;
-    ColorRef Saturday = 16769152;
-    ColorRef Sunday = 12615935;
-    ColorRef Holiday = 12615935;
-    ColorRef TextShadow = 0;
-    ColorRef TodayPen = 49152;
-    uint8_t TodayNot = 1;
-    int32_t CalPosX = 0;
-    int32_t CalPosY = 10;
-    std::wstring FaceA = L"MS UI Gothic";
-    std::wstring FaceS = L"MS UI Gothic";
-    uint8_t CharSet = 128;
-    int32_t FtSize = 10;
-    int32_t DaySpace = 4;
-    int32_t Weight = 400;
-    uint8_t Italic = 0;
-    uint8_t YearDisp = 1;
-    uint8_t YearPos = 0;
-    uint8_t MonthName = 0;
-    uint8_t MonthShort = 0;
-    int32_t DispMonth = 1;
+    CalendarStyle();
+
+    ColorRef YearMonth{};
+    ColorRef Weekday{};
+    ColorRef Saturday{};
+    ColorRef Sunday{};
+    ColorRef Holiday{};
+    ColorRef TextShadow{};
+    ColorRef TodayPen{};
+    uint8_t TodayNot{};
+    int32_t CalPosX{};
+    int32_t CalPosY{};
+    std::wstring FaceA;
+    std::wstring FaceS;
+    uint8_t CharSet{};
+    int32_t FtSize{};
+    int32_t DaySpace{};
+    int32_t Weight{};
+    uint8_t Italic{};
+    uint8_t YearDisp{};
+    uint8_t YearPos{};
+    uint8_t MonthName{};
+    uint8_t MonthShort{};
+    int32_t DispMonth{};
 };
 
+// Stored fields start at their keys' defaults, which the key table
+// (settings_keys.cpp) holds.
 struct Settings {
+    Settings();
+
     // Section WP.
-    ColorRef BgColor = 0;
-    uint8_t Random = 0;
-    uint8_t Calendar = 1;
-    int32_t StyleS = 0;
-    uint8_t StyleB = 1;
-    uint8_t WpOptS0 = 1;
-    uint8_t WpOptS1 = 0;
-    uint8_t WpOptB0 = 1;
-    uint8_t WpOptB1 = 0;
-    uint8_t Cycle = 0;
-    uint8_t ListHold = 0;
-    uint8_t ToolTip = 1;
-    uint8_t WheelSel = 0;
-    uint8_t WpNoChg = 0;
-    int32_t ActList = 0;
+    ColorRef BgColor{};
+    uint8_t Random{};
+    uint8_t Calendar{};
+    int32_t StyleS{};
+    uint8_t StyleB{};
+    uint8_t WpOptS0{};
+    uint8_t WpOptS1{};
+    uint8_t WpOptB0{};
+    uint8_t WpOptB1{};
+    uint8_t Cycle{};
+    uint8_t ListHold{};
+    uint8_t ToolTip{};
+    uint8_t WheelSel{};
+    uint8_t WpNoChg{};
+    int32_t ActList{};
 
     // Section Cal.
     CalendarStyle cal;
-    ColorRef CRGB[16] = {16777215, 16777215, 16777215, 16777215, 16777215, 16777215,
-                         16777215, 16777215, 16777215, 16777215, 16777215, 16777215,
-                         16777215, 16777215, 16777215, 16777215};
+    ColorRef CRGB[16]{};
 
     // Sections List ... List8.
     WallpaperList lists[kListCount];
@@ -84,11 +90,11 @@ struct Settings {
     std::wstring SPI;
 
     // Section TWin.
-    int32_t PresetW[5] = {0, 800, 1024, 1280, 1280};
-    int32_t PresetH[5] = {0, 600, 768, 800, 1024};
-    int32_t AddImgSize = 0;
-    uint8_t DTExpand = 1;
-    uint8_t LRExpand = 1;
+    int32_t PresetW[5]{};
+    int32_t PresetH[5]{};
+    int32_t AddImgSize{};
+    uint8_t DTExpand{};
+    uint8_t LRExpand{};
 
     // Not stored as such.
     int32_t screenWidth = 0;

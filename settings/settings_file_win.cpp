@@ -2,17 +2,31 @@
 #include <shlobj.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "base/input_file.h"
+#include "base/output_file.h"
+#include "base/path.h"
 #include "settings/profile_text.h"
 #include "settings/settings_file.h"
+#include "settings/settings_keys.h"
 
 namespace {
 
 std::wstring g_path;
 
-const wchar_t kFileBase[] = L"Tolvex";
-const wchar_t kFileExt[] = L".ini";
+const wchar_t kProgramName[] = L"Tolvex.exe";
+const wchar_t kFolderName[] = L"Tolvex";
+const wchar_t kFileName[] = L"Tolvex.ini";
+const wchar_t kCalendarSection[] = L"Cal";
+const wchar_t kFolderSection[] = L"TWin";
+const wchar_t kFolderListSection[] = L"FolderList";
+const wchar_t kPathSection[] = L"Path";
+
+// More than any settings file the program writes (eight lists of 5,000
+// entries take under 10 MB). A larger file is not read.
+constexpr uint64_t kMaxFileBytes = 64u << 20;
 
 bool isDirectory(const std::wstring& p) {
     DWORD a = GetFileAttributesW(p.c_str());
@@ -24,211 +38,182 @@ bool isFile(const std::wstring& p) {
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::wstring folderOf(const std::wstring& path) {
-    size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+std::wstring multiByteText(std::string_view bytes, UINT codePage) {
+    if (bytes.empty()) return {};
+    const int size = static_cast<int>(bytes.size());
+    const int n = MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
+    if (n <= 0) return {};
+    std::wstring text(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(codePage, 0, bytes.data(), size, text.data(), n);
+    return text;
 }
 
-// Reads a whole section. The call reports a buffer that was too small by
-// returning size - 2, so the buffer grows until the section fits.
-ProfileSection readSection(const wchar_t* section, const std::wstring& file) {
-    // A section never has more characters than the file has bytes: starting
-    // there makes one call enough even for lists of thousands of entries
-    // (under Wine each call costs about as much as a walk over the file).
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    size_t start = 32 * 1024;
-    if (GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data) &&
-        data.nFileSizeHigh == 0 && data.nFileSizeLow + 2 > start && data.nFileSizeLow < (1u << 26))
-        start = data.nFileSizeLow + 2;
-    std::vector<wchar_t> buf(start);
-    for (;;) {
-        DWORD got = GetPrivateProfileSectionW(section, buf.data(), static_cast<DWORD>(buf.size()),
-                                              file.c_str());
-        if (got + 2 < buf.size() || buf.size() >= (1u << 28)) {
-            return ProfileSection(parseSectionBuffer(buf.data(), got));
-        }
-        buf.resize(buf.size() * 4);
+// The file's bytes as text, decoded as the byte-order mark says (the ANSI
+// code page without one), as the profile calls read them.
+std::wstring decodeFileText(std::string_view text) {
+    const DetectedEncoding found = detectEncoding(text);
+    text.remove_prefix(found.markBytes);
+    switch (found.encoding) {
+        case TextEncoding::Utf16Le:
+            return utf16Text(text, false);
+        case TextEncoding::Utf16Be:
+            return utf16Text(text, true);
+        case TextEncoding::Utf8:
+            return multiByteText(text, CP_UTF8);
+        case TextEncoding::Ansi:
+            break;
     }
+    return multiByteText(text, CP_ACP);
 }
 
-bool writeWholeFile(const std::wstring& path, const void* data, DWORD size) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    bool ok = WriteFile(h, data, size, &written, nullptr) && written == size;
-    ok = FlushFileBuffers(h) && ok;
-    CloseHandle(h);
-    return ok;
+// The file's text, read whole in one read and decoded as its byte-order mark
+// says (the ANSI code page without one), as the profile calls read it; empty
+// when there is no file. False when a file is there but cannot be read
+// (another program holds it, a read error) or is too large.
+bool readFileText(const std::wstring& path, std::wstring& out) {
+    out.clear();
+    InputFile file;
+    if (!file.open(path.c_str()))
+        return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+    if (file.size() > kMaxFileBytes) return false;
+    std::string bytes(static_cast<size_t>(file.size()), '\0');
+    if (file.readAt(0, bytes.data(), bytes.size()) != bytes.size()) return false;
+    out = decodeFileText(bytes);
+    return true;
 }
 
+// The settings file as the start read it. loadSettings reads the file whole
+// once; the folder window's keys, the lists' entries and a headless run's
+// entry and date mark are then served from here. A write through this module
+// ends it, so that a later read sees the file as it is then; so does asking
+// twice for a list whose entries were handed over (and let go of here).
+struct StartReading {
+    std::wstring path;
+    bool valid = false;
+    std::vector<ProfileSectionText> sections;
+    bool handedOver[kListCount] = {};
+};
+StartReading g_start;
+// A settings file that was there but could not be read when the start read
+// it: the window then shows defaults, not the user's lists, so the closing
+// save must not put them in its place.
+bool g_unreadableAtStart = false;
+
+void readStart() {
+    g_start = StartReading{};
+    g_start.path = g_path;
+    std::wstring text;
+    if (!readFileText(g_path, text)) g_unreadableAtStart = true;
+    g_start.sections = parseProfileText(text);
+    g_start.valid = true;
+}
+
+void endStartReading() { g_start = StartReading{}; }
+
+std::vector<ProfileSectionText>& startSections() {
+    if (!g_start.valid || g_start.path != g_path) readStart();
+    return g_start.sections;
+}
+
+std::vector<ProfileEntry>* startLines(std::wstring_view section) {
+    ProfileSectionText* found = findSection(startSections(), section);
+    return found ? &found->entries : nullptr;
+}
+
+std::vector<ProfileEntry>* startListLines(int list) {
+    if (g_start.valid && g_start.handedOver[list]) endStartReading();
+    return startLines(listSectionName(list));
+}
+
+// A missing file is created as UTF-16 with a byte-order mark before the first
+// single-key write: the profile calls would create it in the ANSI code page,
+// which loses every character of a path outside it, and they keep the
+// encoding of a file they find.
 const wchar_t kBom[] = L"\xFEFF";
 
-// The profile calls create a missing file in the ANSI code page, which loses
-// every character of a path outside it; a file that starts as UTF-16 with a
-// byte-order mark stays UTF-16. So the file is created that way before any
-// first write.
 void ensureFileExists(const std::wstring& path) {
-    if (!isFile(path)) writeWholeFile(path, kBom, sizeof(wchar_t));
+    if (isFile(path)) return;
+    OutputFile file;
+    if (file.create(path.c_str())) static_cast<void>(file.write(kBom, sizeof(wchar_t)));
 }
 
-std::vector<ProfileEntry> calendarKeys(const Settings& s) {
-    const CalendarStyle& c = s.cal;
-    std::vector<ProfileEntry> e = {
-        {L"FaceA", c.FaceA},
-        {L"FaceS", c.FaceS},
-        {L"CharSet", decimal(c.CharSet)},
-        {L"FtSize", decimal(c.FtSize)},
-        {L"DaySpace", decimal(c.DaySpace)},
-        {L"Weight", decimal(c.Weight)},
-        {L"Italic", decimal(c.Italic)},
-        {L"YearDisp", decimal(c.YearDisp)},
-        {L"YearPos", decimal(c.YearPos)},
-        {L"MonthName", decimal(c.MonthName)},
-        {L"MonthShort", decimal(c.MonthShort)},
-        {L"DispMonth", decimal(c.DispMonth)},
-        {L"YearMonth", decimal(static_cast<int32_t>(c.YearMonth))},
-        {L"Weekday", decimal(static_cast<int32_t>(c.Weekday))},
-        {L"Saturday", decimal(static_cast<int32_t>(c.Saturday))},
-        {L"Sunday", decimal(static_cast<int32_t>(c.Sunday))},
-        {L"Holiday", decimal(static_cast<int32_t>(c.Holiday))},
-        {L"TextShadow", decimal(static_cast<int32_t>(c.TextShadow))},
-        {L"TodayPen", decimal(static_cast<int32_t>(c.TodayPen))},
-        {L"TodayNot", decimal(c.TodayNot)},
-        {L"CalPosX", decimal(c.CalPosX)},
-        {L"CalPosY", decimal(c.CalPosY)},
-    };
-    for (int i = 0; i < 16; ++i) {
-        wchar_t key[8];
-        wsprintfW(key, L"CRGB%02d", i);
-        e.emplace_back(key, decimal(static_cast<int32_t>(s.CRGB[i])));
-    }
-    return e;
+void writeKey(const wchar_t* section, const wchar_t* key, const std::wstring& value) {
+    WritePrivateProfileStringW(section, key, value.c_str(), g_path.c_str());
 }
 
-// The closing save, first the folder window's part: the preset sizes, the
-// tree's expanded roots and the registered folders that still exist, under
-// gapless keys.
-std::vector<ProfileSectionText> folderSections() {
-    const Settings& s = g_settings;
-    ProfileSectionText twin{L"TWin", {}};
-    for (int i = 0; i < 5; ++i) {
-        twin.entries.emplace_back(L"PresetW" + decimal(i), decimal(s.PresetW[i]));
-        twin.entries.emplace_back(L"PresetH" + decimal(i), decimal(s.PresetH[i]));
-    }
-    twin.entries.emplace_back(L"AddImgSize", decimal(s.AddImgSize));
-    twin.entries.emplace_back(L"DTExpand", decimal(s.DTExpand));
-    twin.entries.emplace_back(L"LRExpand", decimal(s.LRExpand));
-
-    ProfileSectionText folders{L"FolderList", {}};
+// The closing save's folder list: the registered folders that still exist,
+// under gapless keys.
+std::vector<ProfileEntry> folderListLines(const Settings& s) {
+    std::vector<ProfileEntry> lines;
     for (size_t i = 0; i < s.registeredFolders.size() && i < kMaxRegisteredFolders; ++i) {
         const std::wstring& f = s.registeredFolders[i];
         if (f.empty()) break;
-        if (isDirectory(f))
-            folders.entries.emplace_back(decimal(static_cast<int64_t>(folders.entries.size())), f);
+        if (isDirectory(f)) lines.emplace_back(decimal(static_cast<int64_t>(lines.size())), f);
     }
-    return {std::move(twin), std::move(folders)};
-}
-
-ProfileSectionText wallpaperSection(int32_t y, int32_t m, int32_t d) {
-    Settings& s = g_settings;
-    if (s.ListHold) s.activeList = s.shownList;
-    return {L"WP",
-            {
-                {L"y", decimal(y)},
-                {L"m", decimal(m)},
-                {L"d", decimal(d)},
-                {L"BgColor", decimal(static_cast<int32_t>(s.BgColor))},
-                {L"Random", decimal(s.Random)},
-                {L"Calendar", decimal(s.Calendar)},
-                {L"StyleS", decimal(s.StyleS)},
-                {L"StyleB", decimal(s.StyleB)},
-                {L"WpOptS0", decimal(s.WpOptS0)},
-                {L"WpOptS1", decimal(s.WpOptS1)},
-                {L"WpOptB0", decimal(s.WpOptB0)},
-                {L"WpOptB1", decimal(s.WpOptB1)},
-                {L"Cycle", decimal(s.Cycle)},
-                {L"ListHold", decimal(s.ListHold)},
-                {L"ToolTip", decimal(s.ToolTip)},
-                {L"WheelSel", decimal(s.WheelSel)},
-                {L"WpNoChg", decimal(s.WpNoChg)},
-                {L"ActList", decimal(s.activeList)},
-            }};
-}
-
-ProfileSectionText listSection(int i, const std::vector<std::wstring>& items) {
-    WallpaperList& list = g_settings.lists[i];
-    list.Count = static_cast<int32_t>(items.size());
-    ProfileSectionText section{listSectionName(i), {}};
-    section.entries.reserve(items.size() + 3);
-    section.entries.emplace_back(L"Count", decimal(list.Count));
-    section.entries.emplace_back(L"WPNum", decimal(list.WPNum));
-    section.entries.emplace_back(L"Name", list.Name);
-    for (size_t k = 0; k < items.size(); ++k)
-        section.entries.emplace_back(decimal(static_cast<int64_t>(k)), items[k]);
-    return section;
-}
-
-// Every section name of the file, in file order.
-std::vector<std::wstring> sectionNames(const std::wstring& file) {
-    std::vector<wchar_t> buf(4096);
-    for (;;) {
-        DWORD got = GetPrivateProfileSectionNamesW(buf.data(), static_cast<DWORD>(buf.size()),
-                                                   file.c_str());
-        if (got + 2 < buf.size() || buf.size() >= (1u << 24)) {
-            std::vector<std::wstring> names;
-            for (size_t i = 0; i < got && buf[i];) {
-                std::wstring name(&buf[i]);
-                i += name.size() + 1;
-                names.push_back(std::move(name));
-            }
-            return names;
-        }
-        buf.resize(buf.size() * 4);
-    }
+    return lines;
 }
 
 // The sections the closing save rewrites whole; everything else in the file
 // (Cal, and sections this version does not know) is carried over.
 bool rewrittenSection(const std::wstring& name) {
-    if (sameKey(name, L"TWin") || sameKey(name, L"FolderList") || sameKey(name, L"Path") ||
-        sameKey(name, L"WP"))
+    if (sameKey(name, kFolderSection) || sameKey(name, kFolderListSection) ||
+        sameKey(name, kPathSection) || sameKey(name, kWallpaperSection))
         return true;
     for (int i = 0; i < kListCount; ++i)
         if (sameKey(name, listSectionName(i))) return true;
     return false;
 }
 
-// The file the closing save leaves: the kept sections in their places (Cal
-// updated key by key), then TWin, FolderList, WP, the eight lists and Path,
-// which is the order writing them one by one would give.
-std::wstring closingSaveText(const std::vector<std::wstring> (&entries)[kListCount]) {
-    const ProfileSection oldWp = readSection(L"WP", g_path);
-    const int32_t y = oldWp.getInt(L"y", 0), m = oldWp.getInt(L"m", 0), d = oldWp.getInt(L"d", 0);
+// The file the closing save leaves, from the file as it is now: the kept
+// sections in their places (the first Cal updated key by key), then TWin,
+// FolderList, WP (the date mark as the file has it), the eight lists and
+// Path, which is the order writing them one by one would give.
+std::wstring closingSaveText(std::vector<ProfileSectionText> old,
+                             const std::vector<std::wstring> (&entries)[kListCount]) {
+    Settings& s = g_settings;
+    std::vector<ProfileEntry> wp;
+    const ProfileSectionText* oldWp = findSection(old, kWallpaperSection);
+    for (const wchar_t* key : kDateMarkKeys) {
+        const std::wstring* v = oldWp ? findValue(oldWp->entries, key) : nullptr;
+        wp.emplace_back(key, decimal(v ? parseProfileInt(*v) : 0));
+    }
+    if (s.ListHold) s.activeList = s.shownList;
+    s.ActList = s.activeList;
+    for (auto& line : sectionLines(s, kWallpaperSection)) wp.push_back(std::move(line));
 
     std::vector<ProfileSectionText> doc;
     bool haveCal = false;
-    for (const std::wstring& name : sectionNames(g_path)) {
-        if (name.empty() || rewrittenSection(name)) continue;
-        ProfileSectionText kept{name, readSection(name.c_str(), g_path).entries()};
-        if (sameKey(name, L"Cal")) {
-            mergeKeys(kept.entries, calendarKeys(g_settings));
+    for (ProfileSectionText& section : old) {
+        if (rewrittenSection(section.name)) continue;
+        if (!haveCal && sameKey(section.name, kCalendarSection)) {
+            mergeKeys(section.entries, sectionLines(s, kCalendarSection));
             haveCal = true;
         }
-        doc.push_back(std::move(kept));
+        doc.push_back(std::move(section));
     }
-    for (auto& section : folderSections()) doc.push_back(std::move(section));
-    doc.push_back(wallpaperSection(y, m, d));
-    if (!haveCal) doc.push_back({L"Cal", calendarKeys(g_settings)});
-    for (int i = 0; i < kListCount; ++i) doc.push_back(listSection(i, entries[i]));
-    doc.push_back({L"Path", {{L"SPI", g_settings.SPI}}});
+    doc.push_back({kFolderSection, sectionLines(s, kFolderSection)});
+    doc.push_back({kFolderListSection, folderListLines(s)});
+    doc.push_back({kWallpaperSection, std::move(wp)});
+    if (!haveCal) doc.push_back({kCalendarSection, sectionLines(s, kCalendarSection)});
+    for (int i = 0; i < kListCount; ++i) {
+        s.lists[i].Count = static_cast<int32_t>(entries[i].size());
+        doc.push_back({listSectionName(i), listLines(s.lists[i], entries[i])});
+    }
+    doc.push_back({kPathSection, sectionLines(s, kPathSection)});
     return std::wstring(kBom) + serializeProfile(doc);
 }
 
 SaveInterruptHook g_interruptHook = nullptr;
 
-// The list sections as loadSettings read them, until the lists are loaded.
-ProfileSection g_listSections[kListCount];
+// The system's text for an error code, without its line break.
+std::wstring systemMessage(uint32_t code) {
+    wchar_t text[512];
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                             code, 0, text, 512, nullptr);
+    while (n > 0 && (text[n - 1] == L'\r' || text[n - 1] == L'\n' || text[n - 1] == L' ')) --n;
+    if (n == 0) return L"エラー番号 " + decimal(code);
+    return std::wstring(text, n);
+}
 
 }  // namespace
 
@@ -236,28 +221,26 @@ void setSaveInterruptHookForTesting(SaveInterruptHook hook) { g_interruptHook = 
 
 const std::wstring& settingsFilePath() { return g_path; }
 
-std::wstring settingsFolder() { return folderOf(g_path); }
+std::wstring settingsFolder() { return std::wstring(folderWithSeparator(g_path)); }
 
-void setSettingsFilePathForTesting(const std::wstring& path) { g_path = path; }
-
-std::wstring listSectionName(int list) {
-    return list == 0 ? std::wstring(L"List") : L"List" + decimal(list + 1);
+void setSettingsFilePathForTesting(const std::wstring& path) {
+    g_path = path;
+    g_unreadableAtStart = false;
+    endStartReading();
 }
 
 std::wstring settingsFileFor(const std::wstring& exePath) {
-    size_t slash = exePath.find_last_of(L"\\/");
-    const std::wstring name = slash == std::wstring::npos ? exePath : exePath.substr(slash + 1);
-    if (lstrcmpiW(name.c_str(), L"Tolvex.exe") != 0) return std::wstring();
+    if (lstrcmpiW(std::wstring(fileNameOf(exePath)).c_str(), kProgramName) != 0) return {};
 
-    const std::wstring candidate = folderOf(exePath) + kFileBase + kFileExt;
+    const std::wstring candidate = std::wstring(folderWithSeparator(exePath)) + kFileName;
     if (isFile(candidate)) return candidate;
 
     wchar_t appData[MAX_PATH];
     if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData)))
         return candidate;
-    std::wstring folder = std::wstring(appData) + L"\\" + kFileBase;
+    const std::wstring folder = std::wstring(appData) + L"\\" + kFolderName;
     if (!isDirectory(folder)) CreateDirectoryW(folder.c_str(), nullptr);
-    std::wstring path = folder + L"\\" + kFileBase + kFileExt;
+    std::wstring path = folder + L"\\" + kFileName;
     if (path.size() >= MAX_PATH) return candidate;
     return path;
 }
@@ -267,6 +250,7 @@ bool locateSettingsFile() {
     DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return false;
     g_path = settingsFileFor(exe);
+    endStartReading();
     return !g_path.empty();
 }
 
@@ -285,92 +269,21 @@ void readToday() {
 
 void loadSettings() {
     Settings& s = g_settings;
-    const std::wstring& f = g_path;
-
-    const ProfileSection cal = readSection(L"Cal", f);
-    CalendarStyle& c = s.cal;
-    c.YearMonth = static_cast<ColorRef>(cal.getInt(L"YearMonth", 12648447));
-    c.Weekday = static_cast<ColorRef>(cal.getInt(L"Weekday", 16777215));
-    c.Saturday = static_cast<ColorRef>(cal.getInt(L"Saturday", 16769152));
-    c.Sunday = static_cast<ColorRef>(cal.getInt(L"Sunday", 12615935));
-    c.Holiday = static_cast<ColorRef>(cal.getInt(L"Holiday", 12615935));
-    c.TextShadow = static_cast<ColorRef>(cal.getInt(L"TextShadow", 0));
-    c.TodayPen = static_cast<ColorRef>(cal.getInt(L"TodayPen", 49152));
-    c.TodayNot = cal.getFlag(L"TodayNot", 1);
-    c.CalPosX = cal.getInt(L"CalPosX", s.screenWidth - 136);
-    c.CalPosY = cal.getInt(L"CalPosY", 10);
-    c.FaceA = cal.getString(L"FaceA", L"MS UI Gothic");
-    c.FaceS = cal.getString(L"FaceS", L"MS UI Gothic");
-    c.CharSet = static_cast<uint8_t>(cal.getInt(L"CharSet", 128));
-    c.FtSize = clampInt(cal.getInt(L"FtSize", 10), 8, 36);
-    c.DaySpace = clampInt(cal.getInt(L"DaySpace", 4), 2, 36);
-    c.Weight = cal.getInt(L"Weight", 400);
-    c.Italic = cal.getFlag(L"Italic", 0);
-    c.YearDisp = cal.getFlag(L"YearDisp", 1);
-    c.YearPos = cal.getFlag(L"YearPos", 0);
-    c.MonthName = cal.getFlag(L"MonthName", 0);
-    c.MonthShort = cal.getFlag(L"MonthShort", 0);
-    c.DispMonth = clampInt(cal.getInt(L"DispMonth", 1), 1, 3);
-    for (int i = 0; i < 16; ++i) {
-        wchar_t key[8];
-        wsprintfW(key, L"CRGB%02d", i);
-        s.CRGB[i] = static_cast<ColorRef>(cal.getInt(key, 16777215));
-    }
-
-    const ProfileSection wp = readSection(L"WP", f);
-    s.BgColor = static_cast<ColorRef>(
-        wp.getInt(L"BgColor", static_cast<int32_t>(GetSysColor(COLOR_BACKGROUND))));
-    s.Random = wp.getFlag(L"Random", 0);
-    s.Calendar = wp.getFlag(L"Calendar", 1);
-    s.StyleS = wp.getInt(L"StyleS", 0);
-    s.StyleB = wp.getFlag(L"StyleB", 1);
-    s.WpOptS0 = wp.getFlag(L"WpOptS0", 1);
-    s.WpOptS1 = wp.getFlag(L"WpOptS1", 0);
-    s.WpOptB0 = wp.getFlag(L"WpOptB0", 1);
-    s.WpOptB1 = wp.getFlag(L"WpOptB1", 0);
-    s.Cycle = wp.getFlag(L"Cycle", 0);
-    s.ListHold = wp.getFlag(L"ListHold", 0);
-    s.ToolTip = wp.getFlag(L"ToolTip", 1);
-    s.WheelSel = wp.getFlag(L"WheelSel", 0);
-    s.WpNoChg = wp.getFlag(L"WpNoChg", 0);
-    s.ActList = wp.getInt(L"ActList", 0);
-    if (s.ActList < 0 || s.ActList >= kListCount) s.ActList = 0;
+    readStart();
+    const MachineDefaults machine{s.screenWidth,
+                                  static_cast<ColorRef>(GetSysColor(COLOR_BACKGROUND))};
+    for (const wchar_t* section : {kCalendarSection, kWallpaperSection, kPathSection})
+        loadSection(s, section, startLines(section), machine);
     s.activeList = s.shownList = s.ActList;
-
-    // One section read per list: the entries come along, and the windowed
-    // run takes them from here instead of reading each list a second time.
-    for (int i = 0; i < kListCount; ++i) {
-        ProfileSection section = readSection(listSectionName(i).c_str(), f);
-        WallpaperList& list = s.lists[i];
-        list.Count = section.getInt(L"Count", 0);
-        list.WPNum = section.getInt(L"WPNum", -1);
-        list.selectedIndex = list.WPNum;
-        list.Name = section.getString(L"Name", decimal(i + 1));
-        g_listSections[i] = std::move(section);
-    }
-
-    wchar_t spi[kMaxPathChars];
-    GetPrivateProfileStringW(L"Path", L"SPI", L"", spi, kMaxPathChars, f.c_str());
-    s.SPI = spi;
-
+    for (int i = 0; i < kListCount; ++i) loadListKeys(s.lists[i], i, startListLines(i));
     readToday();
 }
 
 void loadFolderSettings() {
     Settings& s = g_settings;
-    const ProfileSection twin = readSection(L"TWin", g_path);
-    const int32_t defW[5] = {0, 800, 1024, 1280, 1280};
-    const int32_t defH[5] = {0, 600, 768, 800, 1024};
-    for (int i = 0; i < 5; ++i) {
-        s.PresetW[i] = twin.getInt(L"PresetW" + decimal(i), defW[i]);
-        s.PresetH[i] = twin.getInt(L"PresetH" + decimal(i), defH[i]);
-    }
-    s.AddImgSize = twin.getInt(L"AddImgSize", 0);
-    if (s.AddImgSize < 0 || s.AddImgSize > 4) s.AddImgSize = 0;
+    loadSection(s, kFolderSection, startLines(kFolderSection), MachineDefaults{});
     s.minAddWidth = s.PresetW[s.AddImgSize];
     s.minAddHeight = s.PresetH[s.AddImgSize];
-    s.DTExpand = twin.getFlag(L"DTExpand", 1);
-    s.LRExpand = twin.getFlag(L"LRExpand", 1);
 
     s.registeredFolders.clear();
     if (!isFile(g_path)) {
@@ -381,9 +294,9 @@ void loadFolderSettings() {
             s.registeredFolders.emplace_back(pictures);
         return;
     }
-    const ProfileSection folders = readSection(L"FolderList", g_path);
-    for (int i = 0; i < kMaxRegisteredFolders; ++i) {
-        const std::wstring* v = folders.find(decimal(i));
+    const std::vector<ProfileEntry>* folders = startLines(kFolderListSection);
+    for (int i = 0; folders && i < kMaxRegisteredFolders; ++i) {
+        const std::wstring* v = findValue(*folders, decimal(i));
         if (!v || v->empty()) break;
         std::wstring path = v->substr(0, kMaxPathChars - 1);
         if (isDirectory(path)) s.registeredFolders.push_back(path);
@@ -391,87 +304,126 @@ void loadFolderSettings() {
 }
 
 std::vector<std::wstring> loadListEntries(int list) {
-    const int32_t count = g_settings.lists[list].Count;
     std::vector<std::wstring> out;
-    if (count <= 0) return out;
-    ProfileSection section = std::move(g_listSections[list]);
-    g_listSections[list] = ProfileSection();
-    if (section.entries().empty()) section = readSection(listSectionName(list).c_str(), g_path);
-    // Index the numeric keys once, so thousands of entries cost one pass.
-    std::vector<const std::wstring*> byIndex(static_cast<size_t>(count), nullptr);
-    for (const auto& [key, value] : section.entries()) {
-        if (key.empty() || key.size() > 9) continue;
-        bool digits = true;
-        for (wchar_t ch : key) digits = digits && ch >= L'0' && ch <= L'9';
-        if (!digits || (key.size() > 1 && key[0] == L'0')) continue;
-        long idx = std::wcstol(key.c_str(), nullptr, 10);
-        if (idx < count && !byIndex[static_cast<size_t>(idx)])
-            byIndex[static_cast<size_t>(idx)] = &value;
-    }
+    if (list < 0 || list >= kListCount || g_settings.lists[list].Count <= 0) return out;
+    std::vector<ProfileEntry>* lines = startListLines(list);
+    if (!lines) return out;
+    const std::vector<const std::wstring*> byIndex =
+        listEntriesByIndex(*lines, g_settings.lists[list].Count);
     out.reserve(byIndex.size());
     for (const std::wstring* v : byIndex)
-        out.push_back(v ? v->substr(0, std::min<size_t>(v->size(), kMaxPathChars - 1))
-                        : std::wstring());
+        out.push_back(v ? v->substr(0, kMaxPathChars - 1) : std::wstring());
+    // The window holds the entries from now on: let go of this copy.
+    std::vector<ProfileEntry>().swap(*lines);
+    g_start.handedOver[list] = true;
     return out;
 }
 
 std::wstring readListEntry(int list, int index) {
-    wchar_t buf[kMaxPathChars];
-    GetPrivateProfileStringW(listSectionName(list).c_str(), decimal(index).c_str(), L"", buf,
-                             kMaxPathChars, g_path.c_str());
-    return buf;
+    if (list < 0 || list >= kListCount || index < 0) return {};
+    const std::vector<ProfileEntry>* lines = startListLines(list);
+    const std::wstring* v = lines ? findValue(*lines, decimal(index)) : nullptr;
+    return v ? unquotedValue(*v) : std::wstring();
 }
 
 DateMark readDateMark() {
-    DateMark m;
-    m.y = static_cast<int>(GetPrivateProfileIntW(L"WP", L"y", 0, g_path.c_str()));
-    m.m = static_cast<int>(GetPrivateProfileIntW(L"WP", L"m", 0, g_path.c_str()));
-    m.d = static_cast<int>(GetPrivateProfileIntW(L"WP", L"d", 0, g_path.c_str()));
-    return m;
+    // As the single-key integer call reads them: quotes dropped, missing or
+    // empty reads 0.
+    const std::vector<ProfileEntry>* wp = startLines(kWallpaperSection);
+    int parts[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        const std::wstring* v = wp ? findValue(*wp, kDateMarkKeys[i]) : nullptr;
+        parts[i] = v ? parseProfileInt(unquotedValue(*v)) : 0;
+    }
+    return {parts[0], parts[1], parts[2]};
 }
 
 void writeDateMark(int y, int m, int d) {
     ensureFileExists(g_path);
-    WritePrivateProfileStringW(L"WP", L"y", decimal(y).c_str(), g_path.c_str());
-    WritePrivateProfileStringW(L"WP", L"m", decimal(m).c_str(), g_path.c_str());
-    WritePrivateProfileStringW(L"WP", L"d", decimal(d).c_str(), g_path.c_str());
+    const int parts[3] = {y, m, d};
+    for (int i = 0; i < 3; ++i) writeKey(kWallpaperSection, kDateMarkKeys[i], decimal(parts[i]));
+    endStartReading();
 }
 
 void clearDateMark() {
     ensureFileExists(g_path);
-    WritePrivateProfileStringW(L"WP", L"y", L"0", g_path.c_str());
+    writeKey(kWallpaperSection, kDateMarkKeys[0], L"0");
+    endStartReading();
 }
 
 void recordWallpaperChoice() {
     const Settings& s = g_settings;
     ensureFileExists(g_path);
-    if (!s.ListHold)
-        WritePrivateProfileStringW(L"WP", L"ActList", decimal(s.activeList).c_str(),
-                                   g_path.c_str());
-    WritePrivateProfileStringW(listSectionName(s.activeList).c_str(), L"WPNum",
-                               decimal(s.lists[s.activeList].WPNum).c_str(), g_path.c_str());
+    if (!s.ListHold) writeKey(kWallpaperSection, L"ActList", decimal(s.activeList));
+    writeKey(listSectionName(s.activeList).c_str(), kListPositionKey,
+             decimal(s.lists[s.activeList].WPNum));
     writeDateMark(s.today.year, s.today.month, s.today.day);
 }
 
-bool saveAllSettings(const std::vector<std::wstring> (&entries)[kListCount]) {
-    // The old file is read through the profile calls (which know its
-    // encoding); the new content goes into a copy beside it, every write
-    // checked, and the copy replaces the file in one step. A process killed
-    // half-way leaves the old file whole, and the new file is UTF-16 whatever
-    // the old one was. One write of the whole text keeps a save of thousands
-    // of entries quick, where a profile call per section rewrites the file
-    // each time.
-    const std::wstring text = closingSaveText(entries);
-    const std::wstring temp = g_path + L".new";
-    if (!writeWholeFile(temp, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)))) {
-        DeleteFileW(temp.c_str());
+bool saveAllSettings(const std::vector<std::wstring> (&entries)[kListCount], SaveFailure* why) {
+    // The old file is read (for the date mark, Cal and the sections this
+    // version does not know); the new content goes into a copy beside it,
+    // every write checked, and the copy replaces the file in one step. A
+    // process killed half-way leaves the old file whole, and the new file is
+    // UTF-16 whatever the old one was.
+    auto fail = [why](SaveFailure::Step step, DWORD error) {
+        if (why) *why = SaveFailure{step, error};
         return false;
+    };
+    std::wstring old;
+    const bool readable = readFileText(g_path, old);
+    const DWORD readError = readable ? 0 : GetLastError();
+    endStartReading();
+    if (g_unreadableAtStart) return fail(SaveFailure::Step::Unreadable, ERROR_READ_FAULT);
+    if (!readable) return fail(SaveFailure::Step::Read, readError ? readError : ERROR_READ_FAULT);
+    const std::wstring text = closingSaveText(parseProfileText(old), entries);
+    const std::wstring temp = g_path + L".new";
+    OutputFile out;
+    if (!out.create(temp.c_str())) return fail(SaveFailure::Step::Folder, GetLastError());
+    bool written = out.write(text.data(), text.size() * sizeof(wchar_t)) && out.flush();
+    DWORD error = written ? 0 : GetLastError();
+    if (!out.close() && written) {
+        written = false;
+        error = GetLastError();
     }
-    if (g_interruptHook && g_interruptHook()) return false;
+    if (!written) {
+        DeleteFileW(temp.c_str());
+        return fail(SaveFailure::Step::Write, error ? error : ERROR_WRITE_FAULT);
+    }
+    if (g_interruptHook && g_interruptHook())
+        return fail(SaveFailure::Step::Replace, ERROR_OPERATION_ABORTED);
     if (!MoveFileExW(temp.c_str(), g_path.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        error = GetLastError();
         DeleteFileW(temp.c_str());
-        return false;
+        return fail(SaveFailure::Step::Replace, error);
     }
     return true;
+}
+
+std::wstring describeSaveFailure(const SaveFailure& failure) {
+    std::wstring text;
+    switch (failure.step) {
+        case SaveFailure::Step::Folder:
+            text = L"設定を保存できませんでした。フォルダ「" + settingsFolder() +
+                   L"」に新しいファイルを作成できません。";
+            break;
+        case SaveFailure::Step::Write:
+            text = L"設定を保存できませんでした。設定ファイル「" + g_path +
+                   L"」の新しい内容を書き込めません。";
+            break;
+        case SaveFailure::Step::Read:
+            text = L"設定を保存できませんでした。設定ファイル「" + g_path + L"」を読み込めません。";
+            break;
+        case SaveFailure::Step::Unreadable:
+            text = L"設定ファイル「" + g_path +
+                   L"」を読み込めなかったため、上書きせずにそのまま残しました。"
+                   L"このあいだの変更は保存されていません。";
+            break;
+        case SaveFailure::Step::Replace:
+            text = L"設定を保存できませんでした。設定ファイル「" + g_path +
+                   L"」を新しい内容に置き換えられません。";
+            break;
+    }
+    return text + L"\n" + systemMessage(failure.error);
 }

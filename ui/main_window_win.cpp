@@ -222,24 +222,6 @@ void onCreate(MainWindow& w) {
         w.lastFolder = documents;
 }
 
-// Why the closing save failed, for the user: the file and the system's
-// words for the error.
-std::wstring saveFailureText(DWORD systemError) {
-    std::wstring text = settingsFilePath();
-    wchar_t message[512] = {};
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, systemError, 0, message, 512, nullptr);
-    if (n > 0) {
-        std::wstring reason(message, n);
-        while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r'))
-            reason.pop_back();
-        text += L"\n" + reason;
-    } else {
-        text += L"\n(" + std::to_wstring(systemError) + L")";
-    }
-    return text;
-}
-
 // The closing sequence: the startup shortcut made to agree, the folder
 // window's state into Settings, then the save. Only a save that succeeded
 // lets the preview's pixel block and the menu's resources go and destroys
@@ -251,12 +233,13 @@ void onClose(MainWindow& w) {
     saveFolderWindowState(w.folderWindow);
     std::vector<std::wstring> entries[kListCount];
     for (int i = 0; i < kListCount; ++i) entries[i] = listBoxEntries(w.lists[i]);
-    if (!saveAllSettings(entries)) {
-        const DWORD error = GetLastError();
-        const std::wstring text =
-            L"設定ファイルを保存できませんでした。\n" + saveFailureText(error);
-        showErrorMessage(w.hwnd, text.c_str());
-        return;
+    SaveFailure why;
+    if (!saveAllSettings(entries, &why)) {
+        showErrorMessage(w.hwnd, describeSaveFailure(why).c_str());
+        // Nothing is released: the window stays, with everything in it, so
+        // closing can be tried again. A file that could not be read is kept
+        // as it was (the window never held its lists), and the window goes.
+        if (why.step != SaveFailure::Step::Unreadable) return;
     }
     releasePreview(w.preview);
     w.folderMenu.destroy();

@@ -1,28 +1,71 @@
-// Reading and building whole profile sections, and the value rules.
+// The settings file's text: encodings, parsing and building it, lookups and
+// the value rules.
 #include "settings/profile_text.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-TEST(ProfileText, SectionBufferRoundTripsInOrder) {
-    std::vector<ProfileEntry> entries = {{L"Count", L"2"}, {L"0", L"C:\\a=b.png"}, {L"1", L""}};
-    const std::wstring buffer = buildSectionBuffer(entries);
-    EXPECT_EQ(buffer, std::wstring(L"Count=2\0"
-                                   L"0=C:\\a=b.png\0"
-                                   L"1=\0\0",
-                                   25));
-    EXPECT_EQ(parseSectionBuffer(buffer.data(), buffer.size()), entries);
+TEST(ProfileText, SerializedTextParsesBackInOrder) {
+    const std::vector<ProfileSectionText> doc = {
+        {L"List", {{L"Count", L"2"}, {L"0", L"C:\\a=b.png"}, {L"1", L""}}},
+        {L"Other", {{L"x", L"1"}}},
+    };
+    const std::vector<ProfileSectionText> parsed = parseProfileText(serializeProfile(doc));
+    ASSERT_EQ(parsed.size(), 2u);
+    for (size_t i = 0; i < parsed.size(); ++i) {
+        EXPECT_EQ(parsed[i].name, doc[i].name);
+        EXPECT_EQ(parsed[i].entries, doc[i].entries);
+    }
 }
 
-TEST(ProfileText, ParsingSkipsLinesWithoutKeysAndStopsAtTheEnd) {
-    const wchar_t text[] = L"junk\0 key = value \0=novalue\0after\0\0ignored=1\0";
-    auto parsed = parseSectionBuffer(text, sizeof text / sizeof text[0] - 1);
-    ASSERT_EQ(parsed.size(), 1u);
-    EXPECT_EQ(parsed[0], (ProfileEntry{L"key", L"value"}));
-    // A buffer cut short without its final terminator still ends cleanly.
-    const wchar_t cut[] = {L'a', L'=', L'1', L'\0', L'b', L'=', L'2'};
-    EXPECT_EQ(parseSectionBuffer(cut, 7).size(), 2u);
+// Each case as the profile calls were seen to read it: the sections found,
+// written "[name]key=value;key=value".
+TEST(ProfileText, ParsingReadsLinesAsTheProfileCallsDo) {
+    auto flatten = [](const std::vector<ProfileSectionText>& sections) {
+        std::wstring out;
+        for (const auto& s : sections) {
+            out += L"[" + s.name + L"]";
+            for (const auto& [k, v] : s.entries) out += k + L"=" + v + L";";
+        }
+        return out;
+    };
+    const struct {
+        std::wstring text;
+        const wchar_t* sections;
+    } cases[] = {
+        {L"k0=before\r\n[A]\r\n  key  =  value  \r\n\tt\t=\tT\t\r\neq=a=b\r\nempty=\r\n",
+         L"[A]key=value;t=T;eq=a=b;empty=;"},
+        {L"[A]\r\nnoequals\r\n = nokey\r\n;c=1\r\n  ;d=2\r\n#h=h\r\n   \r\n", L"[A]#h=h;"},
+        {L"[LF]\nk=1\n[CR]\rk=2\r[CRCR]\r\r\nk=3", L"[LF]k=1;[CR]k=2;[CRCR]k=3;"},
+        {L"  [ Sp ]  \r\nx=1\r\n[a]b]\r\ny=2\r\n[Br] tail\r\n[Open\r\n[Open=3\r\n",
+         L"[Sp]x=1;[a]b]y=2;[Br][Open=3;"},
+        {L"[]\r\nlost=1\r\n[B]\r\nkept=1", L"[B]kept=1;"},
+        {L"[N]\r\nnul=a" + std::wstring(1, L'\0') + L"b\r\nafter=3", L"[N]nul=a;after=3;"},
+        {L"[A]\r\nk=1\r\n[a]\r\nk=2\r\n", L"[A]k=1;[a]k=2;"},
+        {L"", L""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(flatten(parseProfileText(c.text)), c.sections) << c.text;
+
+    // A name found twice: lookups take the first, in any letter case.
+    const auto twice = parseProfileText(L"[A]\r\nk=1\r\n[a]\r\nk=2\r\n");
+    ASSERT_NE(findSection(twice, L"a"), nullptr);
+    EXPECT_EQ(findSection(twice, L"a")->entries[0].second, L"1");
+    EXPECT_EQ(findSection(twice, L"B"), nullptr);
+}
+
+TEST(ProfileText, EncodingIsToldByTheByteOrderMark) {
+    using std::string_literals::operator""s;
+    EXPECT_EQ(detectEncoding("\xFF\xFE[\0"s).encoding, TextEncoding::Utf16Le);
+    EXPECT_EQ(detectEncoding("\xFE\xFF\0["s).encoding, TextEncoding::Utf16Be);
+    EXPECT_EQ(detectEncoding("\xEF\xBB\xBF["s).markBytes, 3u);
+    EXPECT_EQ(detectEncoding("[WP]").encoding, TextEncoding::Ansi);
+    EXPECT_EQ(detectEncoding("\xFF").encoding, TextEncoding::Ansi);
+    EXPECT_EQ(detectEncoding("").markBytes, 0u);
+
+    EXPECT_EQ(utf16Text("k\0=\0\xC5\0\x16\x04"s, false), L"k=\x00C5\x0416");
+    EXPECT_EQ(utf16Text("\0k\0=\x04\x16"s, true), L"k=\x0416");
+    EXPECT_EQ(utf16Text("v\0x"s, false), L"vx") << "an odd last byte is one more unit";
 }
 
 TEST(ProfileText, LookupIgnoresCaseAndTheFirstLineWins) {

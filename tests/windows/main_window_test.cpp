@@ -351,7 +351,7 @@ TEST(MainWindowClose, AFailedSaveIsToldAndTheWindowStaysOpenUntilASaveSucceeds) 
         HWND box = harness::waitForWindow(p.id(), L"#32770", L"Error", kWait);
         ASSERT_NE(box, nullptr) << "the failure passed silently";
         const std::wstring text = harness::messageBoxText(box);
-        EXPECT_EQ(text.rfind(L"設定ファイルを保存できませんでした。\n", 0), 0u) << text;
+        EXPECT_EQ(text.rfind(L"設定を保存できませんでした。", 0), 0u) << text;
         EXPECT_NE(text.find(p.file(L"Tolvex.ini")), std::wstring::npos) << text;
         EXPECT_EQ(GetWindow(box, GW_OWNER), p.main());
         harness::dismissMessageBox(box);

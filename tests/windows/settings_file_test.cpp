@@ -1,11 +1,13 @@
-// The settings file through the real profile calls: where it lies, what is
-// read from it, and what the closing save leaves behind.
+// The settings file on disk: where it lies, what is read from it, and what
+// the closing save leaves behind, checked through the real profile calls.
 #include "settings/settings_file.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include "base/owners_win.h"
 #include "support/harness.h"
+#include "support/ui_fixture.h"
 
 using harness::iniValue;
 using harness::TempFolder;
@@ -94,7 +96,7 @@ TEST_F(SettingsFile, ClampsAndLowestBitFlags) {
     EXPECT_EQ(g_settings.minAddWidth, 1280);
     EXPECT_EQ(g_settings.minAddHeight, 800);
     EXPECT_EQ(g_settings.lists[2].WPNum, -1);
-    EXPECT_EQ(g_settings.lists[2].Count, 4);
+    EXPECT_EQ(g_settings.lists[2].Count, 0) << "no entries are there to count";
     EXPECT_EQ(g_settings.lists[2].Name, L"Trips");
 }
 
@@ -239,6 +241,111 @@ TEST_F(SettingsFile, RecordWallpaperChoiceWritesPositionListAndDate) {
     recordWallpaperChoice();
     EXPECT_EQ(iniValue(ini_, L"WP", L"ActList"), L"3") << "ListHold keeps ActList";
     EXPECT_EQ(iniValue(ini_, L"List6", L"WPNum"), L"0");
+}
+
+// Longer than the 32,767 characters a whole-section call is documented to
+// return, and with a Count far beyond its entries.
+TEST_F(SettingsFile, LongListIsReadWholeAndItsCountCappedByItsEntries) {
+    std::wstring text = L"[List]\r\nCount=2147483647\r\nWPNum=398\r\n";
+    auto entry = [](int i) {
+        return L"C:\\pictures\\" + std::wstring(100, L'x') + std::to_wstring(i);
+    };
+    for (int i = 0; i < 400; ++i) text += std::to_wstring(i) + L"=" + entry(i) + L"\r\n";
+    write(text);
+    load();
+    ASSERT_EQ(g_settings.lists[0].Count, 400);
+    EXPECT_EQ(readListEntry(0, 399), entry(399));
+    std::vector<std::wstring> entries[kListCount];
+    entries[0] = loadListEntries(0);
+    ASSERT_EQ(entries[0].size(), 400u);
+    EXPECT_EQ(entries[0][399], entry(399));
+    ASSERT_TRUE(saveAllSettings(entries));
+    EXPECT_EQ(iniValue(ini_, L"List", L"Count"), L"400");
+    EXPECT_EQ(iniValue(ini_, L"List", L"399"), entry(399));
+
+    // A file saved with a byte-order mark for UTF-8 reads as UTF-8.
+    harness::writeBytes(ini_, "\xEF\xBB\xBF[List]\r\nName=\xC3\x85r\r\n");
+    load();
+    EXPECT_EQ(g_settings.lists[0].Name, L"\x00C5r");
+}
+
+TEST_F(SettingsFile, FailedClosingSaveSaysWhyAndLeavesTheOldFileWhole) {
+    write(L"[List]\r\nCount=1\r\nWPNum=0\r\n0=x\r\n");
+    const std::string before = harness::readBytes(ini_);
+    load();
+    std::vector<std::wstring> entries[kListCount];
+    entries[0] = {L"changed"};
+    {
+        // Another program holds the file open: it cannot be replaced.
+        UniqueFile lock(CreateFileW(ini_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(lock);
+        SaveFailure why;
+        EXPECT_FALSE(saveAllSettings(entries, &why));
+        EXPECT_EQ(why.step, SaveFailure::Step::Replace);
+        EXPECT_NE(why.error, 0u);
+        EXPECT_NE(describeSaveFailure(why).find(ini_), std::wstring::npos);
+    }
+    EXPECT_EQ(harness::readBytes(ini_), before);
+    EXPECT_FALSE(harness::fileExists(ini_ + L".new"));
+
+    // The folder is gone: no new copy can be made there.
+    const std::wstring gone = folder_.file(L"gone");
+    setSettingsFilePathForTesting(gone + L"\\Tolvex.ini");
+    SaveFailure why;
+    EXPECT_FALSE(saveAllSettings(entries, &why));
+    EXPECT_EQ(why.step, SaveFailure::Step::Folder);
+    EXPECT_EQ(why.error, static_cast<uint32_t>(ERROR_PATH_NOT_FOUND));
+    const std::wstring told = describeSaveFailure(why);
+    EXPECT_NE(told.find(gone + L"\\"), std::wstring::npos) << told;
+    EXPECT_GT(told.find(L'\n'), 0u) << "the system's message follows";
+}
+
+// A file another program held when the start read it: the window got
+// defaults, not the lists, so the closing save keeps the file as it is.
+TEST_F(SettingsFile, FileUnreadableAtStartIsNeverReplaced) {
+    write(L"[List]\r\nCount=2\r\nWPNum=0\r\n0=a.bmp\r\n1=b.bmp\r\n");
+    const std::string before = harness::readBytes(ini_);
+    {
+        UniqueFile lock(
+            CreateFileW(ini_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(lock);
+        load();
+    }
+    EXPECT_EQ(g_settings.lists[0].Count, 0);
+    std::vector<std::wstring> entries[kListCount];
+    SaveFailure why;
+    EXPECT_FALSE(saveAllSettings(entries, &why));
+    EXPECT_EQ(why.step, SaveFailure::Step::Unreadable);
+    EXPECT_NE(describeSaveFailure(why).find(ini_), std::wstring::npos);
+    EXPECT_EQ(harness::readBytes(ini_), before);
+}
+
+// The real program over a list whose Count is far beyond its entries: a
+// change run ends at once and takes the next picture, and a windowed start
+// shows the window and saves the true count at close.
+TEST(SettingsFileProgram, HugeCountNeitherHangsAChangeRunNorEndsTheWindowedStart) {
+    TempFolder folder;
+    const std::wstring exe = harness::copyTolvex(folder.path());
+    const std::wstring ini = folder.file(L"Tolvex.ini");
+    const std::wstring picture = folder.file(L"picture.bmp");
+    uitest::writeBmp(picture, 64, 48);
+    harness::writeUtf16File(ini,
+                            L"[WP]\r\nCalendar=0\r\nCycle=0\r\nListHold=1\r\n"
+                            L"[List]\r\nCount=2147483647\r\nWPNum=-1\r\n0=" +
+                                folder.file(L"missing.bmp") + L"\r\n1=" + picture + L"\r\n");
+    for (int i = 0; i < 500 && FindWindowW(L"Tolvex_main_class", nullptr); ++i) Sleep(20);
+    ASSERT_TRUE(harness::run(exe, L"/s", 30000).has_value()) << "the change run did not end";
+    EXPECT_EQ(iniValue(ini, L"List", L"WPNum"), L"1");
+    EXPECT_TRUE(harness::fileExists(folder.file(L"save_wp.bmp")));
+
+    harness::Process p = harness::Process::start(exe);
+    HWND main = harness::waitForWindow(p.id(), L"Tolvex_main_class", L"Tolvex", 20000);
+    ASSERT_NE(main, nullptr) << "the windowed start ended";
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.wait(20000), 0u);
+    EXPECT_EQ(iniValue(ini, L"List", L"Count"), L"1");
+    EXPECT_EQ(iniValue(ini, L"List", L"0"), picture);
 }
 
 TEST(SettingsLocation, FileBesideTheExecutableWinsElseApplicationData) {
