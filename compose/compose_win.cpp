@@ -173,7 +173,7 @@ WallpaperBitmap composeWallpaper() noexcept {
     }
     GdiFlush();
     if (on(g_settings.Calendar))
-        drawCalendar(dc, g_settings.cal, g_settings.today, CalendarSurface{sw, sh, 100});
+        drawCalendar(dc, g_settings.cal, g_settings.today, CalendarSurface{sw, sh, g_settings.screenScalePercent});
     GdiFlush();
     return wallpaper;
 }

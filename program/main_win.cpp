@@ -10,6 +10,7 @@
 
 #include "app/command_line.h"
 #include "app/headless_runs.h"
+#include "app/screen_size.h"
 #include "base/app_heap.h"
 #include "base/owners_win.h"
 #include "base/random.h"
@@ -147,8 +148,7 @@ void runWindowed(int showCommand, MainWindow& w) {
 
 void runStartProper(int showCommand, MainWindow& w) {
     seedRandom(startupSeed(static_cast<uint32_t>(std::time(nullptr))));
-    g_settings.screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    g_settings.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    readScreenSize(g_settings);
     loadSettings();
 
     int argc = 0;

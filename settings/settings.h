@@ -97,8 +97,14 @@ struct Settings {
     uint8_t LRExpand{};
 
     // Not stored as such.
+    // The wallpaper's size: the main screen in physical pixels.
     int32_t screenWidth = 0;
     int32_t screenHeight = 0;
+    // The screen as the program's windows see it, and the display scale
+    // between the two (100 at 100 per cent; 0 sizes: as screenWidth/Height).
+    int32_t logicalScreenWidth = 0;
+    int32_t logicalScreenHeight = 0;
+    int32_t screenScalePercent = 100;
     LocalDate today;
     int32_t activeList = 0;
     int32_t shownList = 0;
@@ -106,5 +112,14 @@ struct Settings {
     int32_t minAddHeight = 0;
     std::vector<std::wstring> registeredFolders;
 };
+
+// The screen as windows see it, falling back on the wallpaper's size where
+// no logical size was measured (tests that set only screenWidth/Height).
+inline int32_t windowScreenWidth(const Settings& s) noexcept {
+    return s.logicalScreenWidth > 0 ? s.logicalScreenWidth : s.screenWidth;
+}
+inline int32_t windowScreenHeight(const Settings& s) noexcept {
+    return s.logicalScreenHeight > 0 ? s.logicalScreenHeight : s.screenHeight;
+}
 
 extern Settings g_settings;

@@ -270,7 +270,7 @@ void readToday() {
 void loadSettings() {
     Settings& s = g_settings;
     readStart();
-    const MachineDefaults machine{s.screenWidth,
+    const MachineDefaults machine{windowScreenWidth(s),
                                   static_cast<ColorRef>(GetSysColor(COLOR_BACKGROUND))};
     for (const wchar_t* section : {kCalendarSection, kWallpaperSection, kPathSection})
         loadSection(s, section, startLines(section), machine);

@@ -123,9 +123,9 @@ void onInit(HWND dlg, CalendarDialog& state) {
     check(dlg, IDC_CAL_TODAY_INVERT, work.TodayNot != 0);
     enable(dlg, IDC_CAL_TODAY_PEN_PICK, work.TodayNot == 0);
 
-    setUpDown(dlg, IDC_CAL_X_EDIT, IDC_CAL_X_UPDOWN, 4, 0, state.settings->screenWidth,
+    setUpDown(dlg, IDC_CAL_X_EDIT, IDC_CAL_X_UPDOWN, 4, 0, windowScreenWidth(*state.settings),
               work.CalPosX);
-    setUpDown(dlg, IDC_CAL_Y_EDIT, IDC_CAL_Y_UPDOWN, 4, 0, state.settings->screenHeight,
+    setUpDown(dlg, IDC_CAL_Y_EDIT, IDC_CAL_Y_UPDOWN, 4, 0, windowScreenHeight(*state.settings),
               work.CalPosY);
 
     check(dlg, japanese(work) ? IDC_CAL_JAPANESE : IDC_CAL_ENGLISH, true);

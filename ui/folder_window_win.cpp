@@ -742,8 +742,8 @@ HWND createFolderWindow(FolderWindowHost& host) {
     RECT main = {0, 0, 600, 500};
     if (HWND owner = host.owner()) GetWindowRect(owner, &main);
     int left = main.right;
-    const int screenWidth =
-        g_settings.screenWidth > 0 ? g_settings.screenWidth : GetSystemMetrics(SM_CXSCREEN);
+    const int screenWidth = windowScreenWidth(g_settings) > 0 ? windowScreenWidth(g_settings)
+                                                              : GetSystemMetrics(SM_CXSCREEN);
     if (left > screenWidth - kFolderWindowWidth) left = screenWidth - kFolderWindowWidth;
     HWND window = CreateWindowExW(WS_EX_DLGMODALFRAME, kFolderWindowClass, L"フォルダ選択",
                                   WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, left,

@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "app/screen_size.h"
 #include "base/owners_win.h"
 #include "res/control_ids.h"
 #include "settings/settings_file.h"
@@ -254,8 +255,7 @@ void onNotify(MainWindow& w, const NMHDR* header) {
 // A change of system settings: the screen size is read again, and the menu
 // font and background follow the system's.
 void onSettingChange(MainWindow& w) {
-    g_settings.screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    g_settings.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    readScreenSize(g_settings);
     w.folderMenu.rebuildFontAndBackground();
 }
 
@@ -276,6 +276,9 @@ LRESULT CALLBACK mainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             break;
         case WM_SETTINGCHANGE:
             onSettingChange(*w);
+            break;
+        case WM_DISPLAYCHANGE:  // a new resolution or scale: the wallpaper's size follows
+            readScreenSize(g_settings);
             break;
         case WM_DROPFILES:
             dropFile(*w, reinterpret_cast<HDROP>(wp));
@@ -415,8 +418,8 @@ HWND createMainWindow(HINSTANCE instance, MainWindow& w) {
     const int frameH = GetSystemMetrics(SM_CYDLGFRAME);
     const int width = kMainClientWidth + 2 * frameW;
     const int height = kMainClientHeight + GetSystemMetrics(SM_CYCAPTION) + 2 * frameH;
-    const int left = (g_settings.screenWidth - width) / 2;
-    const int top = (g_settings.screenHeight - height) / 2;
+    const int left = (windowScreenWidth(g_settings) - width) / 2;
+    const int top = (windowScreenHeight(g_settings) - height) / 2;
     return CreateWindowExW(exStyle, kMainClassName, kAppTitle, style, left, top, width, height,
                            nullptr, nullptr, instance, &w);
 }

@@ -4,11 +4,13 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/headless_runs.h"
+#include "app/screen_size.h"
 #include "base/owners_win.h"
 #include "base/page_alloc.h"
 #include "compose/wallpaper_output.h"
@@ -199,6 +201,72 @@ TEST(MakeWallpaper, FullDiskKeepsTheFileAndTheWallpaper) {
     writeBytes(out, "old wallpaper");
     EXPECT_FALSE(makeWallpaper(dir.file(L"missing.bmp").c_str()));
     EXPECT_EQ(readBytes(out), "old wallpaper");
+}
+
+// The extent of the pixels that differ from the picture's colour.
+struct Extent {
+    int left = 1 << 30, top = 1 << 30, right = 0, bottom = 0;
+};
+Extent calendarExtent(const std::string& bmp, int w, int h, uint32_t background) {
+    Extent e;
+    const size_t stride = rowStride(w, 24);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const size_t at = 54 + stride * size_t(h - 1 - y) + 3 * size_t(x);
+            const uint32_t bgr = uint32_t(uint8_t(bmp[at])) | uint32_t(uint8_t(bmp[at + 1])) << 8 |
+                                 uint32_t(uint8_t(bmp[at + 2])) << 16;
+            if (bgr == background) continue;
+            e.left = std::min(e.left, x);
+            e.top = std::min(e.top, y);
+            e.right = std::max(e.right, x + 1);
+            e.bottom = std::max(e.bottom, y + 1);
+        }
+    return e;
+}
+
+// A scaled display, measured through the substituted measure as the start
+// does: the file has the physical size, the calendar's default place is the
+// logical screen's, and every length of it comes out one and a half times
+// as long as on the same screen at 100 per cent.
+TEST(MakeWallpaper, ScaledDisplayGetsAPhysicalSizeWallpaperAndAScaledCalendar) {
+    harness::TempFolder dir;
+    const std::wstring picture = dir.file(L"picture.bmp");
+    const std::wstring out = dir.file(L"save_wp.bmp");
+    writeBytes(picture, uniformBmp(1920, 1080, 0x20, 0x40, 0x60));
+    harness::writeUtf16File(dir.file(L"Tolvex.ini"), L"[WP]\r\nCalendar=1\r\nStyleB=0\r\n");
+    auto composeAt = [&](const ScreenMeasure& m) {
+        setScreenMeasureForTesting(&m);
+        setSettingsFilePathForTesting(dir.file(L"Tolvex.ini"));
+        g_settings = Settings{};
+        readScreenSize(g_settings);
+        loadSettings();
+        g_settings.today = LocalDate{2024, 5, 17, 5};
+        EXPECT_TRUE(makeWallpaper(picture.c_str()));
+        setScreenMeasureForTesting(nullptr);
+        return readBytes(out);
+    };
+    const std::string plain = composeAt({1920, 1080, 1920, 1080});
+    const std::string scaled = composeAt({1280, 720, 1920, 1080});
+    EXPECT_EQ(g_settings.cal.CalPosX, 1280 - 136) << "the default place is the logical screen's";
+    ASSERT_EQ(scaled.size(), plain.size()) << "the physical size, 1920 x 1080";
+    EXPECT_EQ(le32(scaled, 18), 1920u);
+    EXPECT_EQ(le32(scaled, 22), 1080u);
+
+    const Extent a = calendarExtent(plain, 1920, 1080, 0x204060);
+    const Extent b = calendarExtent(scaled, 1920, 1080, 0x204060);
+    ASSERT_GT(a.right, a.left);
+    ASSERT_GT(b.right, b.left);
+    // At 100 per cent the calendar starts at 1920 - 136 and 10; scaled, at
+    // (1280 - 136) x 1.5 = 1716 and 15, give or take the centred text.
+    EXPECT_NEAR(a.left, 1784, 12);
+    EXPECT_NEAR(b.left, 1716, 18);
+    EXPECT_NEAR(a.top, 10, 4);
+    EXPECT_NEAR(b.top, 15, 6);
+    const double widthRatio = double(b.right - b.left) / (a.right - a.left);
+    const double heightRatio = double(b.bottom - b.top) / (a.bottom - a.top);
+    EXPECT_NEAR(widthRatio, 1.5, 0.12);
+    EXPECT_NEAR(heightRatio, 1.5, 0.12);
+    EXPECT_LE(b.right, 1920);
 }
 
 // ---------------------------------------------------------------------------
