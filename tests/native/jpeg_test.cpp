@@ -4,7 +4,6 @@
 
 #include <atomic>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "base/page_alloc.h"
@@ -274,44 +273,4 @@ TEST(JpegDecode, FromAFileOnDisk) {
     std::remove(path.c_str());
     DecoderState missing;
     EXPECT_EQ(decodeJpeg(widenPath("/nonexistent/x.jpg").c_str(), missing), nullptr);
-}
-
-// Writes the fuzzer's seed corpus (run by hand with
-// --gtest_also_run_disabled_tests --gtest_filter=JpegCorpus.*).
-TEST(JpegCorpus, DISABLED_WriteSeeds) {
-    const char* root = std::getenv("TOLVEX_SOURCE_DIR");
-    ASSERT_NE(root, nullptr);
-    const std::string dir = std::string(root) + "/fuzz/corpus/jpeg/";
-    auto write = [&](const std::string& name, const Bytes& b) {
-        ASSERT_FALSE(b.empty());
-        FILE* f = std::fopen((dir + name + ".jpg").c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        std::fwrite(b.data(), 1, b.size(), f);
-        std::fclose(f);
-    };
-    EncodeOptions o;
-    o.quality = 75;
-    write("baseline", encodeJpeg(24, 16, photoSamples(24, 16, 3, 1), o));
-    o.densityUnit = 1;
-    o.xDensity = o.yDensity = 72;
-    write("baseline_72dpi", encodeJpeg(9, 7, photoSamples(9, 7, 3, 2), o));
-    o.densityUnit = 0;
-    o.progressive = true;
-    write("progressive", encodeJpeg(24, 16, photoSamples(24, 16, 3, 3), o));
-    o.components = 1;
-    write("grey_progressive", encodeJpeg(17, 9, photoSamples(17, 9, 1, 4), o));
-    o.progressive = false;
-    write("grey", encodeJpeg(17, 9, photoSamples(17, 9, 1, 5), o));
-    o.components = 4;
-    write("cmyk", encodeJpeg(16, 8, photoSamples(16, 8, 4, 6), o));
-    o.components = 2;
-    write("two_components", encodeJpeg(8, 8, photoSamples(8, 8, 2, 7), o));
-    o.components = 3;
-    o.arithmetic = true;
-    write("arithmetic", encodeJpeg(16, 16, photoSamples(16, 16, 3, 8), o));
-    o.arithmetic = false;
-    o.restartRows = 1;
-    write("restarts", encodeJpeg(16, 24, photoSamples(16, 24, 3, 9), o));
-    const Bytes whole = encodeJpeg(32, 32, photoSamples(32, 32, 3, 10), {});
-    write("truncated", Bytes(whole.begin(), whole.begin() + whole.size() / 2));
 }

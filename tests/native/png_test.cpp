@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -81,8 +79,8 @@ uint8_t blend(uint8_t c, uint8_t a, uint8_t k) {
 // How the test expects transparency to be flattened.
 struct Flatten {
     Rgb colour = kWhite;
-    std::optional<uint8_t>
-        greyKey;  // 8-bit grey value (as the reference gives it) that is transparent
+    std::optional<uint8_t> greyKey;  // 8-bit grey value (as the reference gives
+                                     // it) that is transparent
     std::optional<Rgb> rgbKey;
 };
 
@@ -121,23 +119,6 @@ ReferenceImage reference(const Bytes& file) {
     return ref;
 }
 
-std::vector<uint8_t> randomPalette(int entries, uint32_t seed) {
-    Samples s = randomSamples(uint32_t(entries), 1, 8, 2, seed);
-    return std::vector<uint8_t>(s.values.begin(), s.values.end());
-}
-
-struct Format {
-    int depth, colourType;
-};
-constexpr Format kAllFormats[15] = {{1, 0}, {2, 0},  {4, 0},  {8, 0}, {16, 0},
-                                    {8, 2}, {16, 2}, {1, 3},  {2, 3}, {4, 3},
-                                    {8, 3}, {8, 4},  {16, 4}, {8, 6}, {16, 6}};
-
-Bytes fileFor(const Samples& s, Options o) {
-    if (s.colourType == 3 && o.palette.empty()) o.palette = randomPalette(1 << s.depth, 99);
-    return makePng(s, o);
-}
-
 int expectedBitCount(int colourType) { return colourType == 2 || colourType == 6 ? 24 : 8; }
 
 }  // namespace
@@ -159,7 +140,7 @@ TEST(PngDecode, MatchesReferenceForEveryFormat) {
                     Options o;
                     o.interlaced = interlaced;
                     o.filter = filter;
-                    const Bytes file = fileFor(s, o);
+                    const Bytes file = makePngWithPalette(s, o);
                     const Decoded d = decode(file);
                     ASSERT_TRUE(d.ok);
                     EXPECT_EQ(d.width, w);
@@ -634,50 +615,6 @@ TEST(PngData, TruncatedDataLeavesLaterRowsAtZero) {
     ASSERT_TRUE(dc.ok);
     EXPECT_EQ(dc.pixels[5 * 40], full.pixels[5 * 40]);
     EXPECT_EQ(dc.pixels.back(), (Rgb{0, 0, 0}));
-}
-
-// Writes the fuzzer's seed corpus (run by hand with
-// --gtest_also_run_disabled_tests --gtest_filter=PngCorpus.*).
-TEST(PngCorpus, DISABLED_WriteSeeds) {
-    const char* root = std::getenv("TOLVEX_SOURCE_DIR");
-    ASSERT_NE(root, nullptr);
-    const std::string dir = std::string(root) + "/fuzz/corpus/png/";
-    auto write = [&](const std::string& name, const Bytes& b) {
-        FILE* f = std::fopen((dir + name + ".png").c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        std::fwrite(b.data(), 1, b.size(), f);
-        std::fclose(f);
-    };
-    uint32_t seed = 500;
-    for (const Format f : kAllFormats) {
-        const std::string base =
-            "d" + std::to_string(f.depth) + "_t" + std::to_string(f.colourType);
-        const Samples s =
-            randomSamples(7, 5, f.depth, f.colourType, seed++, 1 << std::min(f.depth, 8));
-        write(base, fileFor(s, {}));
-        Options o;
-        o.interlaced = true;
-        write(base + "_adam7", fileFor(s, o));
-    }
-    Options split;
-    split.idatPieces = 6;
-    write("split_idat", makePng(randomSamples(9, 9, 8, 6, 600), split));
-    Options trns;
-    trns.palette = randomPalette(4, 601);
-    trns.beforeIdat = {
-        {"tRNS", {0, 100}}, {"bKGD", {3}}, {"pHYs", {0, 0, 0x0B, 0x13, 0, 0, 0x0B, 0x13, 1}}};
-    write("palette_trns_bkgd", makePng(randomSamples(8, 6, 2, 3, 602, 4), trns));
-    Options grey;
-    grey.beforeIdat = {{"tRNS", be16(3)}, {"bKGD", be16(9)}, {"gAMA", be32(45455)}};
-    grey.afterIdat = {{"tEXt", {'k', 0, 'v'}}};
-    write("grey_trns_bkgd", makePng(randomSamples(6, 6, 4, 0, 603), grey));
-    Options rgb;
-    rgb.beforeIdat = {{"tRNS", {0, 1, 0, 2, 0, 3}}, {"bKGD", {0, 9, 0, 8, 0, 7}}};
-    write("rgb_trns_bkgd", makePng(randomSamples(6, 6, 8, 2, 604), rgb));
-    Options rgba;
-    rgba.interlaced = true;
-    rgba.beforeIdat = {{"bKGD", {0, 9, 0, 8, 0, 7}}};
-    write("rgba16_bkgd_adam7", makePng(randomSamples(10, 10, 16, 6, 605), rgba));
 }
 
 // The SIMD row routines of this build against the portable ones that the
