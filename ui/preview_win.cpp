@@ -130,7 +130,7 @@ void previewEntry() {
     widenListExtent(list, text.c_str());
     if (text == g_preview.path) return;  // already shown: no second decode
     clearPreview();
-    if (!loadImageFile(text.c_str())) return;
+    if (!loadImageFile(text.c_str(), g_settings.SPI.c_str())) return;
     std::memcpy(&g_preview.header, &CurrentImage.header, sizeof g_preview.header);
     std::memcpy(g_preview.palette, CurrentImage.palette, sizeof g_preview.palette);
     g_preview.bits = CurrentImage.bits;

@@ -127,14 +127,14 @@ int main() {
     useBenchScreen();
     measure(
         "decode (BMP reader)", [] { pageFree(CurrentImage.bits); },
-        [&] { (void)loadImageFile(picture.c_str()); });
+        [&] { (void)loadImageFile(picture.c_str(), g_settings.SPI.c_str()); });
 
     g_settings.Calendar = 0;
     measure(
         "compose (halftone shrink)",
         [&] {
             pageFree(CurrentImage.bits);
-            (void)loadImageFile(picture.c_str());
+            (void)loadImageFile(picture.c_str(), g_settings.SPI.c_str());
         },
         [] {
             UniqueBitmap b(composeWallpaper());
@@ -161,7 +161,7 @@ int main() {
     }
 
     g_settings.Calendar = 1;
-    (void)loadImageFile(picture.c_str());
+    (void)loadImageFile(picture.c_str(), g_settings.SPI.c_str());
     UniqueBitmap composed(composeWallpaper());
     const LoadedImage wallpaper = CurrentImage;
     const std::wstring output = folder + L"save_wp.bmp";

@@ -9,6 +9,7 @@
 #include "base/page_alloc.h"
 #include "base/wide_path.h"
 #include "decode/decoders.h"
+#include "support/decode_error_print.h"
 #include "support/jpeg_builder.h"
 
 #if defined(__has_feature)
@@ -24,6 +25,7 @@ namespace {
 
 struct Decoded {
     bool ok = false;
+    DecodeError error = DecodeError::None;  // why there is no picture
     uint32_t width = 0, height = 0;
     int bitCount = 0;
     int32_t xPels = -1, yPels = -1;
@@ -60,7 +62,9 @@ Decoded fromImage(LoadedImage* image) {
 Decoded decode(const Bytes& file) {
     DecoderState state;
     state.attach(file.data(), file.size());
-    return fromImage(decodeJpegBytes(state));
+    Decoded d = fromImage(decodeJpegBytes(state));
+    d.error = state.error;
+    return d;
 }
 
 Reference reference(const Bytes& file) {
@@ -189,7 +193,7 @@ TEST(JpegDecode, TwoComponentsAreRefused) {
     o.components = 2;
     const Bytes file = encodeJpeg(16, 16, photoSamples(16, 16, 2, 10), o);
     ASSERT_FALSE(file.empty());
-    EXPECT_FALSE(decode(file).ok);
+    EXPECT_EQ(decode(file).error, DecodeError::UnsupportedColourModel);
 }
 
 // Too wide a picture is refused before anything that grows with its width
@@ -206,7 +210,7 @@ TEST(JpegDecode, ThirtyThousandWideIsRefusedWithoutAllocation) {
     watching = true;
 #endif
     const Decoded d = decode(file);
-    EXPECT_FALSE(d.ok);
+    EXPECT_EQ(d.error, DecodeError::SideOutOfRange);
 #ifdef TOLVEX_WATCH_ALLOCATIONS
     watching = false;
     EXPECT_LT(largestAllocation.load(), 30000u);
@@ -237,13 +241,14 @@ TEST(JpegDecode, DensityIsTakenIntoTheHeader) {
 }
 
 TEST(JpegDecode, NonImagesAreRefused) {
-    EXPECT_FALSE(decode({}).ok);
-    EXPECT_FALSE(decode({0xFF, 0xD8}).ok);
-    EXPECT_FALSE(decode({0xFF, 0xD8, 0xFF, 0xD9}).ok);  // no image
+    EXPECT_EQ(decode({}).error, DecodeError::Truncated);
+    // What the library itself finds wrong.
+    EXPECT_EQ(decode({0xFF, 0xD8}).error, DecodeError::LibraryError);
+    EXPECT_EQ(decode({0xFF, 0xD8, 0xFF, 0xD9}).error, DecodeError::LibraryError);  // no image
     Bytes garbage(500, 0x5A);
     garbage[0] = 0xFF;
     garbage[1] = 0xD8;
-    EXPECT_FALSE(decode(garbage).ok);
+    EXPECT_EQ(decode(garbage).error, DecodeError::LibraryError);
     // Tables only: the header is cut right after the quantisation tables.
     const Bytes file = encodeJpeg(8, 8, photoSamples(8, 8, 3, 12), {});
     Bytes tables;
@@ -256,7 +261,7 @@ TEST(JpegDecode, NonImagesAreRefused) {
         }
     }
     ASSERT_FALSE(tables.empty());
-    EXPECT_FALSE(decode(tables).ok);
+    EXPECT_EQ(decode(tables).error, DecodeError::LibraryError);
 }
 
 TEST(JpegDecode, FromAFileOnDisk) {
@@ -273,4 +278,5 @@ TEST(JpegDecode, FromAFileOnDisk) {
     std::remove(path.c_str());
     DecoderState missing;
     EXPECT_EQ(decodeJpeg(widenPath("/nonexistent/x.jpg").c_str(), missing), nullptr);
+    EXPECT_EQ(missing.error, DecodeError::OpenFailed);
 }

@@ -9,6 +9,7 @@
 #include "base/page_alloc.h"
 #include "decode/decoders.h"
 #include "decode/png_rows.h"
+#include "support/decode_error_print.h"
 #include "support/png_builder.h"
 #include "support/png_reference.h"
 
@@ -25,6 +26,7 @@ constexpr Rgb kWhite{255, 255, 255};
 // What decodePng gave, with every pixel looked up in the palette, top-down.
 struct Decoded {
     bool ok = false;
+    DecodeError error = DecodeError::None;  // why there is no picture
     uint32_t width = 0, height = 0;
     int bitCount = 0;
     int32_t xPels = 0, yPels = 0;
@@ -38,6 +40,7 @@ Decoded decode(const Bytes& file) {
     DecoderState state;
     state.attach(file.data(), file.size());
     LoadedImage* image = decodePng(state);
+    d.error = state.error;
     if (!image) return d;
     const auto& h = image->header;
     d.ok = true;
@@ -79,8 +82,8 @@ uint8_t blend(uint8_t c, uint8_t a, uint8_t k) {
 // How the test expects transparency to be flattened.
 struct Flatten {
     Rgb colour = kWhite;
-    std::optional<uint8_t> greyKey;  // 8-bit grey value (as the reference gives
-                                     // it) that is transparent
+    std::optional<uint8_t>
+        greyKey;  // 8-bit grey value (as the reference gives it) that is transparent
     std::optional<Rgb> rgbKey;
 };
 
@@ -374,7 +377,7 @@ TEST(PngChunks, AncillaryChunksAfterImageDataAreIgnored) {
 
     Options late = o;
     late.afterIdat = {paletteChunk(randomPalette(4, 72))};
-    EXPECT_FALSE(decode(makePng(s, late)).ok);  // PLTE after IDAT fails
+    EXPECT_EQ(decode(makePng(s, late)).error, DecodeError::ChunkOrder);  // PLTE after IDAT
 }
 
 TEST(PngChunks, UnknownCriticalChunkIsSkipped) {
@@ -429,7 +432,7 @@ TEST(PngChunks, DamagedCrcInEachChunkKind) {
         return decode(assemble(chunks));
     };
     for (const char* critical : {"IHDR", "PLTE", "IDAT", "IDAT-2", "IEND"})
-        EXPECT_FALSE(build(critical).ok) << critical;
+        EXPECT_EQ(build(critical).error, DecodeError::ChunkCrc) << critical;
     const Decoded intact = build("none");
     ASSERT_TRUE(intact.ok);
     EXPECT_EQ(intact.palette[0], intact.palette[1]);  // transparent, onto entry 1
@@ -475,63 +478,81 @@ TEST(PngChunks, RulesThatFailTheDecode) {
     const Bytes z = compress(filteredData(s, false, kCycleFilters));
     const Chunk header = headerChunk(8, 8, 8, 2, false);
     const auto idat = idatChunks(z, 2);
-    auto ok = [](std::vector<Chunk> c) { return decode(assemble(c)).ok; };
-    EXPECT_TRUE(ok({header, idat[0], idat[1], {"IEND", {}}}));
-    EXPECT_FALSE(ok({header, idat[0], idat[1]}));  // no IEND
-    EXPECT_FALSE(ok({header, {"IEND", {}}}));      // no image data
-    EXPECT_FALSE(ok({header, idat[0], {"tEXt", {'a', 0}}, idat[1], {"IEND", {}}}));  // second run
-    EXPECT_FALSE(ok({header, header, idat[0], idat[1], {"IEND", {}}}));              // second IHDR
-    // Palette images need a PLTE.
+    auto refusal = [](std::vector<Chunk> c) { return decode(assemble(c)).error; };
+    EXPECT_EQ(refusal({header, idat[0], idat[1], {"IEND", {}}}), DecodeError::None);
+    EXPECT_EQ(refusal({header, idat[0], idat[1]}), DecodeError::Truncated);  // no IEND
+    EXPECT_EQ(refusal({header, {"IEND", {}}}), DecodeError::MissingImageData);
+    EXPECT_EQ(refusal({header, idat[0], {"tEXt", {'a', 0}}, idat[1], {"IEND", {}}}),
+              DecodeError::ChunkOrder);  // a second run of image data
+    EXPECT_EQ(refusal({header, header, idat[0], idat[1], {"IEND", {}}}), DecodeError::ChunkOrder);
+    // Palette images need a PLTE, and only one.
     const Samples p = randomSamples(8, 8, 8, 3, 80, 2);
     const Bytes zp = compress(filteredData(p, false, kCycleFilters));
-    EXPECT_FALSE(ok({headerChunk(8, 8, 8, 3, false), {"IDAT", zp}, {"IEND", {}}}));
-    EXPECT_FALSE(ok({headerChunk(8, 8, 8, 3, false),
-                     paletteChunk({1, 2, 3, 4, 5, 6}),
-                     paletteChunk({1, 2, 3}),
-                     {"IDAT", zp},
-                     {"IEND", {}}}));
+    EXPECT_EQ(refusal({headerChunk(8, 8, 8, 3, false), {"IDAT", zp}, {"IEND", {}}}),
+              DecodeError::MissingPalette);
+    EXPECT_EQ(refusal({headerChunk(8, 8, 8, 3, false),
+                       paletteChunk({1, 2, 3, 4, 5, 6}),
+                       paletteChunk({1, 2, 3}),
+                       {"IDAT", zp},
+                       {"IEND", {}}}),
+              DecodeError::ChunkOrder);
     // A chunk running past the end of the file, or with a huge length.
     Bytes file = assemble({header, idat[0], idat[1], {"IEND", {}}});
     Bytes cut(file.begin(), file.end() - 1);
-    EXPECT_FALSE(decode(cut).ok);
+    EXPECT_EQ(decode(cut).error, DecodeError::DataOutsideFile);
     Bytes huge = file;
     const size_t lengthAt = 33;
     huge[lengthAt] = 0x80;
-    EXPECT_FALSE(decode(huge).ok);
+    EXPECT_EQ(decode(huge).error, DecodeError::DataOutsideFile);
     huge[lengthAt] = 0x7F;
-    EXPECT_FALSE(decode(huge).ok);
+    EXPECT_EQ(decode(huge).error, DecodeError::DataOutsideFile);
 }
 
 TEST(PngHeader, MalformedHeadersAreRefused) {
     const Samples s = randomSamples(4, 4, 8, 0, 81);
     const Bytes good = makePng(s, {});
     EXPECT_TRUE(decode(good).ok);
-    EXPECT_FALSE(decode(Bytes(good.begin(), good.begin() + 32)).ok);
+    EXPECT_EQ(decode(Bytes(good.begin(), good.begin() + 32)).error, DecodeError::Truncated);
     Bytes badSignature = good;
     badSignature[7] = 0;
-    EXPECT_FALSE(decode(badSignature).ok);
-    EXPECT_FALSE(decode({}).ok);
+    EXPECT_EQ(decode(badSignature).error, DecodeError::BadSignature);
+    EXPECT_EQ(decode({}).error, DecodeError::Truncated);
 
     const Bytes z = compress(filteredData(s, false, kCycleFilters));
     auto withHeader = [&](Chunk header) {
-        return decode(assemble({header, {"IDAT", z}, {"IEND", {}}})).ok;
+        return decode(assemble({header, {"IDAT", z}, {"IEND", {}}})).error;
     };
-    EXPECT_FALSE(withHeader(headerChunk(0, 4, 8, 0, false)));
-    EXPECT_FALSE(withHeader(headerChunk(4, 0, 8, 0, false)));
-    EXPECT_FALSE(withHeader(headerChunk(25001, 4, 8, 0, false)));
-    EXPECT_FALSE(withHeader(headerChunk(4, 0x80000004u, 8, 0, false)));
-    for (const Format bad : {Format{16, 3}, Format{4, 2}, Format{2, 4}, Format{1, 6}, Format{3, 0},
-                             Format{8, 1}, Format{8, 7}, Format{32, 2}})
-        EXPECT_FALSE(withHeader(headerChunk(4, 4, bad.depth, bad.colourType, false)))
+    EXPECT_EQ(withHeader(headerChunk(0, 4, 8, 0, false)), DecodeError::SideOutOfRange);
+    EXPECT_EQ(withHeader(headerChunk(4, 0, 8, 0, false)), DecodeError::SideOutOfRange);
+    EXPECT_EQ(withHeader(headerChunk(25001, 4, 8, 0, false)), DecodeError::SideOutOfRange);
+    EXPECT_EQ(withHeader(headerChunk(4, 0x80000004u, 8, 0, false)), DecodeError::SideOutOfRange);
+    const struct {
+        Format format;
+        DecodeError reason;
+    } badFormats[] = {
+        {{16, 3}, DecodeError::UnsupportedBitDepth},
+        {{4, 2}, DecodeError::UnsupportedBitDepth},
+        {{2, 4}, DecodeError::UnsupportedBitDepth},
+        {{1, 6}, DecodeError::UnsupportedBitDepth},
+        {{3, 0}, DecodeError::UnsupportedBitDepth},
+        {{32, 2}, DecodeError::UnsupportedBitDepth},
+        {{8, 1}, DecodeError::UnsupportedColourModel},
+        {{8, 7}, DecodeError::UnsupportedColourModel},
+    };
+    for (const auto& [bad, reason] : badFormats)
+        EXPECT_EQ(withHeader(headerChunk(4, 4, bad.depth, bad.colourType, false)), reason)
             << bad.depth << "/" << bad.colourType;
-    for (int field : {10, 11, 12}) {  // compression, filter, interlace method
+    // Compression, filter and interlace method.
+    for (auto [field, reason] : {std::pair{10, DecodeError::UnsupportedCompression},
+                                 {11, DecodeError::BadHeader},
+                                 {12, DecodeError::BadHeader}}) {
         Chunk h = headerChunk(4, 4, 8, 0, false);
         h.data[field] = 2;
-        EXPECT_FALSE(withHeader(h)) << field;
+        EXPECT_EQ(withHeader(h), reason) << field;
     }
     Chunk wrongLength = headerChunk(4, 4, 8, 0, false);
     wrongLength.data.push_back(0);
-    EXPECT_FALSE(withHeader(wrongLength));
+    EXPECT_EQ(withHeader(wrongLength), DecodeError::BadHeader);
     // The largest side accepted.
     const Chunk wide = headerChunk(25000, 1, 1, 0, false);
     Bytes row(1 + 25000 / 8, 0xFF);

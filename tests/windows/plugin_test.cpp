@@ -14,9 +14,9 @@
 #include "base/page_alloc.h"
 #include "decode/decoders.h"
 #include "decode/size_probe.h"
-#include "settings/settings.h"
 #include "support/harness.h"
 #include "support/plugin_fixture.h"
+#include "tests/native/support/decode_error_print.h"
 
 using harness::TvxMode;
 using harness::TvxPicture;
@@ -40,15 +40,17 @@ protected:
     // Decodes through the bridge; the pixel block becomes the test's to free.
     struct Result {
         bool ok = false;
+        DecodeError error = DecodeError::None;
         LoadedImage image{};
         bool libraryLeftLoaded = false;
     };
     Result decode(const std::wstring& path) {
         Result r;
         {
-            PluginBinding binding;
-            LoadedImage* image = decodeWithPlugin(path.c_str(), spi_.c_str(), binding);
+            DecoderState state;
+            LoadedImage* image = decodeWithPlugin(path.c_str(), spi_.c_str(), state);
             r.ok = image != nullptr;
+            r.error = state.error;
             if (image) r.image = *image;
         }
         r.libraryLeftLoaded = GetModuleHandleW((spi_ + L"\\tvx.spi").c_str()) != nullptr;
@@ -141,11 +143,15 @@ TEST_F(PluginBridge, PicturesTheProgramCannotTrustAreRefusedAndEverythingIsRelea
         const wchar_t* name;
         TvxMode mode;
         int bits;
+        DecodeError reason;
     } cases[] = {
-        {L"compressed.tvx", TvxMode::Compressed, 8}, {L"topdown.tvx", TvxMode::TopDown, 8},
-        {L"sixteen.tvx", TvxMode::AsGiven, 16},      {L"thirtytwo.tvx", TvxMode::AsGiven, 32},
-        {L"oversized.tvx", TvxMode::Oversized, 8},   {L"failed.tvx", TvxMode::Fail, 8},
-        {L"tinyinfo.tvx", TvxMode::TinyInfo, 8},
+        {L"compressed.tvx", TvxMode::Compressed, 8, DecodeError::UnsupportedCompression},
+        {L"topdown.tvx", TvxMode::TopDown, 8, DecodeError::SideOutOfRange},
+        {L"sixteen.tvx", TvxMode::AsGiven, 16, DecodeError::UnsupportedBitDepth},
+        {L"thirtytwo.tvx", TvxMode::AsGiven, 32, DecodeError::UnsupportedBitDepth},
+        {L"oversized.tvx", TvxMode::Oversized, 8, DecodeError::SideOutOfRange},
+        {L"failed.tvx", TvxMode::Fail, 8, DecodeError::PluginFailed},
+        {L"tinyinfo.tvx", TvxMode::TinyInfo, 8, DecodeError::Truncated},
     };
     for (const Case& c : cases) {
         TvxPicture p;
@@ -156,6 +162,7 @@ TEST_F(PluginBridge, PicturesTheProgramCannotTrustAreRefusedAndEverythingIsRelea
         p.rows = std::string(16, '\x11');
         const Result r = decode(picture(c.name, p));
         EXPECT_FALSE(r.ok) << c.name;
+        EXPECT_EQ(r.error, c.reason) << c.name;
         EXPECT_FALSE(r.libraryLeftLoaded) << c.name;
     }
 }
@@ -164,9 +171,11 @@ TEST_F(PluginBridge, LibrariesOfAnotherVersionOrWithoutInfoArePassedOver) {
     TvxPicture p = greyPicture();
     p.otherMagic = true;  // only the two bad libraries would take it
     const std::wstring path = picture(L"bad.wrong", p);
-    EXPECT_FALSE(decode(path).ok);
+    EXPECT_EQ(decode(path).error, DecodeError::NoPlugin);
     int32_t w = -1, h = -1;
-    EXPECT_FALSE(probeWithPlugin(path.c_str(), spi_.c_str(), w, h));
+    DecodeError reason = DecodeError::None;
+    EXPECT_FALSE(probeWithPlugin(path.c_str(), spi_.c_str(), w, h, &reason));
+    EXPECT_EQ(reason, DecodeError::NoPlugin);
     EXPECT_EQ(w, 0);
     EXPECT_EQ(h, 0);
     EXPECT_TRUE(harness::pluginCalls(spi_).empty());
@@ -181,26 +190,29 @@ TEST_F(PluginBridge, ProbeReportsThePluginsSize) {
     EXPECT_EQ(w, 3);
     EXPECT_EQ(h, 2);
     EXPECT_EQ(harness::pluginCalls(spi_), std::vector<std::string>{"info 128"});
-    EXPECT_FALSE(probeWithPlugin(pictures_.file(L"absent.tvx").c_str(), spi_.c_str(), w, h));
-    EXPECT_FALSE(probeWithPlugin(path.c_str(), L"", w, h));
+    DecodeError reason = DecodeError::None;
+    EXPECT_FALSE(
+        probeWithPlugin(pictures_.file(L"absent.tvx").c_str(), spi_.c_str(), w, h, &reason));
+    EXPECT_EQ(reason, DecodeError::OpenFailed);
+    EXPECT_FALSE(probeWithPlugin(path.c_str(), L"", w, h, &reason));
+    EXPECT_EQ(reason, DecodeError::NoPlugin);
 }
 
 TEST_F(PluginBridge, TheDispatcherUsesPluginsOnlyWithAnExistingFolder) {
     const std::wstring path = picture(L"dispatch.tvx", greyPicture());
-    const std::wstring saved = g_settings.SPI;
     for (const std::wstring& unusable : {std::wstring(), spi_ + L"\\missing"}) {
-        g_settings.SPI = unusable;
-        EXPECT_FALSE(loadImageFile(path.c_str()));
+        DecodeError reason = DecodeError::None;
+        EXPECT_FALSE(loadImageFile(path.c_str(), unusable.c_str(), &reason));
+        EXPECT_EQ(reason, DecodeError::UnknownFormat);
     }
+    EXPECT_FALSE(loadImageFile(path.c_str(), nullptr));
     EXPECT_TRUE(harness::pluginCalls(spi_).empty());
 
-    g_settings.SPI = spi_;
-    ASSERT_TRUE(loadImageFile(path.c_str()));
+    ASSERT_TRUE(loadImageFile(path.c_str(), spi_.c_str()));
     EXPECT_EQ(CurrentImage.header.biWidth, 3);
     EXPECT_EQ(CurrentImage.bits[5], 0x50);
     pageFree(CurrentImage.bits);
     CurrentImage.bits = nullptr;
-    g_settings.SPI = saved;
 }
 
 TEST_F(PluginBridge, TheRealProgramMakesAWallpaperFromAPluginPictureWithS) {
@@ -240,15 +252,14 @@ TEST_F(PluginBridge, TheRealProgramMakesAWallpaperFromAPluginPictureWithS) {
 TEST_F(PluginBridge, TheSizeFilterAsksThePluginsForFilesOfNoBuiltInFormat) {
     TvxPicture p = greyPicture();  // 3 x 2
     const std::wstring path = picture(L"filter.tvx", p);
-    const Settings saved = g_settings;
-    g_settings.minAddWidth = 3;
-    g_settings.minAddHeight = 2;
-    g_settings.SPI = spi_;
-    EXPECT_TRUE(passesSizeFilter(path.c_str()));
-    g_settings.minAddHeight = 3;
-    EXPECT_FALSE(passesSizeFilter(path.c_str()));
-    g_settings.minAddHeight = 2;
-    g_settings.SPI.clear();
-    EXPECT_FALSE(passesSizeFilter(path.c_str()));
-    g_settings = saved;
+    SizeFilter filter{3, 2, spi_.c_str()};
+    EXPECT_TRUE(passesSizeFilter(path.c_str(), filter));
+    filter.minHeight = 3;
+    DecodeError reason = DecodeError::OpenFailed;
+    EXPECT_FALSE(passesSizeFilter(path.c_str(), filter, &reason));
+    EXPECT_EQ(reason, DecodeError::None);  // measured, and too small
+    filter.minHeight = 2;
+    filter.pluginFolder = L"";
+    EXPECT_FALSE(passesSizeFilter(path.c_str(), filter, &reason));
+    EXPECT_EQ(reason, DecodeError::UnknownFormat);
 }
