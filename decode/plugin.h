@@ -15,6 +15,10 @@
 // At most this many plug-ins are used and this many patterns listed.
 inline constexpr size_t kMaxPlugins = 100;
 inline constexpr size_t kMaxPluginPatterns = 100;
+// A plug-in is asked for at most this many pattern texts (information
+// numbers 2, 4, 6, ...), and no further once it repeats a text it gave:
+// one that answers every number would otherwise be asked for ever.
+inline constexpr int kMaxPatternTexts = 100;
 
 // True when `folder` is not empty and names an existing directory: only then
 // are plug-ins tried.

@@ -4,6 +4,7 @@
 // checked against the memory block it handed back before anything is read.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -105,11 +106,29 @@ DecodeError readHead(const wchar_t* path, uint8_t (&head)[kHeadSize]) noexcept {
     return file.readAt(0, head, kHeadSize) > 0 ? DecodeError::None : DecodeError::EmptyFile;
 }
 
+// `path` in the ANSI code page, character for character. Best-fit mapping
+// is off: it would turn a character the code page lacks into a look-alike
+// (U+0109 into "c") and so name another file.
+bool exactlyAnsi(const wchar_t* path, char (&out)[MAX_PATH]) noexcept {
+    // A system whose ANSI code page is UTF-8 has every character, and takes
+    // no used-default flag.
+    if (GetACP() == CP_UTF8)
+        return WideCharToMultiByte(CP_UTF8, 0, path, -1, out, MAX_PATH, nullptr, nullptr) > 0;
+    BOOL usedDefault = FALSE;
+    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path, -1, out, MAX_PATH,
+                                      nullptr, &usedDefault);
+    return n > 0 && !usedDefault;
+}
+
 // The path as the plug-ins take it: the ANSI code page, at most 260 bytes
-// with the terminator.
+// with the terminator. A path the code page cannot spell goes by its short
+// name where the volume keeps one; without one the plug-ins cannot be given
+// the file at all.
 bool ansiPath(const wchar_t* path, char (&out)[MAX_PATH]) noexcept {
-    const int n = WideCharToMultiByte(CP_ACP, 0, path, -1, out, MAX_PATH, nullptr, nullptr);
-    return n > 0;
+    if (exactlyAnsi(path, out)) return true;
+    wchar_t shortPath[MAX_PATH];
+    const DWORD n = GetShortPathNameW(path, shortPath, MAX_PATH);
+    return n > 0 && n < MAX_PATH && exactlyAnsi(shortPath, out);
 }
 
 // The plug-in that accepted a file, still loaded, and how to call it.
@@ -179,10 +198,14 @@ std::vector<std::wstring> listPluginPatterns(const wchar_t* folder) {
     if (!pluginFolderUsable(folder)) return table;
     forEachPlugin(folder, [&](UniqueLibrary& library) {
         auto info = lookUp<GetPluginInfoFn>(library.get(), "GetPluginInfo");
-        for (int number = kFirstPatternInfo; table.size() < kMaxPluginPatterns; number += 2) {
+        std::vector<std::string> given;  // this plug-in's texts so far
+        for (int i = 0; i < kMaxPatternTexts && table.size() < kMaxPluginPatterns; ++i) {
             char text[kPatternBuffer + 1] = {};
-            if (info(number, text, kPatternBuffer) == 0) break;
+            if (info(kFirstPatternInfo + 2 * i, text, kPatternBuffer) == 0) break;
             text[kPatternBuffer] = 0;
+            // A text given before means the plug-in is not counting with us.
+            if (std::find(given.begin(), given.end(), text) != given.end()) break;
+            given.emplace_back(text);
             wchar_t wide[kPatternBuffer + 1] = {};
             if (MultiByteToWideChar(CP_ACP, 0, text, -1, wide, kPatternBuffer + 1) <= 0) continue;
             CharLowerW(wide);

@@ -1,7 +1,8 @@
 // The plug-in bridge against real libraries built for the tests: which
-// libraries are used, the patterns they declare, the offset-128 prefix, the
-// checks on what a plug-in hands back, and that the bridge stays untouched
-// when no usable plug-in folder is set.
+// libraries are used, the patterns they declare (and how long they are asked
+// for them), the offset-128 prefix, the paths they are given, the checks on
+// what a plug-in hands back, and that the bridge stays untouched when no
+// usable plug-in folder is set.
 #include "decode/plugin.h"
 
 #include <windows.h>
@@ -262,4 +263,40 @@ TEST_F(PluginBridge, TheSizeFilterAsksThePluginsForFilesOfNoBuiltInFormat) {
     filter.pluginFolder = L"";
     EXPECT_FALSE(passesSizeFilter(path.c_str(), filter, &reason));
     EXPECT_EQ(reason, DecodeError::UnknownFormat);
+}
+
+// A plug-in whose information call answers every number, the same text or a
+// new one each time, is asked a bounded number of times; what it declared
+// before is kept.
+TEST_F(PluginBridge, APluginThatKeepsAnsweringIsNotAskedForEver) {
+    for (bool repeating : {true, false}) {
+        SCOPED_TRACE(repeating ? "same text" : "new texts");
+        harness::TempFolder folder;
+        harness::installEndlessPlugin(folder.path(), repeating);
+        const std::vector<std::wstring> patterns = listPluginPatterns(folder.path().c_str());
+        EXPECT_EQ(patterns, std::vector<std::wstring>{L"*.zzz"});
+        // The version call, then the pattern texts: up to the first repeat,
+        // or up to the bound.
+        const size_t asked = harness::pluginCalls(folder.path()).size();
+        EXPECT_EQ(asked, repeating ? 3u : 1u + kMaxPatternTexts);
+    }
+}
+
+// U+0109 is not in the test system's ANSI code page, and its best fit there
+// is "c": the file must reach the plug-in by its short name, never as the
+// "c.tvx" beside it.
+TEST_F(PluginBridge, APathOutsideTheAnsiCodePageGoesByItsShortName) {
+    const std::wstring path = picture(L"\u0109.tvx", greyPicture());  // 3 x 2
+    TvxPicture other = greyPicture();
+    other.width = 5;
+    other.height = 1;
+    picture(L"c.tvx", other);
+    const Result r = decode(path);
+    ASSERT_TRUE(r.ok) << testing::PrintToString(r.error);
+    EXPECT_EQ(r.image.header.biWidth, 3);
+    EXPECT_EQ(r.image.header.biHeight, 2);
+    pageFree(r.image.bits);
+    int32_t w = 0, h = 0;
+    EXPECT_TRUE(probeWithPlugin(path.c_str(), spi_.c_str(), w, h));
+    EXPECT_EQ(w, 3);
 }
