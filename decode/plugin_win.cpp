@@ -218,6 +218,7 @@ std::vector<std::wstring> listPluginPatterns(const wchar_t* folder) {
 
 LoadedImage* decodeWithPlugin(const wchar_t* path, const wchar_t* folder,
                               DecoderState& state) noexcept {
+    state.error = DecodeError::None;
     AcceptingPlugin plugin;
     if (const DecodeError e = findPlugin(path, folder, plugin); e != DecodeError::None)
         return state.fail(e);
