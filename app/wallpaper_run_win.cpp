@@ -6,9 +6,10 @@
 #include "compose/compose_win.h"
 #include "compose/wallpaper_output.h"
 #include "decode/decoders.h"
+#include "settings/settings.h"
 
 bool makeWallpaper(const wchar_t* imagePath) {
-    if (!imagePath || !loadImageFile(imagePath)) return false;
+    if (!imagePath || !loadImageFile(imagePath, g_settings.SPI.c_str())) return false;
     // The composed pixels go with the bitmap when this returns.
     const WallpaperBitmap wallpaper = composeWallpaper();
     if (!wallpaper) return false;

@@ -13,8 +13,8 @@ namespace {
 
 constexpr uint32_t kFileHeaderBytes = 14;
 constexpr uint32_t kInfoHeaderBytes = 40;
-constexpr uint32_t kCompressionNone = 0;
-constexpr uint32_t kCompressionBitFields = 3;
+// biCompression: the run-length forms are left to the plug-ins.
+enum class Compression : uint32_t { None = 0, Rle8 = 1, Rle4 = 2, BitFields = 3 };
 
 inline uint16_t le16(const uint8_t* p) noexcept {
     return static_cast<uint16_t>(p[0] | (p[1] << 8));
@@ -30,7 +30,7 @@ struct BmpHeader {
     int32_t width;
     int32_t height;
     uint16_t bitCount;
-    uint32_t compression;
+    Compression compression;
     int32_t xPelsPerMeter;
     int32_t yPelsPerMeter;
     uint32_t clrUsed;
@@ -109,7 +109,7 @@ LoadedImage* readDirect(const Source& in, DecoderState& state, const BmpHeader& 
     const uint32_t size = pixelBlockSize(h.width, h.height, bits);
     if (bits == 8) readColourTable(in, h, state.image.palette);
     PageBlock block(size);
-    if (!block) return nullptr;
+    if (!block) return state.fail(DecodeError::OutOfMemory);
     in.copy(h.offBits, block.get(), size);
     return finish(state, h, bits, block.release());
 }
@@ -120,7 +120,7 @@ LoadedImage* readPacked(const Source& in, DecoderState& state, const BmpHeader& 
     readColourTable(in, h, scratch);
     const uint32_t srcSize = pixelBlockSize(h.width, h.height, h.bitCount);
     PageBlock src(srcSize);
-    if (!src) return nullptr;
+    if (!src) return state.fail(DecodeError::OutOfMemory);
     in.copy(h.offBits, src.get(), srcSize);
 
     DepthJob& job = state.depthJob;
@@ -129,10 +129,11 @@ LoadedImage* readPacked(const Source& in, DecoderState& state, const BmpHeader& 
     job.height = h.height;
     job.srcBits = h.bitCount;
     job.dstBits = 8;
-    if (!layoutDepthJob(job)) return nullptr;
+    if (!layoutDepthJob(job)) return state.fail(DecodeError::TooLarge);
     PageBlock dst(job.dstSize);
-    if (!dst) return nullptr;
-    if (!convertDepth(state.image.palette, dst.get(), job, scratch, src.get())) return nullptr;
+    if (!dst) return state.fail(DecodeError::OutOfMemory);
+    if (!convertDepth(state.image.palette, dst.get(), job, scratch, src.get()))
+        return state.fail(DecodeError::TooLarge);
     return finish(state, h, 8, dst.release());
 }
 
@@ -180,7 +181,7 @@ uint32_t lowestSetBit(uint32_t v) noexcept {
 // (blue lowest is usual, red lowest and a low alpha byte both occur).
 LoadedImage* readMasked(const Source& in, DecoderState& state, const BmpHeader& h) noexcept {
     uint32_t red, green, blue;
-    if (h.compression == kCompressionBitFields) {
+    if (h.compression == Compression::BitFields) {
         uint8_t m[12] = {};
         in.copy(kFileHeaderBytes + kInfoHeaderBytes, m, 12);
         red = le32(m);
@@ -196,8 +197,8 @@ LoadedImage* readMasked(const Source& in, DecoderState& state, const BmpHeader& 
     const uint32_t nG = bitLength(green >> sG);
     const uint32_t nR = bitLength(red >> sR);
     // A field 32 bits wide leaves no divisor (2^32 - 1 does not fit).
-    if (nB >= 32 || nG >= 32 || nR >= 32) return nullptr;
-    if (h.offBits >= in.size()) return nullptr;  // no pixel bytes at all
+    if (nB >= 32 || nG >= 32 || nR >= 32) return state.fail(DecodeError::UnusableMasks);
+    if (h.offBits >= in.size()) return state.fail(DecodeError::MissingImageData);
 
     Channel cb, cg, cr;
     cb.prepare(blue, sB, nB);
@@ -206,7 +207,7 @@ LoadedImage* readMasked(const Source& in, DecoderState& state, const BmpHeader& 
 
     const uint32_t dstStride = rowStride(h.width, 24);
     PageBlock dst(pixelBlockSize(h.width, h.height, 24));
-    if (!dst) return nullptr;
+    if (!dst) return state.fail(DecodeError::OutOfMemory);
 
     const uint32_t w = static_cast<uint32_t>(h.width);
     const uint32_t bytesPerPixel = h.bitCount / 8;
@@ -224,7 +225,7 @@ LoadedImage* readMasked(const Source& in, DecoderState& state, const BmpHeader& 
         data = in.memory() + h.offBits;
     } else {
         rest = PageBlock(static_cast<size_t>(avail));
-        if (!rest) return nullptr;
+        if (!rest) return state.fail(DecodeError::OutOfMemory);
         avail = in.copy(h.offBits, rest.get(), static_cast<size_t>(avail));
         data = rest.get();
     }
@@ -261,12 +262,13 @@ bool acceptedSide(int32_t v) noexcept { return v >= 1 && v <= kMaxImageSide; }
 
 // Reads the headers and hands over to the reader for the bit count.
 LoadedImage* decodeBmp(const Source& in, DecoderState& state) noexcept {
+    state.error = DecodeError::None;
     std::memset(state.image.palette, 0, sizeof state.image.palette);
     state.depthJob = DepthJob{};
     // Both headers must be there: a file cut inside them has no picture.
     uint8_t p[kFileHeaderBytes + kInfoHeaderBytes];
-    if (in.copy(0, p, sizeof p) != sizeof p) return nullptr;
-    if (p[0] != 'B' || p[1] != 'M') return nullptr;
+    if (in.copy(0, p, sizeof p) != sizeof p) return state.fail(DecodeError::Truncated);
+    if (p[0] != 'B' || p[1] != 'M') return state.fail(DecodeError::BadSignature);
     BmpHeader h;
     h.offBits = le32(p + 10);
     const uint8_t* ih = p + kFileHeaderBytes;
@@ -274,36 +276,39 @@ LoadedImage* decodeBmp(const Source& in, DecoderState& state) noexcept {
     h.width = static_cast<int32_t>(le32(ih + 4));
     h.height = static_cast<int32_t>(le32(ih + 8));
     h.bitCount = le16(ih + 14);
-    h.compression = le32(ih + 16);
+    h.compression = static_cast<Compression>(le32(ih + 16));
     h.xPelsPerMeter = static_cast<int32_t>(le32(ih + 24));
     h.yPelsPerMeter = static_cast<int32_t>(le32(ih + 28));
     h.clrUsed = le32(ih + 32);
 
     // Top-down bitmaps have a negative height and are refused here too.
-    if (!acceptedSide(h.width) || !acceptedSide(h.height)) return nullptr;
+    if (!acceptedSide(h.width) || !acceptedSide(h.height))
+        return state.fail(DecodeError::SideOutOfRange);
     switch (h.bitCount) {
         case 1:
         case 4:
-            if (h.compression != kCompressionNone) return nullptr;
+            if (h.compression != Compression::None)
+                return state.fail(DecodeError::UnsupportedCompression);
             return readPacked(in, state, h);
         case 8:
         case 24:
-            if (h.compression != kCompressionNone) return nullptr;
+            if (h.compression != Compression::None)
+                return state.fail(DecodeError::UnsupportedCompression);
             return readDirect(in, state, h);
         case 16:
         case 32:
-            if (h.compression != kCompressionNone && h.compression != kCompressionBitFields)
-                return nullptr;
+            if (h.compression != Compression::None && h.compression != Compression::BitFields)
+                return state.fail(DecodeError::UnsupportedCompression);
             return readMasked(in, state, h);
         default:
-            return nullptr;
+            return state.fail(DecodeError::UnsupportedBitDepth);
     }
 }
 
 }  // namespace
 
 LoadedImage* decodeBmpBytes(DecoderState& state) noexcept {
-    if (!state.view) return nullptr;
+    if (!state.view) return state.fail(DecodeError::Truncated);
     return decodeBmp(Source(state.view, state.fileSize), state);
 }
 
@@ -311,7 +316,7 @@ LoadedImage* decodeBmpBytes(DecoderState& state) noexcept {
 // with one read straight into the picture's block.
 LoadedImage* readBmp(const wchar_t* path, DecoderState& state) noexcept {
     InputFile file;
-    if (!file.open(path)) return nullptr;
+    if (!file.open(path)) return state.fail(DecodeError::OpenFailed);
     const uint64_t size = file.size();
     state.fileSize = size > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(size);
     return decodeBmp(Source(file), state);

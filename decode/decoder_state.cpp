@@ -1,7 +1,10 @@
 #include "decode/decoder_state.h"
 
 bool mapImageFile(const wchar_t* path, DecoderState& state) noexcept {
-    if (!state.file.open(path)) return false;
+    if (!state.file.open(path)) {
+        state.error = DecodeError::OpenFailed;
+        return false;
+    }
     state.attach(state.file.data(), state.file.size());
     return true;
 }

@@ -1,13 +1,14 @@
-// What every built-in decoder works with: the mapped bytes of the file, a
-// read cursor over them and the LoadedImage it fills. One state per decoder
-// and per call of loadImageFile; everything it holds but a handed-over pixel
-// block is released with it.
+// What every decoder works with: the mapped bytes of the file, a read cursor
+// over them, the LoadedImage it fills and the reason it gives when it fills
+// none. One state per decoder and per call of loadImageFile; everything it
+// holds but a handed-over pixel block is released with it.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
 #include "base/mapped_file.h"
+#include "decode/decode_error.h"
 #include "image/convert.h"
 #include "image/loaded_image.h"
 
@@ -88,6 +89,7 @@ struct DecoderState {
     ByteCursor cursor;              // read position into view..view+fileSize
     LoadedImage image{};            // the record the decoder fills and returns
     DepthJob depthJob{};            // depth converter work area, empty until a decoder uses it
+    DecodeError error = DecodeError::None;  // why the decoder returned null
 
     DecoderState() noexcept = default;
     DecoderState(const DecoderState&) = delete;
@@ -99,9 +101,16 @@ struct DecoderState {
         fileSize = static_cast<uint32_t>(size > 0xFFFFFFFFu ? 0xFFFFFFFFu : size);
         cursor.reset(data, fileSize);
     }
+
+    // Records why the decode stopped and gives the null a decoder returns.
+    std::nullptr_t fail(DecodeError why) noexcept {
+        error = why;
+        return nullptr;
+    }
 };
 
-// Opens and maps the file into `state` and points the cursor at its start.
+// Opens and maps the file into `state` and points the cursor at its start;
+// false (reason OpenFailed) when the file cannot be opened or mapped.
 [[nodiscard]] bool mapImageFile(const wchar_t* path, DecoderState& state) noexcept;
 
 // Fills the state's image header: biSize 40, the given size and bit count,

@@ -5,26 +5,24 @@
 #include <cstdint>
 
 #include "decode/decoder_state.h"
+#include "decode/image_format.h"
 
-enum class ImageFormat : int {
-    Unknown = 0,
-    Bmp = 1,
-    Png = 2,
-    Jpeg = 3,
-    Tiff = 4,
-    Gif = 5,
-    ReadError = 6
-};
+// Decodes the file into CurrentImage. A file no built-in decoder reads goes
+// to the plug-ins of `pluginFolder` (none when it is null, empty or not an
+// existing folder). False leaves CurrentImage as it was and puts the reason
+// in `*reason` when that is given.
+[[nodiscard]] bool loadImageFile(const wchar_t* path, const wchar_t* pluginFolder,
+                                 DecodeError* reason = nullptr) noexcept;
 
-// Decodes the file into CurrentImage; false leaves CurrentImage as it was.
-[[nodiscard]] bool loadImageFile(const wchar_t* path) noexcept;
-
-ImageFormat sniffImageFormat(const wchar_t* path) noexcept;
-// `extension` with its dot (".png"); ".jpg" is deliberately not in the table.
-ImageFormat formatFromExtension(const wchar_t* extension) noexcept;
+// The format the file's first bytes announce. Unknown for a file that cannot
+// be opened (reason OpenFailed) or starts like no built-in format
+// (UnknownFormat); ReadError for an empty file (EmptyFile) or one that ends
+// inside a signature (Truncated).
+ImageFormat sniffImageFormat(const wchar_t* path, DecodeError* reason = nullptr) noexcept;
 
 // Each returns &state.image on success (its bits owned by the caller from
-// then on) or null, having released everything it allocated.
+// then on) or null with the reason in state.error, having released
+// everything it allocated.
 LoadedImage* readBmp(const wchar_t* path, DecoderState& state) noexcept;
 LoadedImage* decodePng(DecoderState& state) noexcept;  // file already mapped
 LoadedImage* decodeJpeg(const wchar_t* path, DecoderState& state) noexcept;

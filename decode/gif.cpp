@@ -9,6 +9,15 @@
 
 namespace {
 
+// What starts each block after the logical screen, and the extension labels.
+enum BlockIntroducer : uint8_t { kExtension = 0x21, kImageDescriptor = 0x2C, kTrailer = 0x3B };
+enum ExtensionLabel : uint8_t {
+    kPlainText = 0x01,
+    kGraphicControl = 0xF9,
+    kComment = 0xFE,
+    kApplication = 0xFF,
+};
+
 constexpr int kMaxCodes = 4096;
 constexpr int kMaxCodeSize = 12;
 // The LZW output copies strings eight bytes at a time and the bit reader loads
@@ -52,22 +61,22 @@ bool skipSubBlocks(ByteCursor& c) noexcept {
 }
 
 // Joins the image data sub-blocks into one block with zeroed slack behind
-// the data. False when the data runs past the end of the file, when the first
-// length byte is 0 or when memory cannot be had.
-bool gatherImageData(ByteCursor& c, PageBlock& block, size_t& size) noexcept {
+// the data. Fails when the data runs past the end of the file, when the
+// first length byte is 0 or when memory cannot be had.
+DecodeError gatherImageData(ByteCursor& c, PageBlock& block, size_t& size) noexcept {
     const uint8_t* const start = c.cur;
     size_t total = 0;
     for (;;) {
-        if (c.remaining() < 1) return false;
+        if (c.remaining() < 1) return DecodeError::Truncated;
         const uint8_t len = *c.cur++;
         if (len == 0) break;
-        if (c.remaining() < len) return false;
+        if (c.remaining() < len) return DecodeError::Truncated;
         total += len;
         c.cur += len;
     }
-    if (total == 0) return false;
+    if (total == 0) return DecodeError::MissingImageData;
     block = PageBlock(total + kSlack);
-    if (!block) return false;
+    if (!block) return DecodeError::OutOfMemory;
     uint8_t* out = block.get();
     for (const uint8_t* p = start;;) {
         const uint8_t len = *p++;
@@ -77,7 +86,7 @@ bool gatherImageData(ByteCursor& c, PageBlock& block, size_t& size) noexcept {
         p += len;
     }
     size = total;
-    return true;
+    return DecodeError::None;
 }
 
 uint64_t load64le(const uint8_t* p) noexcept {
@@ -205,9 +214,9 @@ int interlacedSourceRow(int r, int h) noexcept {
     }
 }
 
-bool readFrameDescriptor(ByteCursor& c, int screenW, int screenH, FrameDescriptor& f,
-                         ColorTable& local) noexcept {
-    if (c.remaining() < 10) return false;
+DecodeError readFrameDescriptor(ByteCursor& c, int screenW, int screenH, FrameDescriptor& f,
+                                ColorTable& local) noexcept {
+    if (c.remaining() < 10) return DecodeError::Truncated;
     const uint8_t* d = c.cur + 1;
     f.left = le16(d);
     f.top = le16(d + 2);
@@ -215,28 +224,30 @@ bool readFrameDescriptor(ByteCursor& c, int screenW, int screenH, FrameDescripto
     f.height = le16(d + 6);
     const uint8_t packed = d[8];
     c.cur += 10;
-    if (f.left + f.width > screenW || f.top + f.height > screenH) return false;
+    if (f.left + f.width > screenW || f.top + f.height > screenH)
+        return DecodeError::FrameOutsideScreen;
     // A frame without pixels has nothing to decode into.
-    if (f.width == 0 || f.height == 0) return false;
+    if (f.width == 0 || f.height == 0) return DecodeError::SideOutOfRange;
     f.interlaced = (packed & 0x40) != 0;
     local.entries = 0;
-    if (packed & 0x80) return readColorTable(c, packed, local);
-    return true;
+    if ((packed & 0x80) && !readColorTable(c, packed, local)) return DecodeError::Truncated;
+    return DecodeError::None;
 }
 
 }  // namespace
 
 LoadedImage* decodeGif(DecoderState& state) noexcept {
+    state.error = DecodeError::None;
     ByteCursor& c = state.cursor;
-    if (c.remaining() < 13) return nullptr;
+    if (c.remaining() < 13) return state.fail(DecodeError::Truncated);
     const uint8_t* h = c.cur;
     if (std::memcmp(h, "GIF", 3) != 0 ||
         (std::memcmp(h + 3, "87a", 3) != 0 && std::memcmp(h + 3, "89a", 3) != 0))
-        return nullptr;
+        return state.fail(DecodeError::BadSignature);
     const int screenW = le16(h + 6);
     const int screenH = le16(h + 8);
     if (screenW < 1 || screenW > kMaxImageSide || screenH < 1 || screenH > kMaxImageSide)
-        return nullptr;
+        return state.fail(DecodeError::SideOutOfRange);
     const uint8_t screenPacked = h[10];
     c.cur += 13;
 
@@ -244,7 +255,7 @@ LoadedImage* decodeGif(DecoderState& state) noexcept {
     uint8_t background = 0;
     if (screenPacked & 0x80) {
         background = h[11];
-        if (!readColorTable(c, screenPacked, global)) return nullptr;
+        if (!readColorTable(c, screenPacked, global)) return state.fail(DecodeError::Truncated);
     }
 
     bool transparent = false;
@@ -252,47 +263,51 @@ LoadedImage* decodeGif(DecoderState& state) noexcept {
     FrameDescriptor frame{};
     ColorTable local{};
     for (;;) {
-        if (c.remaining() < 1) return nullptr;
+        if (c.remaining() < 1) return state.fail(DecodeError::Truncated);
         const uint8_t introducer = *c.cur;
-        if (introducer == 0x2C) {
-            if (!readFrameDescriptor(c, screenW, screenH, frame, local)) return nullptr;
+        if (introducer == kImageDescriptor) {
+            const DecodeError e = readFrameDescriptor(c, screenW, screenH, frame, local);
+            if (e != DecodeError::None) return state.fail(e);
             break;
         }
-        if (introducer != 0x21 || c.remaining() < 2) return nullptr;
+        if (introducer == kTrailer) return state.fail(DecodeError::MissingImageData);
+        if (introducer != kExtension) return state.fail(DecodeError::UnknownBlock);
+        if (c.remaining() < 2) return state.fail(DecodeError::Truncated);
         switch (c.cur[1]) {
-            case 0xF9:  // graphic control: fixed 8 bytes with its terminator
-                if (c.remaining() < 8) return nullptr;
+            case kGraphicControl:  // fixed 8 bytes with its terminator
+                if (c.remaining() < 8) return state.fail(DecodeError::Truncated);
                 transparent = (c.cur[3] & 1) != 0;
                 transparentIndex = c.cur[6];
                 c.cur += 8;
                 break;
-            case 0x01:  // plain text: 12 header bytes behind the block size
-                if (!c.skip(15) || !skipSubBlocks(c)) return nullptr;
+            case kPlainText:  // 12 header bytes behind the block size
+                if (!c.skip(15) || !skipSubBlocks(c)) return state.fail(DecodeError::Truncated);
                 break;
-            case 0xFF:  // application: 11 header bytes behind the block size
-                if (!c.skip(14) || !skipSubBlocks(c)) return nullptr;
+            case kApplication:  // 11 header bytes behind the block size
+                if (!c.skip(14) || !skipSubBlocks(c)) return state.fail(DecodeError::Truncated);
                 break;
-            case 0xFE:  // comment
+            case kComment:
                 c.cur += 2;
-                if (!skipSubBlocks(c)) return nullptr;
+                if (!skipSubBlocks(c)) return state.fail(DecodeError::Truncated);
                 break;
             default:
-                return nullptr;
+                return state.fail(DecodeError::UnknownBlock);
         }
     }
     ColorTable& active = local.entries ? local : global;
-    if (active.entries == 0) return nullptr;
+    if (active.entries == 0) return state.fail(DecodeError::MissingPalette);
 
-    if (c.remaining() < 1) return nullptr;
+    if (c.remaining() < 1) return state.fail(DecodeError::Truncated);
     const int minCodeSize = *c.cur++;
-    if (minCodeSize < 2 || minCodeSize > 8) return nullptr;
+    if (minCodeSize < 2 || minCodeSize > 8) return state.fail(DecodeError::BadHeader);
     PageBlock data;
     size_t dataSize = 0;
-    if (!gatherImageData(c, data, dataSize)) return nullptr;
+    if (const DecodeError e = gatherImageData(c, data, dataSize); e != DecodeError::None)
+        return state.fail(e);
 
     const size_t frameBytes = static_cast<size_t>(frame.width) * static_cast<size_t>(frame.height);
     PageBlock decoded(kLiterals + frameBytes + kSlack);
-    if (!decoded) return nullptr;
+    if (!decoded) return state.fail(DecodeError::OutOfMemory);
     decodeLzw(data.get(), dataSize, minCodeSize, decoded.get(), frameBytes);
     data = PageBlock();
 
@@ -318,7 +333,7 @@ LoadedImage* decodeGif(DecoderState& state) noexcept {
 
     const size_t stride = rowStride(screenW, 8);
     PageBlock canvas(stride * static_cast<size_t>(screenH));
-    if (!canvas) return nullptr;
+    if (!canvas) return state.fail(DecodeError::OutOfMemory);
     const uint8_t* src = decoded.get() + kLiterals;
     for (int y = 0; y < screenH; ++y) {
         uint8_t* row = canvas.get() + static_cast<size_t>(screenH - 1 - y) * stride;

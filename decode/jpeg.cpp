@@ -1,8 +1,8 @@
 // JPEG reader: libjpeg over the mapped bytes. Our part is the glue: an error
-// manager that returns the library's fatal errors to a recovery point, a
-// source manager over the mapping, the output form by component count (grey
-// with a ramp palette, blue-green-red, CMYK converted), the bottom-up row
-// order and the JFIF resolution.
+// manager that returns the library's fatal errors, and our own refusals, to
+// one recovery point; a source manager over the mapping; the output form by
+// component count (grey with a ramp palette, blue-green-red, CMYK
+// converted), the bottom-up row order and the JFIF resolution.
 
 #include <csetjmp>
 #include <cstring>
@@ -26,6 +26,7 @@ constexpr int kMaxScans = 1000;
 struct ErrorManager {
     jpeg_error_mgr pub;
     jmp_buf recovery;
+    DecodeError reason;  // why the decode stopped
 };
 
 struct SourceManager {
@@ -42,14 +43,20 @@ struct JpegWork {
     jpeg_progress_mgr progress;
 };
 
-[[noreturn]] void errorExit(j_common_ptr cinfo) {
+// The one way out of a decode that fails, for the library's fatal errors and
+// for the checks of our own alike: back to the recovery point in
+// decompress(), whose branch releases everything.
+[[noreturn]] void stop(j_common_ptr cinfo, DecodeError reason) {
     auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    err->reason = reason;
     longjmp(err->recovery, 1);
 }
 
+[[noreturn]] void errorExit(j_common_ptr cinfo) { stop(cinfo, DecodeError::LibraryError); }
+
 void stopRunawayScans(j_common_ptr cinfo) {
     auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
-    if (d->input_scan_number > kMaxScans) errorExit(cinfo);
+    if (d->input_scan_number > kMaxScans) stop(cinfo, DecodeError::TooManyScans);
 }
 
 void initSource(j_decompress_ptr) {}
@@ -99,20 +106,25 @@ struct JpegResult {
     int32_t xPelsPerMeter, yPelsPerMeter;
 };
 
+// The JFIF density unit; without one the densities give only the aspect.
+enum DensityUnit : int { kAspectOnly = 0, kDotsPerInch = 1, kDotsPerCentimetre = 2 };
+
 int32_t pelsPerMeter(int unit, unsigned density) noexcept {
     // Dots per inch / 0.0254, rounded; the exact quotient is never a half.
-    if (unit == 1) return static_cast<int32_t>((density * 10000u + 127u) / 254u);
-    if (unit == 2) return static_cast<int32_t>(density * 100u);
+    if (unit == kDotsPerInch) return static_cast<int32_t>((density * 10000u + 127u) / 254u);
+    if (unit == kDotsPerCentimetre) return static_cast<int32_t>(density * 100u);
     return 0;
 }
 
 // Runs the library over data[0..size) and returns the filled pixel block, or
-// null. The library's fatal errors longjmp back to the setjmp below, so this
-// function holds nothing with a destructor; the block is a plain pointer
-// released by hand on that path.
-uint8_t* decompress(JpegWork* w, const uint8_t* data, size_t size, JpegResult* out) {
+// null with the reason in *reason. Every failure leaves through stop() to
+// the setjmp below, so this function holds nothing with a destructor; the
+// block is a plain pointer, released in that one branch.
+uint8_t* decompress(JpegWork* w, const uint8_t* data, size_t size, JpegResult* out,
+                    DecodeError* reason) {
     std::memset(w, 0, sizeof *w);
     j_decompress_ptr cinfo = &w->cinfo;
+    const auto common = reinterpret_cast<j_common_ptr>(cinfo);
     uint8_t* volatile pixels = nullptr;
 
     cinfo->err = jpeg_std_error(&w->err.pub);
@@ -120,6 +132,7 @@ uint8_t* decompress(JpegWork* w, const uint8_t* data, size_t size, JpegResult* o
     if (setjmp(w->err.recovery)) {
         jpeg_destroy_decompress(cinfo);
         pageFree(pixels);
+        *reason = w->err.reason;
         return nullptr;
     }
     jpeg_create_decompress(cinfo);
@@ -139,10 +152,8 @@ uint8_t* decompress(JpegWork* w, const uint8_t* data, size_t size, JpegResult* o
     // The size limit is checked before the library sets up anything that
     // grows with the picture.
     if (cinfo->image_width < 1 || cinfo->image_width > uint32_t{kMaxImageSide} ||
-        cinfo->image_height < 1 || cinfo->image_height > uint32_t{kMaxImageSide}) {
-        jpeg_destroy_decompress(cinfo);
-        return nullptr;
-    }
+        cinfo->image_height < 1 || cinfo->image_height > uint32_t{kMaxImageSide})
+        stop(common, DecodeError::SideOutOfRange);
 #ifdef JCS_EXTENSIONS
     const bool libraryGivesBgr = cinfo->out_color_space == JCS_RGB;
     if (libraryGivesBgr) cinfo->out_color_space = JCS_EXT_BGR;
@@ -154,24 +165,17 @@ uint8_t* decompress(JpegWork* w, const uint8_t* data, size_t size, JpegResult* o
     const uint32_t width = cinfo->output_width, height = cinfo->output_height;
     const int components = cinfo->output_components;
     if (width < 1 || width > uint32_t{kMaxImageSide} || height < 1 ||
-        height > uint32_t{kMaxImageSide} ||
-        (components != 1 && components != 3 && components != 4)) {
-        jpeg_destroy_decompress(cinfo);
-        return nullptr;
-    }
+        height > uint32_t{kMaxImageSide})
+        stop(common, DecodeError::SideOutOfRange);
+    if (components != 1 && components != 3 && components != 4)
+        stop(common, DecodeError::UnsupportedColourModel);
     const int bitCount = components == 1 ? 8 : 24;
     const uint32_t stride = rowStride(static_cast<int32_t>(width), bitCount);
     const uint32_t blockSize =
         pixelBlockSize(static_cast<int32_t>(width), static_cast<int32_t>(height), bitCount);
-    if (blockSize == 0) {
-        jpeg_destroy_decompress(cinfo);
-        return nullptr;
-    }
+    if (blockSize == 0) stop(common, DecodeError::TooLarge);
     pixels = static_cast<uint8_t*>(pageAlloc(blockSize));
-    if (!pixels) {
-        jpeg_destroy_decompress(cinfo);
-        return nullptr;
-    }
+    if (!pixels) stop(common, DecodeError::OutOfMemory);
     uint8_t* const block = pixels;
     // The first scanline is the top row, the last row of the block.
     auto rowAt = [&](uint32_t line) { return block + size_t{height - 1 - line} * stride; };
@@ -185,17 +189,14 @@ uint8_t* decompress(JpegWork* w, const uint8_t* data, size_t size, JpegResult* o
             uint32_t n = height - first;
             if (n > 8) n = 8;
             for (uint32_t i = 0; i < n; ++i) rows[i] = rowAt(first + i);
-            if (jpeg_read_scanlines(cinfo, rows, n) == 0)
-                errorExit(reinterpret_cast<j_common_ptr>(cinfo));
+            if (jpeg_read_scanlines(cinfo, rows, n) == 0) stop(common, DecodeError::LibraryError);
         }
     } else {
         const uint8_t* ink = components == 4 ? inkTable() : nullptr;
-        JSAMPARRAY line = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo),
-                                                      JPOOL_IMAGE, width * components, 1);
+        JSAMPARRAY line = (*cinfo->mem->alloc_sarray)(common, JPOOL_IMAGE, width * components, 1);
         while (cinfo->output_scanline < height) {
             uint8_t* dst = rowAt(cinfo->output_scanline);
-            if (jpeg_read_scanlines(cinfo, line, 1) != 1)
-                errorExit(reinterpret_cast<j_common_ptr>(cinfo));
+            if (jpeg_read_scanlines(cinfo, line, 1) != 1) stop(common, DecodeError::LibraryError);
             const uint8_t* s = line[0];
             if (components == 3) {
                 // Red first from the library: swap into the bitmap's order.
@@ -227,12 +228,14 @@ uint8_t* decompress(JpegWork* w, const uint8_t* data, size_t size, JpegResult* o
 }  // namespace
 
 LoadedImage* decodeJpegBytes(DecoderState& state) noexcept {
-    if (!state.view || state.fileSize == 0) return nullptr;
+    state.error = DecodeError::None;
+    if (!state.view || state.fileSize == 0) return state.fail(DecodeError::Truncated);
     std::memset(state.image.palette, 0, sizeof state.image.palette);
     JpegWork work;
     JpegResult result{};
-    uint8_t* pixels = decompress(&work, state.view, state.fileSize, &result);
-    if (!pixels) return nullptr;
+    DecodeError reason = DecodeError::None;
+    uint8_t* pixels = decompress(&work, state.view, state.fileSize, &result, &reason);
+    if (!pixels) return state.fail(reason);
     if (result.bitCount == 8) {
         for (int i = 0; i < 256; ++i) {
             auto& e = state.image.palette[i];

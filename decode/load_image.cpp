@@ -6,13 +6,12 @@
 #include "base/mapped_file.h"
 #include "decode/decoders.h"
 #include "decode/plugin.h"
-#include "settings/settings.h"
 
-ImageFormat sniffImageFormat(const wchar_t* path) noexcept {
-    uint8_t b[8] = {};
-    const long n = readFileHead(path, b, sizeof b);
-    if (n < 0) return ImageFormat::Unknown;
-    if (n == 0) return ImageFormat::ReadError;
+namespace {
+
+// The format the first bytes of a file announce; `n` (at least 1) of them
+// were read into b[0..8).
+ImageFormat formatOfHead(const uint8_t (&b)[8], long n) noexcept {
     if (n == 1) return ImageFormat::Unknown;
     // The formats are told apart by their first two bytes; a further byte
     // that the file does not have is a read error, as is a signature cut
@@ -41,68 +40,77 @@ ImageFormat sniffImageFormat(const wchar_t* path) noexcept {
     return ImageFormat::Unknown;
 }
 
-namespace {
-
-// Case-insensitive for ASCII letters, which is all an extension in the
-// table has.
-bool sameExtension(const wchar_t* a, const wchar_t* b) noexcept {
-    for (;; ++a, ++b) {
-        wchar_t ca = *a, cb = *b;
-        if (ca >= L'A' && ca <= L'Z') ca = static_cast<wchar_t>(ca - L'A' + L'a');
-        if (ca != cb) return false;
-        if (ca == 0) return true;
-    }
-}
-
 }  // namespace
 
-ImageFormat formatFromExtension(const wchar_t* extension) noexcept {
-    if (!extension) return ImageFormat::Unknown;
-    if (sameExtension(extension, L".png")) return ImageFormat::Png;
-    if (sameExtension(extension, L".gif")) return ImageFormat::Gif;
-    if (sameExtension(extension, L".bmp")) return ImageFormat::Bmp;
-    if (sameExtension(extension, L".tif") || sameExtension(extension, L".tiff"))
-        return ImageFormat::Tiff;
-    if (sameExtension(extension, L".jpe") || sameExtension(extension, L".jpeg"))
-        return ImageFormat::Jpeg;
-    return ImageFormat::Unknown;
+ImageFormat sniffImageFormat(const wchar_t* path, DecodeError* reason) noexcept {
+    uint8_t b[8] = {};
+    const long n = readFileHead(path, b, sizeof b);
+    const ImageFormat format = n < 0    ? ImageFormat::Unknown
+                               : n == 0 ? ImageFormat::ReadError
+                                        : formatOfHead(b, n);
+    if (reason) {
+        if (n < 0)
+            *reason = DecodeError::OpenFailed;
+        else if (n == 0)
+            *reason = DecodeError::EmptyFile;
+        else if (format == ImageFormat::ReadError)
+            *reason = DecodeError::Truncated;
+        else if (format == ImageFormat::Unknown)
+            *reason = DecodeError::UnknownFormat;
+        else
+            *reason = DecodeError::None;
+    }
+    return format;
 }
 
-bool loadImageFile(const wchar_t* path) noexcept {
-    if (!path) return false;
+bool loadImageFile(const wchar_t* path, const wchar_t* pluginFolder, DecodeError* reason) noexcept {
     // All states are prepared before sniffing and released together when
     // this returns: their destructors run in reverse order, so the plug-in
-    // binding goes first and the BMP state last. A handed-over pixel block
+    // state goes first and the BMP state last. A handed-over pixel block
     // belongs to CurrentImage by then and none of them touches it.
-    DecoderState bmp, png, jpeg, tiff, gif;
-    PluginBinding plugin;
-
-    const ImageFormat format = sniffImageFormat(path);
+    DecoderState bmp, png, jpeg, tiff, gif, plugin;
+    // No path is a file that cannot be opened, and nothing to give plug-ins.
+    DecodeError why = DecodeError::OpenFailed;
+    const ImageFormat format = path ? sniffImageFormat(path, &why) : ImageFormat::ReadError;
+    DecoderState* builtIn = nullptr;
     LoadedImage* image = nullptr;
     switch (format) {
         case ImageFormat::Bmp:
+            builtIn = &bmp;
             image = readBmp(path, bmp);
             break;
         case ImageFormat::Png:
+            builtIn = &png;
             if (mapImageFile(path, png)) image = decodePng(png);
             break;
         case ImageFormat::Jpeg:
+            builtIn = &jpeg;
             image = decodeJpeg(path, jpeg);
             break;
         case ImageFormat::Tiff:
+            builtIn = &tiff;
             if (mapImageFile(path, tiff)) image = decodeTiff(tiff);
             break;
         case ImageFormat::Gif:
+            builtIn = &gif;
             if (mapImageFile(path, gif)) image = decodeGif(gif);
             break;
         case ImageFormat::ReadError:
-            return false;
         case ImageFormat::Unknown:
             break;
     }
-    if (!image && pluginFolderUsable(g_settings.SPI.c_str()))
-        image = decodeWithPlugin(path, g_settings.SPI.c_str(), plugin);
-    if (!image) return false;
+    // The reason told is the built-in decoder's when the content named one;
+    // for content of no built-in format, the plug-ins', when they were asked.
+    if (builtIn) why = builtIn->error;
+    if (!image && format != ImageFormat::ReadError && pluginFolderUsable(pluginFolder)) {
+        image = decodeWithPlugin(path, pluginFolder, plugin);
+        if (why == DecodeError::UnknownFormat) why = plugin.error;
+    }
+    if (!image) {
+        if (reason) *reason = why;
+        return false;
+    }
     handOverToCurrent(*image);
+    if (reason) *reason = DecodeError::None;
     return true;
 }

@@ -5,35 +5,20 @@
 // no library is ever loaded and every entry behaves as with no folder set.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "image/loaded_image.h"
-
-// What one plug-in decode or size query holds (library, the offset the
-// picture starts at, the plug-in's memory handles) and the record it fills.
-// Released with the other decoder states; a pixel block handed over from
-// `image` is never touched by the release.
-struct PluginBinding {
-    LoadedImage image{};
-    void* library = nullptr;
-    void* infoMemory = nullptr;
-    void* bitsMemory = nullptr;
-    uint32_t offset = 0;  // 0, or 128 for a file with a 128-byte prefix
-    uint64_t fileSize = 0;
-
-    PluginBinding() noexcept = default;
-    ~PluginBinding() { release(); }
-    PluginBinding(const PluginBinding&) = delete;
-    PluginBinding& operator=(const PluginBinding&) = delete;
-
-    void release() noexcept;
-};
+#include "decode/decoder_state.h"
 
 // At most this many plug-ins are used and this many patterns listed.
 inline constexpr size_t kMaxPlugins = 100;
 inline constexpr size_t kMaxPluginPatterns = 100;
+// A plug-in is asked for at most this many pattern texts (information
+// numbers 2, 4, 6, ...), and no further once it repeats a text it gave:
+// one that answers every number would otherwise be asked for ever.
+inline constexpr int kMaxPatternTexts = 100;
 
 // True when `folder` is not empty and names an existing directory: only then
 // are plug-ins tried.
@@ -55,13 +40,15 @@ void addDeclaredPatterns(const wchar_t* text, std::vector<std::wstring>& table);
 bool matchesPluginPattern(const wchar_t* fileName,
                           const std::vector<std::wstring>& patterns) noexcept;
 
-// Decodes `path` through the plug-in in `folder` that accepts it; returns
-// &binding.image (its bits owned by the caller) or null. The caller releases
-// the binding afterwards, on success and failure alike.
+// Decodes `path` through the plug-in in `folder` that accepts it into
+// state.image and returns &state.image (its bits owned by the caller), or
+// null with the reason in state.error. The library and the memory the
+// plug-in handed back are released before it returns.
 LoadedImage* decodeWithPlugin(const wchar_t* path, const wchar_t* folder,
-                              PluginBinding& binding) noexcept;
+                              DecoderState& state) noexcept;
 
-// The picture size the accepting plug-in reports for `path`; false (and
-// 0 x 0) when the folder is not usable or no plug-in takes the file.
-bool probeWithPlugin(const wchar_t* path, const wchar_t* folder, int32_t& width,
-                     int32_t& height) noexcept;
+// The picture size the accepting plug-in reports for `path`; false (0 x 0,
+// and the reason in `*reason` when given) when the folder is not usable or
+// no plug-in takes the file.
+bool probeWithPlugin(const wchar_t* path, const wchar_t* folder, int32_t& width, int32_t& height,
+                     DecodeError* reason = nullptr) noexcept;

@@ -2,7 +2,7 @@
 // files of a folder are candidates for a plug-in.
 #include <cwctype>
 
-#include "decode/decoders.h"
+#include "decode/image_format.h"
 #include "decode/plugin.h"
 
 namespace {
@@ -24,16 +24,6 @@ const wchar_t* extensionOf(const wchar_t* name) noexcept {
             dot = nullptr;
     }
     return dot;
-}
-
-bool builtInExtension(const wchar_t* extension) noexcept {
-    if (!extension) return false;
-    if (formatFromExtension(extension) != ImageFormat::Unknown) return true;
-    const wchar_t jpg[] = L".jpg";
-    for (size_t i = 0;; ++i) {
-        if (lowerChar(extension[i]) != jpg[i]) return false;
-        if (jpg[i] == 0) return true;
-    }
 }
 
 bool sameIgnoringCase(const wchar_t* a, const wchar_t* b) noexcept {
@@ -59,7 +49,8 @@ void addDeclaredPatterns(const wchar_t* text, std::vector<std::wstring>& table) 
         if (start == end || end - start > 259) continue;
         std::wstring piece(start, end);
         for (wchar_t& c : piece) c = lowerChar(c);
-        if (builtInExtension(extensionOf(piece.c_str()))) continue;
+        const wchar_t* extension = extensionOf(piece.c_str());
+        if (extension && isBuiltInExtension(extension)) continue;
         bool listed = false;
         for (const std::wstring& known : table) listed = listed || known == piece;
         if (!listed) table.push_back(std::move(piece));

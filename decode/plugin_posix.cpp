@@ -7,8 +7,6 @@
 
 // Plug-ins are Windows libraries: natively nothing is ever loaded, and every
 // entry answers as with no plug-in folder set.
-void PluginBinding::release() noexcept { library = infoMemory = bitsMemory = nullptr; }
-
 bool pluginFolderUsable(const wchar_t* folder) noexcept {
     if (!folder || !*folder) return false;
     struct stat st;
@@ -17,11 +15,13 @@ bool pluginFolderUsable(const wchar_t* folder) noexcept {
 
 std::vector<std::wstring> listPluginPatterns(const wchar_t*) { return {}; }
 
-LoadedImage* decodeWithPlugin(const wchar_t*, const wchar_t*, PluginBinding&) noexcept {
-    return nullptr;
+LoadedImage* decodeWithPlugin(const wchar_t*, const wchar_t*, DecoderState& state) noexcept {
+    return state.fail(DecodeError::NoPlugin);
 }
 
-bool probeWithPlugin(const wchar_t*, const wchar_t*, int32_t& width, int32_t& height) noexcept {
+bool probeWithPlugin(const wchar_t*, const wchar_t*, int32_t& width, int32_t& height,
+                     DecodeError* reason) noexcept {
     width = height = 0;
+    if (reason) *reason = DecodeError::NoPlugin;
     return false;
 }

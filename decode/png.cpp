@@ -55,27 +55,22 @@ void zFree(voidpf, voidpf p) noexcept { heapFree(p); }
 // routines) in one application-heap block, zero-filled.
 class RowBuffers {
 public:
-    RowBuffers() noexcept = default;
-    ~RowBuffers() { heapFree(block_); }
-    RowBuffers(const RowBuffers&) = delete;
-    RowBuffers& operator=(const RowBuffers&) = delete;
-
     bool allocate(size_t bytesPlusOne) noexcept {
         size_ = bytesPlusOne + kRowSlack;
-        block_ = static_cast<uint8_t*>(heapAlloc(2 * size_));
+        block_.reset(static_cast<uint8_t*>(heapAlloc(2 * size_)));
         if (!block_) return false;
-        cur = block_;
-        prior = block_ + size_;
+        cur = block_.get();
+        prior = block_.get() + size_;
         clear();
         return true;
     }
-    void clear() noexcept { std::memset(block_, 0, 2 * size_); }
+    void clear() noexcept { std::memset(block_.get(), 0, 2 * size_); }
 
     uint8_t* cur = nullptr;
     uint8_t* prior = nullptr;
 
 private:
-    uint8_t* block_ = nullptr;
+    HeapPtr<uint8_t> block_;
     size_t size_ = 0;
 };
 
@@ -176,12 +171,21 @@ struct Colour {
     uint8_t red, green, blue;
 };
 
+// The colour types of the header; the bits say palette (1), colour (2) and
+// alpha (4).
+enum class ColourType : uint8_t { Grey = 0, Rgb = 2, Palette = 3, GreyAlpha = 4, Rgba = 6 };
+
 class PngDecoder {
 public:
     explicit PngDecoder(DecoderState& state) noexcept : state_(state) {}
     LoadedImage* run() noexcept;
 
 private:
+    // Records why the decode stops; false, for the step that found it.
+    bool fail(DecodeError why) noexcept {
+        state_.error = why;
+        return false;
+    }
     bool readHeader() noexcept;
     bool choosePixelFormat() noexcept;
     bool chunkLoop() noexcept;
@@ -215,7 +219,8 @@ private:
     size_t size_ = 0;
 
     uint32_t width_ = 0, height_ = 0;
-    int bitDepth_ = 0, colourType_ = 0;
+    int bitDepth_ = 0;
+    ColourType colourType_ = ColourType::Grey;
     bool interlaced_ = false, isGrey_ = false, hasAlpha_ = false;
     uint32_t filterUnit_ = 1;
     int outBitCount_ = 8;
@@ -234,32 +239,37 @@ private:
 };
 
 bool PngDecoder::readHeader() noexcept {
-    if (size_ < kSignatureAndHeader || std::memcmp(data_, kSignature, 8) != 0) return false;
+    if (size_ < sizeof kSignature) return fail(DecodeError::Truncated);
+    if (std::memcmp(data_, kSignature, sizeof kSignature) != 0)
+        return fail(DecodeError::BadSignature);
+    if (size_ < kSignatureAndHeader) return fail(DecodeError::Truncated);
     const uint8_t* chunk = data_ + 8;
-    if (be32(chunk) != 13 || be32(chunk + 4) != kIHDR || !crcMatches(chunk, 13)) return false;
+    if (be32(chunk) != 13 || be32(chunk + 4) != kIHDR) return fail(DecodeError::BadHeader);
+    if (!crcMatches(chunk, 13)) return fail(DecodeError::ChunkCrc);
     const uint8_t* h = chunk + 8;
     width_ = be32(h);
     height_ = be32(h + 4);
     if (width_ < 1 || width_ > uint32_t{kMaxImageSide} || height_ < 1 ||
         height_ > uint32_t{kMaxImageSide})
-        return false;
+        return fail(DecodeError::SideOutOfRange);
     bitDepth_ = h[8];
-    colourType_ = h[9];
-    if (h[10] != 0 || h[11] != 0 || h[12] > 1) return false;
+    colourType_ = static_cast<ColourType>(h[9]);
+    if (h[10] != 0) return fail(DecodeError::UnsupportedCompression);
+    if (h[11] != 0 || h[12] > 1) return fail(DecodeError::BadHeader);  // filter, interlace method
     interlaced_ = h[12] == 1;
     return choosePixelFormat();
 }
 
 bool PngDecoder::choosePixelFormat() noexcept {
     const int d = bitDepth_;
-    if (d != 1 && d != 2 && d != 4 && d != 8 && d != 16) return false;
-    isGrey_ = (colourType_ & 2) == 0;
-    hasAlpha_ = (colourType_ & 4) != 0;
+    if (d != 1 && d != 2 && d != 4 && d != 8 && d != 16)
+        return fail(DecodeError::UnsupportedBitDepth);
     const bool wide = d == 16;
     switch (colourType_) {
-        case 0:
-        case 3:
-            if (colourType_ == 3 && wide) return false;
+        case ColourType::Grey:
+        case ColourType::Palette:
+            if (colourType_ == ColourType::Palette && wide)
+                return fail(DecodeError::UnsupportedBitDepth);
             filterUnit_ = wide ? 2 : 1;
             format_ = d == 1   ? PixelFormat::Packed1
                       : d == 2 ? PixelFormat::Packed2
@@ -268,27 +278,30 @@ bool PngDecoder::choosePixelFormat() noexcept {
                                : PixelFormat::Index8;
             outBitCount_ = 8;
             break;
-        case 4:
-            if (d < 8) return false;
+        case ColourType::GreyAlpha:
+            if (d < 8) return fail(DecodeError::UnsupportedBitDepth);
             filterUnit_ = wide ? 4 : 2;
             format_ = wide ? PixelFormat::GreyAlpha16 : PixelFormat::GreyAlpha8;
             outBitCount_ = 8;
             break;
-        case 2:
-            if (d < 8) return false;
+        case ColourType::Rgb:
+            if (d < 8) return fail(DecodeError::UnsupportedBitDepth);
             filterUnit_ = wide ? 6 : 3;
             format_ = wide ? PixelFormat::Rgb16 : PixelFormat::Rgb8;
             outBitCount_ = 24;
             break;
-        case 6:
-            if (d < 8) return false;
+        case ColourType::Rgba:
+            if (d < 8) return fail(DecodeError::UnsupportedBitDepth);
             filterUnit_ = wide ? 8 : 4;
             format_ = wide ? PixelFormat::Rgba16 : PixelFormat::Rgba8;
             outBitCount_ = 24;
             break;
         default:
-            return false;
+            return fail(DecodeError::UnsupportedColourModel);
     }
+    const auto bits = static_cast<uint8_t>(colourType_);
+    isGrey_ = (bits & 2) == 0;
+    hasAlpha_ = (bits & 4) != 0;
     outStride_ = rowStride(static_cast<int32_t>(width_), outBitCount_);
     if (isGrey_) {
         const uint32_t step = d == 1 ? 255 : d == 2 ? 85 : d == 4 ? 17 : 1;
@@ -302,6 +315,7 @@ bool PngDecoder::choosePixelFormat() noexcept {
 }
 
 LoadedImage* PngDecoder::run() noexcept {
+    state_.error = DecodeError::None;
     data_ = state_.view;
     size_ = data_ ? state_.fileSize : 0;
     std::memset(state_.image.palette, 0, sizeof state_.image.palette);
@@ -317,30 +331,34 @@ LoadedImage* PngDecoder::run() noexcept {
 bool PngDecoder::chunkLoop() noexcept {
     size_t pos = kSignatureAndHeader;
     for (;;) {
-        if (size_ - pos < 8) return false;  // the file ends without IEND
+        if (size_ - pos < 8) return fail(DecodeError::Truncated);  // no IEND
         const uint8_t* chunk = data_ + pos;
         const uint32_t length = be32(chunk);
-        if (length >= 0x80000000u) return false;
         // Type, data and CRC must lie inside the file.
-        if (size_ - pos - 4 < size_t{length} + 8) return false;
+        if (length >= 0x80000000u || size_ - pos - 4 < size_t{length} + 8)
+            return fail(DecodeError::DataOutsideFile);
         const uint32_t type = be32(chunk + 4);
         const uint8_t* data = chunk + 8;
         size_t advance = size_t{length} + 12;
         switch (type) {
             case kIHDR:
-                return false;
+                return fail(DecodeError::ChunkOrder);
             case kPLTE:
-                if (colourType_ != 3) break;
-                if (plteTaken_ || idatTaken_ || !crcMatches(chunk, length)) return false;
+                if (colourType_ != ColourType::Palette) break;
+                if (plteTaken_ || idatTaken_) return fail(DecodeError::ChunkOrder);
+                if (!crcMatches(chunk, length)) return fail(DecodeError::ChunkCrc);
                 takePalette(data, length);
                 break;
             case kIDAT:
-                if (idatTaken_) return false;
+                if (idatTaken_) return fail(DecodeError::ChunkOrder);  // a second run
                 if (!decodeImageData(chunk, &advance)) return false;
                 break;
             case kIEND:
-                if (!crcMatches(chunk, length)) return false;
-                return idatTaken_ && (colourType_ != 3 || plteTaken_);
+                if (!crcMatches(chunk, length)) return fail(DecodeError::ChunkCrc);
+                if (!idatTaken_) return fail(DecodeError::MissingImageData);
+                if (colourType_ == ColourType::Palette && !plteTaken_)
+                    return fail(DecodeError::MissingPalette);
+                return true;
             case kTRNS:
                 if (!trnsTaken_ && !idatTaken_ && crcMatches(chunk, length))
                     takeTransparency(data, length);
@@ -377,11 +395,11 @@ void PngDecoder::takePalette(const uint8_t* data, uint32_t length) noexcept {
 
 void PngDecoder::takeTransparency(const uint8_t* data, uint32_t length) noexcept {
     const int hi = bitDepth_ == 16 ? 0 : 1;  // which byte of a 2-byte sample
-    if (colourType_ == 0 && length == 2) {
+    if (colourType_ == ColourType::Grey && length == 2) {
         transparent_.green = data[hi];
-    } else if (colourType_ == 2 && length == 6) {
+    } else if (colourType_ == ColourType::Rgb && length == 6) {
         transparent_ = {data[hi], data[2 + hi], data[4 + hi]};
-    } else if (colourType_ == 3 && plteTaken_ && length <= paletteCount_) {
+    } else if (colourType_ == ColourType::Palette && plteTaken_ && length <= paletteCount_) {
         std::memcpy(alphaTable_, data, length);
     } else {
         return;
@@ -395,10 +413,10 @@ void PngDecoder::takeBackground(const uint8_t* data, uint32_t length) noexcept {
         const uint32_t scale = bitDepth_ == 1 ? 255 : bitDepth_ == 2 ? 85 : bitDepth_ == 4 ? 17 : 1;
         const uint8_t g = bitDepth_ == 16 ? data[0] : static_cast<uint8_t>(data[1] * scale);
         background_ = {g, g, g};
-    } else if (colourType_ == 3 && plteTaken_ && length == 1) {
+    } else if (colourType_ == ColourType::Palette && plteTaken_ && length == 1) {
         const auto& e = state_.image.palette[data[0]];
         background_ = {e.rgbRed, e.rgbGreen, e.rgbBlue};
-    } else if ((colourType_ == 2 || colourType_ == 6) && length == 6) {
+    } else if ((colourType_ == ColourType::Rgb || colourType_ == ColourType::Rgba) && length == 6) {
         background_ = {data[hi], data[2 + hi], data[4 + hi]};
     } else {
         return;
@@ -423,10 +441,11 @@ bool PngDecoder::decodeImageData(const uint8_t* firstChunk, size_t* runLength) n
     size_t pos = static_cast<size_t>(firstChunk - data_);
     const size_t start = pos;
     for (;;) {
-        if (size_ - pos < 8) return false;
+        if (size_ - pos < 8) return fail(DecodeError::Truncated);
         const uint8_t* chunk = data_ + pos;
         const uint32_t length = be32(chunk);
-        if (length >= 0x80000000u || size_ - pos - 4 < size_t{length} + 8) return false;
+        if (length >= 0x80000000u || size_ - pos - 4 < size_t{length} + 8)
+            return fail(DecodeError::DataOutsideFile);
         if (be32(chunk + 4) != kIDAT) break;
         pos += size_t{length} + 12;
     }
@@ -435,14 +454,14 @@ bool PngDecoder::decodeImageData(const uint8_t* firstChunk, size_t* runLength) n
 
     const uint32_t blockSize =
         pixelBlockSize(static_cast<int32_t>(width_), static_cast<int32_t>(height_), outBitCount_);
-    if (blockSize == 0) return false;
+    if (blockSize == 0) return fail(DecodeError::TooLarge);
     pixels_ = PageBlock(blockSize);
-    if (!pixels_) return false;
+    if (!pixels_) return fail(DecodeError::OutOfMemory);
 
     IdatStream stream(firstChunk, data_ + pos);
-    if (!stream.open()) return false;
+    if (!stream.open()) return fail(DecodeError::OutOfMemory);
     RowBuffers rows;
-    if (!rows.allocate(size_t{rowBytes(width_)} + 1)) return false;
+    if (!rows.allocate(size_t{rowBytes(width_)} + 1)) return fail(DecodeError::OutOfMemory);
     if (hasAlpha_) {
         const Colour k = flattenColour();
         blend_.colour[0] = k.red;
@@ -459,7 +478,7 @@ bool PngDecoder::decodeImageData(const uint8_t* firstChunk, size_t* runLength) n
         }
     }
     inflateRows(stream, rows);
-    return stream.checkRest();
+    return stream.checkRest() || fail(DecodeError::ChunkCrc);
 }
 
 void PngDecoder::inflateRows(IdatStream& stream, RowBuffers& rows) noexcept {
@@ -529,12 +548,12 @@ void PngDecoder::fillUndecoded(int firstPass, uint32_t fromRow) noexcept {
 void PngDecoder::flattenTransparency() noexcept {
     if (!trnsTaken_) return;
     const Colour k = flattenColour();
-    if (colourType_ == 0) {
+    if (colourType_ == ColourType::Grey) {
         auto& e = state_.image.palette[transparent_.green];
         e.rgbRed = k.red;
         e.rgbGreen = k.green;
         e.rgbBlue = k.blue;
-    } else if (colourType_ == 3) {
+    } else if (colourType_ == ColourType::Palette) {
         const uint8_t* t = productTable();
         for (int i = 0; i < 256; ++i) {
             const uint8_t a = alphaTable_[i];
@@ -545,7 +564,7 @@ void PngDecoder::flattenTransparency() noexcept {
             e.rgbGreen = static_cast<uint8_t>(ta[e.rgbGreen] + tb[k.green]);
             e.rgbBlue = static_cast<uint8_t>(ta[e.rgbBlue] + tb[k.blue]);
         }
-    } else if (colourType_ == 2) {
+    } else if (colourType_ == ColourType::Rgb) {
         const uint8_t b = transparent_.blue, g = transparent_.green, r = transparent_.red;
         for (uint32_t y = 0; y < height_; ++y) {
             uint8_t* px = pixels_.get() + size_t{y} * outStride_;

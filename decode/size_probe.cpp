@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "decode/plugin.h"
-#include "settings/settings.h"
 
 namespace {
 
@@ -23,12 +22,17 @@ public:
         if (pos_ - bufferStart_ >= bufferLength_) {
             bufferStart_ = pos_;
             bufferLength_ = source_.readAt(pos_, buffer_, sizeof buffer_);
-            if (bufferLength_ == 0) return -1;
+            if (bufferLength_ == 0) {
+                ranShort_ = true;
+                return -1;
+            }
         }
         return buffer_[pos_++ - bufferStart_];
     }
     uint32_t u16(bool bigEndian) noexcept { return value(2, bigEndian); }
     uint32_t u32(bool bigEndian) noexcept { return value(4, bigEndian); }
+    // True once a read found the end of the file.
+    bool ranShort() const noexcept { return ranShort_; }
 
 private:
     uint32_t value(int bytes, bool bigEndian) noexcept {
@@ -46,6 +50,7 @@ private:
     uint64_t pos_ = 0;
     uint64_t bufferStart_ = 0;
     size_t bufferLength_ = 0;
+    bool ranShort_ = false;
     uint8_t buffer_[512];
 };
 
@@ -55,35 +60,59 @@ int32_t asSigned(uint32_t v) noexcept {
     return s;
 }
 
+// The JPEG markers the scan tells apart.
+enum JpegMarker : int {
+    kFill = 0xFF,
+    kStartOfImage = 0xD8,
+    kEndOfImage = 0xD9,
+    kStartOfScan = 0xDA,
+    kBaselineFrame = 0xC0,
+    kExtendedFrame = 0xC1,
+    kProgressiveFrame = 0xC2,
+};
+
+// The other frame types (lossless, hierarchical, arithmetic-coded): they are
+// skipped like any segment, so such files end without a size.
+bool isOtherFrame(int marker) noexcept {
+    return marker >= 0xC3 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+}
+
 // Markers up to the first baseline, extended or progressive frame header.
-// Other frame types are skipped like any segment, so they end without a size.
 ImageSize probeJpeg(ProbeReader& r) noexcept {
     ImageSize size;
+    bool otherFrame = false;
     for (;;) {
         int b = r.byte();
         if (b < 0) return size;
-        if (b != 0xFF) continue;
+        if (b != kFill) continue;
         int marker;
         do {
             marker = r.byte();  // fill bytes 0xFF may precede a marker
-        } while (marker == 0xFF);
+        } while (marker == kFill);
         switch (marker) {
             case -1:
-            case 0xD9:  // end of image
-            case 0xDA:  // start of scan
                 return size;
-            case 0xD8:
-                continue;  // start of image
-            case 0xC0:
-            case 0xC1:
-            case 0xC2:
+            case kEndOfImage:
+            case kStartOfScan:
+                size.error = otherFrame ? DecodeError::UnsupportedCompression
+                                        : DecodeError::MissingImageData;
+                return size;
+            case kStartOfImage:
+                continue;
+            case kBaselineFrame:
+            case kExtendedFrame:
+            case kProgressiveFrame:
                 r.skip(3);  // segment length, sample precision
                 size.height = static_cast<int32_t>(r.u16(true));
                 size.width = static_cast<int32_t>(r.u16(true));
                 return size;
             default: {
+                otherFrame = otherFrame || isOtherFrame(marker);
                 const uint32_t length = r.u16(true);
-                if (length < 2) return size;
+                if (length < 2) {
+                    if (!r.ranShort()) size.error = DecodeError::BadHeader;
+                    return size;
+                }
                 r.skip(length - 2);
                 break;
             }
@@ -91,17 +120,22 @@ ImageSize probeJpeg(ProbeReader& r) noexcept {
     }
 }
 
+enum TiffTag : uint32_t { kImageWidth = 256, kImageLength = 257 };
+enum TiffType : uint32_t { kShort = 3, kLong = 4 };
+
 // The first directory's ImageWidth and ImageLength entries.
 ImageSize probeTiff(ProbeReader& r) noexcept {
     ImageSize size;
     const int a = r.byte(), b = r.byte();
     bool bigEndian;
-    if (a == 'I' && b == 'I')
+    if (a == 'I' && b == 'I') {
         bigEndian = false;
-    else if (a == 'M' && b == 'M')
+    } else if (a == 'M' && b == 'M') {
         bigEndian = true;
-    else
+    } else {
+        if (!r.ranShort()) size.error = DecodeError::BadSignature;
         return size;
+    }
     r.skip(2);  // the version is not checked
     const uint32_t directory = r.u32(bigEndian);
     if (directory == 0) return size;
@@ -110,23 +144,23 @@ ImageSize probeTiff(ProbeReader& r) noexcept {
     for (uint32_t i = 0; i < entries; ++i) {
         const uint32_t tag = r.u16(bigEndian);
         if (tag == 0) return size;
-        if (tag != 256 && tag != 257) {
+        if (tag != kImageWidth && tag != kImageLength) {
             r.skip(10);
             continue;
         }
         const uint32_t type = r.u16(bigEndian);
         r.skip(4);  // count
         uint32_t v = 0;
-        if (type == 3) {
+        if (type == kShort) {
             v = r.u16(bigEndian);
             r.skip(2);
-        } else if (type == 4) {
+        } else if (type == kLong) {
             v = r.u32(bigEndian);
         } else {
             r.skip(4);
         }
-        int32_t& mine = tag == 256 ? size.width : size.height;
-        const int32_t other = tag == 256 ? size.height : size.width;
+        int32_t& mine = tag == kImageWidth ? size.width : size.height;
+        const int32_t other = tag == kImageWidth ? size.height : size.width;
         mine = asSigned(v);
         if (other != 0) return size;
     }
@@ -170,39 +204,57 @@ ImageSize probeImageSize(ImageFormat format, ProbeSource& source) noexcept {
             size = probeTiff(r);
             break;
         case ImageFormat::Unknown:
+            size.error = DecodeError::UnknownFormat;
+            return size;
         case ImageFormat::ReadError:
-            break;
+            size.error = DecodeError::Truncated;
+            return size;
     }
+    // A side left at 0: the file ended first, or the header holds no size.
+    if (size.error == DecodeError::None && (size.width == 0 || size.height == 0))
+        size.error = r.ranShort() ? DecodeError::Truncated : DecodeError::BadHeader;
     return size;
 }
 
-bool probePluginImageSize(const wchar_t* path, ImageSize& size) noexcept {
-    const wchar_t* folder = g_settings.SPI.c_str();
-    if (!pluginFolderUsable(folder)) return false;
+bool probePluginImageSize(const wchar_t* path, const wchar_t* pluginFolder,
+                          ImageSize& size) noexcept {
+    if (!pluginFolderUsable(pluginFolder)) {
+        size.error = DecodeError::UnknownFormat;
+        return false;
+    }
     int32_t width = 0, height = 0;
-    if (!probeWithPlugin(path, folder, width, height)) return false;
+    if (!probeWithPlugin(path, pluginFolder, width, height, &size.error)) return false;
     size.width = width;
     size.height = height;
     return true;
 }
 
-bool passesSizeFilter(const wchar_t* path) noexcept {
-    const int32_t minWidth = g_settings.minAddWidth, minHeight = g_settings.minAddHeight;
-    if (minWidth == 0 && minHeight == 0) return true;
-    const ImageFormat format = sniffImageFormat(path);
+bool passesSizeFilter(const wchar_t* path, const SizeFilter& filter, DecodeError* reason) noexcept {
+    DecodeError ignored;
+    DecodeError& why = reason ? *reason : ignored;
+    why = DecodeError::None;
+    if (filter.minWidth == 0 && filter.minHeight == 0) return true;
+    DecodeError sniffed;
+    const ImageFormat format = sniffImageFormat(path, &sniffed);
     FileProbeSource file;
-    if (!file.open(path)) return false;
+    if (!file.open(path)) {
+        why = DecodeError::OpenFailed;
+        return false;
+    }
     ImageSize size;
     switch (format) {
         case ImageFormat::Unknown:
             file.close();
-            probePluginImageSize(path, size);
+            probePluginImageSize(path, filter.pluginFolder, size);
             break;
         case ImageFormat::ReadError:
+            why = sniffed;
             return false;
         default:
             size = probeImageSize(format, file);
             break;
     }
-    return size.width >= minWidth && size.height >= minHeight;
+    const bool passes = size.width >= filter.minWidth && size.height >= filter.minHeight;
+    if (!passes) why = size.error;
+    return passes;
 }

@@ -11,6 +11,7 @@
 struct ImageSize {
     int32_t width = 0;  // 0 where the header could not be read
     int32_t height = 0;
+    DecodeError error = DecodeError::None;  // why a side is 0, when it could not be read
 };
 
 // Bytes of a file at absolute offsets: the probe reads files through one,
@@ -48,15 +49,28 @@ private:
     InputFile file_;
 };
 
-// Width and height from the header of a file of a built-in format; 0 x 0 for
-// Unknown, ReadError and whatever cannot be read.
+// Width and height from the header of a file of a built-in format; 0 x 0
+// (reason UnknownFormat, Truncated) for Unknown, ReadError and whatever
+// cannot be read.
 ImageSize probeImageSize(ImageFormat format, ProbeSource& source) noexcept;
 
-// The plug-ins' picture-information query for a file no built-in format
-// reads. False (size untouched) when no plug-in answers.
-bool probePluginImageSize(const wchar_t* path, ImageSize& size) noexcept;
+// The picture-information query of the plug-ins in `pluginFolder`, for a
+// file no built-in format reads. False (sides untouched, the reason in
+// size.error) when the folder is not usable or no plug-in answers.
+bool probePluginImageSize(const wchar_t* path, const wchar_t* pluginFolder,
+                          ImageSize& size) noexcept;
 
-// True when the file may be added: no minimum is set (g_settings.minAddWidth
-// and minAddHeight both 0; the file is not touched), or its width and height
-// both reach the minimum. False when it is smaller or cannot be probed.
-[[nodiscard]] bool passesSizeFilter(const wchar_t* path) noexcept;
+// What the size filter of folder adds needs: the minimum (no minimum when
+// both are 0) and the plug-ins that measure files of no built-in format.
+struct SizeFilter {
+    int32_t minWidth = 0;
+    int32_t minHeight = 0;
+    const wchar_t* pluginFolder = nullptr;
+};
+
+// True when the file may be added: no minimum is set (the file is not
+// touched), or its width and height both reach the minimum. False when it is
+// smaller or cannot be measured; then `*reason`, when given, says why it
+// could not be measured (None when it was, and was too small).
+[[nodiscard]] bool passesSizeFilter(const wchar_t* path, const SizeFilter& filter,
+                                    DecodeError* reason = nullptr) noexcept;

@@ -22,6 +22,7 @@ enum Tag : uint16_t {
     kColorMap = 320,
 };
 enum FieldType : uint16_t { kShort = 3, kLong = 4 };
+enum : uint16_t { kVersion = 42, kUncompressed = 1 };
 enum Photometric : uint16_t { kWhiteIsZero = 0, kBlackIsZero = 1, kRgb = 2, kPalette = 3 };
 
 // Reads at absolute offsets in the file's byte order. Callers check with
@@ -68,27 +69,28 @@ struct Directory {
     StripTable offsets, lengths;
 };
 
-bool readStripTable(const TiffBytes& f, size_t entry, StripTable& table) noexcept {
-    if (table.present) return false;  // the same table twice
+DecodeError readStripTable(const TiffBytes& f, size_t entry, StripTable& table) noexcept {
+    if (table.present) return DecodeError::BadHeader;  // the same table twice
     table.present = true;
     table.type = f.u16(entry + 2);
     table.count = f.u32(entry + 4);
-    if (table.type != kShort && table.type != kLong) return false;
-    if (table.count == 0) return false;
+    if (table.type != kShort && table.type != kLong) return DecodeError::BadHeader;
+    if (table.count == 0) return DecodeError::MissingImageData;
     const unsigned width = table.type == kShort ? 2 : 4;
     if (uint64_t{table.count} * width <= 4) {
         table.at = entry + 8;
-        return true;
+        return DecodeError::None;
     }
     table.at = f.u32(entry + 8);
-    return f.has(table.at, uint64_t{table.count} * width);
+    return f.has(table.at, uint64_t{table.count} * width) ? DecodeError::None
+                                                          : DecodeError::DataOutsideFile;
 }
 
-bool readDirectory(const TiffBytes& f, Directory& d) noexcept {
+DecodeError readDirectory(const TiffBytes& f, Directory& d) noexcept {
     const uint32_t at = f.u32(4);
-    if (!f.has(at, 2)) return false;
+    if (!f.has(at, 2)) return DecodeError::DataOutsideFile;
     const uint32_t entries = f.u16(at);
-    if (!f.has(size_t{at} + 2, uint64_t{entries} * 12)) return false;
+    if (!f.has(size_t{at} + 2, uint64_t{entries} * 12)) return DecodeError::DataOutsideFile;
     for (uint32_t i = 0; i < entries; ++i) {
         const size_t e = size_t{at} + 2 + size_t{i} * 12;
         const uint16_t tag = f.u16(e);
@@ -102,8 +104,9 @@ bool readDirectory(const TiffBytes& f, Directory& d) noexcept {
                 else if (type == kLong)
                     v = f.u32(e + 8);
                 else
-                    return false;
-                if (v < 1 || v > static_cast<uint32_t>(kMaxImageSide)) return false;
+                    return DecodeError::BadHeader;
+                if (v < 1 || v > static_cast<uint32_t>(kMaxImageSide))
+                    return DecodeError::SideOutOfRange;
                 (tag == kImageWidth ? d.width : d.height) = v;
                 break;
             }
@@ -114,27 +117,29 @@ bool readDirectory(const TiffBytes& f, Directory& d) noexcept {
                     d.bitsValues = 1;
                 } else if (count == 3) {
                     const uint32_t values = f.u32(e + 8);
-                    if (!f.has(values, 6)) return false;
+                    if (!f.has(values, 6)) return DecodeError::DataOutsideFile;
                     const uint16_t a = f.u16(values), b = f.u16(size_t{values} + 2),
                                    c = f.u16(size_t{values} + 4);
-                    if (a != b || b != c || (a != 8 && a != 16)) return false;
+                    if (a != b || b != c || (a != 8 && a != 16))
+                        return DecodeError::UnsupportedBitDepth;
                     d.bits = a;
                     d.bitsValues = 3;
                 }
                 break;
             }
             case kCompression:
-                if (f.u16(e + 8) != 1) return false;
+                if (f.u16(e + 8) != kUncompressed) return DecodeError::UnsupportedCompression;
                 break;
             case kPhotometric:
                 d.photometric = f.u16(e + 8);
                 break;
             case kStripOffsets:
-                if (!readStripTable(f, e, d.offsets)) return false;
+            case kStripByteCounts: {
+                StripTable& table = tag == kStripOffsets ? d.offsets : d.lengths;
+                if (const DecodeError why = readStripTable(f, e, table); why != DecodeError::None)
+                    return why;
                 break;
-            case kStripByteCounts:
-                if (!readStripTable(f, e, d.lengths)) return false;
-                break;
+            }
             case kColorMap:
                 d.colorMap = f.u32(e + 8);
                 break;
@@ -142,30 +147,34 @@ bool readDirectory(const TiffBytes& f, Directory& d) noexcept {
                 break;
         }
     }
-    return d.width != 0 && d.height != 0 && d.offsets.count == d.lengths.count;
+    // Both sides, and as many strip lengths as offsets.
+    if (d.width == 0 || d.height == 0 || d.offsets.count != d.lengths.count)
+        return DecodeError::BadHeader;
+    return DecodeError::None;
 }
 
 enum class Layout { Bits1, Bits4, Bits8, Rgb8, Rgb16 };
 
-bool chooseLayout(const Directory& d, Layout& layout) noexcept {
+DecodeError chooseLayout(const Directory& d, Layout& layout) noexcept {
     const bool indexedBits = d.bits == 1 || d.bits == 4 || d.bits == 8;
     switch (d.photometric) {
         case kWhiteIsZero:
         case kBlackIsZero:
-            if (!indexedBits) return false;
+            if (!indexedBits) return DecodeError::UnsupportedBitDepth;
             break;
         case kPalette:
-            if (!indexedBits || d.colorMap == 0) return false;
+            if (!indexedBits) return DecodeError::UnsupportedBitDepth;
+            if (d.colorMap == 0) return DecodeError::MissingPalette;
             break;
         case kRgb:
-            if (d.bitsValues != 3) return false;
+            if (d.bitsValues != 3) return DecodeError::UnsupportedBitDepth;
             layout = d.bits == 8 ? Layout::Rgb8 : Layout::Rgb16;
-            return true;
+            return DecodeError::None;
         default:
-            return false;
+            return DecodeError::UnsupportedColourModel;
     }
     layout = d.bits == 1 ? Layout::Bits1 : d.bits == 4 ? Layout::Bits4 : Layout::Bits8;
-    return true;
+    return DecodeError::None;
 }
 
 bool buildPalette(const TiffBytes& f, const Directory& d, dib::RGBQUAD* palette) noexcept {
@@ -192,24 +201,16 @@ bool buildPalette(const TiffBytes& f, const Directory& d, dib::RGBQUAD* palette)
     return true;
 }
 
-// Every strip must lie inside the file; false also when they hold nothing.
-bool checkStrips(const TiffBytes& f, const Directory& d) noexcept {
+// Every strip must lie inside the file, and together they must hold something.
+DecodeError checkStrips(const TiffBytes& f, const Directory& d) noexcept {
     uint64_t total = 0;
     for (uint32_t i = 0; i < d.offsets.count; ++i) {
         const uint32_t length = d.lengths.value(f, i);
-        if (!f.has(d.offsets.value(f, i), length)) return false;
+        if (!f.has(d.offsets.value(f, i), length)) return DecodeError::DataOutsideFile;
         total += length;
     }
-    return total != 0;
+    return total != 0 ? DecodeError::None : DecodeError::MissingImageData;
 }
-
-struct HeapBuffer {
-    uint8_t* p = nullptr;
-    explicit HeapBuffer(size_t size) noexcept : p(static_cast<uint8_t*>(heapAlloc(size))) {}
-    ~HeapBuffer() { heapFree(p); }
-    HeapBuffer(const HeapBuffer&) = delete;
-    HeapBuffer& operator=(const HeapBuffer&) = delete;
-};
 
 // The strips in order as one stream of rows. A row that lies within one strip
 // is read where it stands; one split between strips, or cut short by the end
@@ -316,22 +317,25 @@ void swapRgb16(const uint8_t* in, uint8_t* out, uint32_t width, bool bigEndian) 
 }  // namespace
 
 LoadedImage* decodeTiff(DecoderState& state) noexcept {
+    state.error = DecodeError::None;
     TiffBytes f{state.view, state.fileSize, false};
-    if (!f.base || !f.has(0, 8)) return nullptr;
+    if (!f.base || !f.has(0, 8)) return state.fail(DecodeError::Truncated);
     if (f.base[0] == 'I' && f.base[1] == 'I')
         f.bigEndian = false;
     else if (f.base[0] == 'M' && f.base[1] == 'M')
         f.bigEndian = true;
     else
-        return nullptr;
-    if (f.u16(2) != 42) return nullptr;
+        return state.fail(DecodeError::BadSignature);
+    if (f.u16(2) != kVersion) return state.fail(DecodeError::BadSignature);
 
     Directory d;
     Layout layout;
-    if (!readDirectory(f, d) || !chooseLayout(d, layout)) return nullptr;
+    if (const DecodeError e = readDirectory(f, d); e != DecodeError::None) return state.fail(e);
+    if (const DecodeError e = chooseLayout(d, layout); e != DecodeError::None) return state.fail(e);
     const bool rgb = layout == Layout::Rgb8 || layout == Layout::Rgb16;
-    if (!rgb && !buildPalette(f, d, state.image.palette)) return nullptr;
-    if (!checkStrips(f, d)) return nullptr;
+    if (!rgb && !buildPalette(f, d, state.image.palette))
+        return state.fail(DecodeError::DataOutsideFile);
+    if (const DecodeError e = checkStrips(f, d); e != DecodeError::None) return state.fail(e);
 
     const uint32_t width = d.width, height = d.height;
     size_t rowBytes = 0;
@@ -355,12 +359,12 @@ LoadedImage* decodeTiff(DecoderState& state) noexcept {
     const int bitCount = rgb ? 24 : 8;
     const size_t stride = rowStride(static_cast<int32_t>(width), bitCount);
     PageBlock pixels(stride * height);
-    HeapBuffer joined(rowBytes);
-    if (!pixels || !joined.p) return nullptr;
+    const HeapPtr<uint8_t> joined(static_cast<uint8_t*>(heapAlloc(rowBytes)));
+    if (!pixels || !joined) return state.fail(DecodeError::OutOfMemory);
 
     // Rows run top to bottom in the file, bottom to top in the block. Rows the
     // strips do not reach stay 0.
-    RowSource rows(f, d, rowBytes, joined.p);
+    RowSource rows(f, d, rowBytes, joined.get());
     for (uint32_t y = 0; y < height; ++y) {
         const uint8_t* in = rows.next();
         if (!in) break;

@@ -1,6 +1,6 @@
 // BMP reader on arbitrary bytes: no crash, no leak, no read or write out of
-// bounds, and a picture that comes out is one the rest of the program can
-// take as it stands.
+// bounds, a reason for every refusal, and a picture that comes out is one the
+// rest of the program can take as it stands.
 #include <cstdint>
 #include <cstring>
 
@@ -19,6 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     DecoderState state;
     state.attach(data, size);
     LoadedImage* image = decodeBmpBytes(state);
+    if ((image != nullptr) != (state.error == DecodeError::None)) __builtin_trap();
     if (!image) return 0;
     const auto& hd = image->header;
     const uint32_t bytes = pixelBlockSize(hd.biWidth, hd.biHeight, hd.biBitCount);

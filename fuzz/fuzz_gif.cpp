@@ -1,5 +1,6 @@
 // Decodes arbitrary bytes as GIF and reads every byte of any picture that
-// comes back, so that a block smaller than its header claims faults here.
+// comes back, so that a block smaller than its header claims faults here; a
+// refusal must carry its reason.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -17,6 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     DecoderState state;
     state.attach(data, size);
     const LoadedImage* image = decodeGif(state);
+    if ((image != nullptr) != (state.error == DecodeError::None)) std::abort();
     if (!image) return 0;
     const auto& hdr = image->header;
     if (hdr.biBitCount != 8 || hdr.biWidth < 1 || hdr.biWidth > kMaxImageSide || hdr.biHeight < 1 ||

@@ -1,5 +1,6 @@
 // JPEG decoder on arbitrary bytes: never crashes, never reads or writes out
-// of bounds, and a picture it returns is complete and as described.
+// of bounds, gives a reason for every refusal, and a picture it returns is
+// complete and as described.
 
 #include <csetjmp>
 #include <cstddef>
@@ -54,6 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     DecoderState state;
     state.attach(data, size);
     LoadedImage* image = decodeJpegBytes(state);
+    if ((image != nullptr) != (state.error == DecodeError::None)) std::abort();
     if (!image) return 0;
     const auto& h = image->header;
     if (h.biWidth < 1 || h.biHeight < 1 || (h.biBitCount != 8 && h.biBitCount != 24) ||

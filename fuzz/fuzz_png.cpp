@@ -1,5 +1,6 @@
 // PNG decoder on arbitrary bytes: never crashes, never reads or writes out of
-// bounds, and a picture it returns is complete and as described.
+// bounds, gives a reason for every refusal, and a picture it returns is
+// complete and as described.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -19,6 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     DecoderState state;
     state.attach(data, size);
     LoadedImage* image = decodePng(state);
+    if ((image != nullptr) != (state.error == DecodeError::None)) std::abort();
     if (!image) return 0;
     const auto& h = image->header;
     if (size < 24 || h.biWidth != int32_t(be32(data + 16)) ||

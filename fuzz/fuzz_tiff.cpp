@@ -1,5 +1,6 @@
 // Decodes arbitrary bytes as TIFF and reads back any picture that comes out,
-// so that a block smaller than its header claims faults here.
+// so that a block smaller than its header claims faults here; a refusal must
+// carry its reason.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -11,6 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     DecoderState state;
     state.attach(data, size);
     const LoadedImage* image = decodeTiff(state);
+    if ((image != nullptr) != (state.error == DecodeError::None)) std::abort();
     if (!image) return 0;
     const auto& hdr = image->header;
     if ((hdr.biBitCount != 8 && hdr.biBitCount != 24) || hdr.biWidth < 1 ||

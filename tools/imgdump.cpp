@@ -1,7 +1,8 @@
 // imgdump INPUT OUTPUT.bmp
 // Decodes INPUT through the same dispatcher the program uses and writes the
 // picture it produced as an uncompressed .bmp (8-bit with its 256-entry
-// palette, or 24-bit), printing "WIDTH HEIGHT BITS".
+// palette, or 24-bit), printing "WIDTH HEIGHT BITS". A file no decoder
+// takes is reported on standard error with the reason the decoders gave.
 // Exit status: 0 done, 1 no decoder produced a picture, 2 usage or output error.
 #include <cstdio>
 #include <string>
@@ -19,8 +20,11 @@ int main(int argc, char** argv) {
     }
     const std::wstring input = widenPath(argv[1]);
     const std::wstring output = widenPath(argv[2]);
-    if (!loadImageFile(input.c_str())) {
-        std::fprintf(stderr, "imgdump: no decoder produced a picture from %s\n", argv[1]);
+    // Natively there are no plug-ins to ask.
+    DecodeError reason = DecodeError::None;
+    if (!loadImageFile(input.c_str(), nullptr, &reason)) {
+        std::fprintf(stderr, "imgdump: no decoder produced a picture from %s: %s\n", argv[1],
+                     decodeErrorText(reason));
         return 1;
     }
     const dib::BITMAPINFOHEADER& h = CurrentImage.header;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "decode/image_format.h"
+
 namespace {
 
 wchar_t lowerAscii(wchar_t c) noexcept { return c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c; }
@@ -24,11 +26,7 @@ std::wstring_view pathExtension(std::wstring_view path) noexcept {
 }
 
 bool hasBuiltInImageExtension(std::wstring_view path) noexcept {
-    static constexpr std::wstring_view kExtensions[] = {L".jpg", L".jpe", L".jpeg", L".png",
-                                                        L".gif", L".bmp", L".tif",  L".tiff"};
-    const std::wstring_view ext = pathExtension(path);
-    return std::any_of(std::begin(kExtensions), std::end(kExtensions),
-                       [&](std::wstring_view known) { return equalIgnoringCase(ext, known); });
+    return isBuiltInExtension(pathExtension(path));
 }
 
 bool extensionMatchesPattern(std::wstring_view extension, std::wstring_view pattern) noexcept {

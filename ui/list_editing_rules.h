@@ -13,17 +13,13 @@
 // the end, or empty when the file name has no dot.
 std::wstring_view pathExtension(std::wstring_view path) noexcept;
 
-// True for ".jpg", ".jpe", ".jpeg", ".png", ".gif", ".bmp", ".tif", ".tiff" in
-// any letter case.
+// True when the path's extension is one of the built-in formats
+// (decode/image_format.h), in any letter case.
 bool hasBuiltInImageExtension(std::wstring_view path) noexcept;
 
 // True when `extension` equals `pattern` without its leading star ("*.pic"),
 // ignoring ASCII letter case.
 bool extensionMatchesPattern(std::wstring_view extension, std::wstring_view pattern) noexcept;
-
-// The folder scan's patterns, in the order they are tried.
-inline constexpr const wchar_t* kFolderPatterns[] = {L"*.bmp",  L"*.png", L"*.jpg",  L"*.jpe",
-                                                     L"*.jpeg", L"*.tif", L"*.tiff", L"*.gif"};
 
 // A name found under a pattern is taken only when its extension (with the
 // dot) is exactly as long as the pattern's, so a short-name alias found by

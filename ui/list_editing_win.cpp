@@ -8,6 +8,7 @@
 
 #include "base/owners_win.h"
 #include "base/random.h"
+#include "decode/image_format.h"
 #include "decode/size_probe.h"
 #include "settings/settings_file.h"
 #include "ui/list_editing.h"
@@ -54,7 +55,10 @@ void scanPattern(HWND box, const std::wstring& folder, const std::wstring& patte
         if (!extensionHasLength(found.cFileName, extensionLength)) continue;
         const std::wstring path = joinPath(folder, found.cFileName);
         if (path.size() >= static_cast<size_t>(kMaxPathChars)) continue;
-        if (!listHolds(box, path) && passesSizeFilter(path.c_str())) appendEntry(box, path);
+        if (!listHolds(box, path) &&
+            passesSizeFilter(path.c_str(), {g_settings.minAddWidth, g_settings.minAddHeight,
+                                            g_settings.SPI.c_str()}))
+            appendEntry(box, path);
     } while (FindNextFileW(find.get(), &found));
 }
 
@@ -161,7 +165,7 @@ std::wstring buildFilter(const std::vector<std::wstring>& pluginPatterns) {
         filter += pattern;
         filter += L'\0';
     };
-    std::wstring images = L"*.bmp;*.png;*.jpg;*.jpeg;*.jpe;*.tif;*.tiff;*.gif";
+    std::wstring images = builtInPatternList();
     if (!joined.empty()) images += L";" + joined;
     pair(L"イメージ ファイル (*.bmp;*.png;*.jpg;*.tif;*.gif; etc)", images);
     pair(L"BMP (*.bmp)", L"*.bmp");
@@ -200,7 +204,7 @@ void addFolderToShownList(MainWindow& w, const wchar_t* folder) {
     HWND box = shownListBox(w);
     w.lastFolder = folder;
     const std::wstring base = folder;
-    for (const wchar_t* pattern : kFolderPatterns) scanPattern(box, base, pattern);
+    for (const BuiltInExtension& e : kBuiltInExtensions) scanPattern(box, base, e.pattern);
     if (pluginsSwitchedOn())
         for (const std::wstring& pattern : gatherPluginPatterns())
             if (pattern.size() > 1) scanPattern(box, base, pattern);

@@ -142,7 +142,7 @@ void previewEntry(MainWindow& w) {
     PreviewImage& preview = w.preview;
     if (text == preview.path) return;  // already shown: no second decode
     clearPreview(w);
-    if (!loadImageFile(text.c_str())) return;
+    if (!loadImageFile(text.c_str(), g_settings.SPI.c_str())) return;
     std::memcpy(&preview.info.header, &CurrentImage.header, sizeof preview.info.header);
     std::memcpy(preview.info.palette, CurrentImage.palette, sizeof preview.info.palette);
     preview.bits.reset(std::exchange(CurrentImage.bits, nullptr));

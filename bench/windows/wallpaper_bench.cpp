@@ -121,12 +121,13 @@ int main() {
     // Each picture decoded is taken out of the slot again, so its block goes.
     measure(
         "decode (BMP reader)", [] { (void)takeCurrentImage(); },
-        [&] { (void)loadImageFile(picture.c_str()); });
+        [&] { (void)loadImageFile(picture.c_str(), g_settings.SPI.c_str()); });
     (void)takeCurrentImage();
 
     g_settings.Calendar = 0;
     measure(
-        "compose (halftone shrink)", [&] { (void)loadImageFile(picture.c_str()); },
+        "compose (halftone shrink)",
+        [&] { (void)loadImageFile(picture.c_str(), g_settings.SPI.c_str()); },
         [] { (void)composeWallpaper(); });
 
     {
@@ -143,7 +144,7 @@ int main() {
     }
 
     g_settings.Calendar = 1;
-    (void)loadImageFile(picture.c_str());
+    (void)loadImageFile(picture.c_str(), g_settings.SPI.c_str());
     const WallpaperBitmap wallpaper = composeWallpaper();
     const std::wstring output = folder + L"save_wp.bmp";
     measure(

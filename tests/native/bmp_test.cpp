@@ -32,6 +32,7 @@ public:
         if (image_) pageFree(image_->bits);
     }
     explicit operator bool() const { return image_ != nullptr; }
+    DecodeError error() const { return state_.error; }
     const LoadedImage& operator*() const { return *image_; }
     const LoadedImage* operator->() const { return image_; }
 
@@ -208,7 +209,8 @@ TEST(BmpReader, MaskFieldsWiderThanEightBits) {
     s.writeMasks = true;
     // A 32-bit-wide blue field leaves no divisor: refused.
     s.masks[2] = 0xFFFFFFFF;
-    EXPECT_FALSE(Decoded(testbmp::make(s, [](int, int) { return 7u; })));
+    EXPECT_EQ(Decoded(testbmp::make(s, [](int, int) { return 7u; })).error(),
+              DecodeError::UnusableMasks);
     // A 28-bit blue field scales without the product wrapping.
     s.masks[0] = 0;
     s.masks[1] = 0;
@@ -221,13 +223,13 @@ TEST(BmpReader, MaskFieldsWiderThanEightBits) {
 }
 
 TEST(BmpReader, RefusesWhatItDoesNotRead) {
-    auto refused = [](testbmp::BmpLayout s) { return !Decoded(patterned(s)); };
+    auto refusal = [](testbmp::BmpLayout s) { return Decoded(patterned(s)).error(); };
     testbmp::BmpLayout s;
     s.width = 4;
     s.height = 3;
     testbmp::BmpLayout t = s;
     t.height = -100;  // top-down
-    EXPECT_TRUE(refused(t));
+    EXPECT_EQ(refusal(t), DecodeError::SideOutOfRange);
     for (auto [bits, compression] : {std::pair{8, 1},
                                      {4, 2},
                                      {8, 2},
@@ -242,12 +244,13 @@ TEST(BmpReader, RefusesWhatItDoesNotRead) {
         t = s;
         t.bits = static_cast<uint16_t>(bits);
         t.compression = compression;
-        EXPECT_TRUE(refused(t)) << bits << "-bit, compression " << compression;
+        EXPECT_EQ(refusal(t), DecodeError::UnsupportedCompression)
+            << bits << "-bit, compression " << compression;
     }
     for (int bits : {0, 2, 3, 12, 48, 64}) {
         t = s;
         t.bits = static_cast<uint16_t>(bits);
-        EXPECT_TRUE(refused(t)) << bits;
+        EXPECT_EQ(refusal(t), DecodeError::UnsupportedBitDepth) << bits;
     }
     for (auto [w, h] : {std::pair{0, 1}, {1, 0}, {-1, 1}, {25001, 1}, {1, 25001}, {INT32_MIN, 1}}) {
         t = s;
@@ -258,7 +261,7 @@ TEST(BmpReader, RefusesWhatItDoesNotRead) {
             testbmp::make(t.width > 0 && t.width < 100 ? t : s, [](int, int) { return 0u; });
         testbmp::put32(f, 18, static_cast<uint32_t>(w));
         testbmp::put32(f, 22, static_cast<uint32_t>(h));
-        EXPECT_FALSE(Decoded(f)) << w << "x" << h;
+        EXPECT_EQ(Decoded(f).error(), DecodeError::SideOutOfRange) << w << "x" << h;
     }
     // The largest side is accepted.
     t = s;
@@ -275,20 +278,20 @@ TEST(BmpReader, RefusesBrokenHeaders) {
     const std::vector<uint8_t> good = patterned(s);
     for (size_t n : {0, 1, 2, 13, 14, 30, 53}) {
         std::vector<uint8_t> cut(good.begin(), good.begin() + n);
-        EXPECT_FALSE(Decoded(cut)) << n;
+        EXPECT_EQ(Decoded(cut).error(), DecodeError::Truncated) << n;
     }
     std::vector<uint8_t> wrong = good;
     wrong[0] = 'X';
-    EXPECT_FALSE(Decoded(wrong));
+    EXPECT_EQ(Decoded(wrong).error(), DecodeError::BadSignature);
     // 16- and 32-bit files with no pixel bytes after the data offset.
     for (uint16_t bits : {16, 32}) {
         s.bits = bits;
         std::vector<uint8_t> f = patterned(s);
         const uint32_t off = f[10] | f[11] << 8;
         f.resize(off);
-        EXPECT_FALSE(Decoded(f)) << bits;
+        EXPECT_EQ(Decoded(f).error(), DecodeError::MissingImageData) << bits;
         testbmp::put32(f, 10, 0x7FFFFFFF);
-        EXPECT_FALSE(Decoded(f)) << bits;
+        EXPECT_EQ(Decoded(f).error(), DecodeError::MissingImageData) << bits;
     }
 }
 
@@ -420,5 +423,7 @@ TEST(BmpReader, ReadingTheFileGivesTheSamePicture) {
     }
     DecoderState st;
     EXPECT_EQ(readBmp(dir.path("missing.bmp").c_str(), st), nullptr);
+    EXPECT_EQ(st.error, DecodeError::OpenFailed);
     EXPECT_EQ(readBmp(dir.write("empty.bmp", {}).c_str(), st), nullptr);
+    EXPECT_EQ(st.error, DecodeError::Truncated);
 }

@@ -17,6 +17,7 @@ using Decoded = DecodedBytes;
 
 void decode(const std::vector<uint8_t>& bytes, Decoded& out) { decodeBytes(decodeGif, bytes, out); }
 bool decodes(const std::vector<uint8_t>& bytes) { return decodesBytes(decodeGif, bytes); }
+DecodeError refusal(const std::vector<uint8_t>& bytes) { return refusalOf(decodeGif, bytes); }
 
 File simpleFile(int w, int h, int colors = 256) {
     File f;
@@ -157,12 +158,12 @@ TEST(GifDecode, FrameReachingOnePixelPastTheScreenIsRefused) {
     f.frames[0].left = 1;
     EXPECT_TRUE(decodes(giftest::writeGif(f)));  // exactly fits
     f.frames[0].left = 2;
-    EXPECT_FALSE(decodes(giftest::writeGif(f)));
+    EXPECT_EQ(refusal(giftest::writeGif(f)), DecodeError::FrameOutsideScreen);
     f.frames[0].left = 0;
     f.frames[0].height = 9;
     f.frames[0].pixels.resize(90);
     f.frames[0].top = 2;
-    EXPECT_FALSE(decodes(giftest::writeGif(f)));
+    EXPECT_EQ(refusal(giftest::writeGif(f)), DecodeError::FrameOutsideScreen);
 }
 
 TEST(GifDecode, TransparentIndexShowsTheBackgroundColour) {
@@ -243,7 +244,9 @@ TEST(GifDecode, FileCutInsideTheImageDataIsRefused) {
     const auto bytes = giftest::writeGif(simpleFile(40, 30, 256));
     for (size_t keep : {size_t{0}, size_t{5}, size_t{12}, size_t{100}, size_t{781}, size_t{790},
                         size_t{792}, bytes.size() / 2, bytes.size() - 3})
-        EXPECT_FALSE(decodes(std::vector<uint8_t>(bytes.begin(), bytes.begin() + keep))) << keep;
+        EXPECT_EQ(refusal(std::vector<uint8_t>(bytes.begin(), bytes.begin() + keep)),
+                  DecodeError::Truncated)
+            << keep;
     // Only the trailer is missing: the image is complete.
     EXPECT_TRUE(decodes(std::vector<uint8_t>(bytes.begin(), bytes.end() - 1)));
 }
@@ -251,7 +254,7 @@ TEST(GifDecode, FileCutInsideTheImageDataIsRefused) {
 TEST(GifDecode, HeaderScreenAndTrailerAloneAreRefused) {
     File f = simpleFile(4, 4, 4);
     f.frames.clear();
-    EXPECT_FALSE(decodes(giftest::writeGif(f)));
+    EXPECT_EQ(refusal(giftest::writeGif(f)), DecodeError::MissingImageData);
 }
 
 TEST(GifDecode, MalformedHeadersAndBlocksAreRefused) {
@@ -262,31 +265,31 @@ TEST(GifDecode, MalformedHeadersAndBlocksAreRefused) {
 
     auto bad = good;
     bad[4] = '8';  // "GIF88a"
-    EXPECT_FALSE(decodes(bad));
+    EXPECT_EQ(refusal(bad), DecodeError::BadSignature);
     bad = good;
     bad[6] = bad[7] = 0;  // width 0
-    EXPECT_FALSE(decodes(bad));
+    EXPECT_EQ(refusal(bad), DecodeError::SideOutOfRange);
     bad = good;
     bad[8] = 0xA9;  // height 25,001
     bad[9] = 0x61;
-    EXPECT_FALSE(decodes(bad));
+    EXPECT_EQ(refusal(bad), DecodeError::SideOutOfRange);
     bad = good;
     bad[10] &= 0x7F;  // no global table: the frame has none either
     bad.erase(bad.begin() + 13, bad.begin() + 13 + 12);
-    EXPECT_FALSE(decodes(bad));
+    EXPECT_EQ(refusal(bad), DecodeError::MissingPalette);
     bad = good;
     bad[13 + 12 + 10] = 1;  // LZW minimum code size below 2
-    EXPECT_FALSE(decodes(bad));
+    EXPECT_EQ(refusal(bad), DecodeError::BadHeader);
     bad[13 + 12 + 10] = 9;  // above 8
-    EXPECT_FALSE(decodes(bad));
+    EXPECT_EQ(refusal(bad), DecodeError::BadHeader);
     bad = good;
     bad[13 + 12 + 11] = 0;  // no data sub-block at all
-    EXPECT_FALSE(decodes(bad));
+    EXPECT_EQ(refusal(bad), DecodeError::MissingImageData);
 
     bad = good;
     const uint8_t unknownExtension[] = {0x21, 0x77, 1, 0, 0};
     bad.insert(bad.begin() + 25, unknownExtension, unknownExtension + 5);
-    EXPECT_FALSE(decodes(bad));
+    EXPECT_EQ(refusal(bad), DecodeError::UnknownBlock);
     bad = good;
     const uint8_t plainText[] = {0x21, 0x01, 12, 0, 0, 0, 0,   0,   0, 0,
                                  0,    0,    0,  0, 0, 2, 'h', 'i', 0};
@@ -294,7 +297,7 @@ TEST(GifDecode, MalformedHeadersAndBlocksAreRefused) {
     EXPECT_TRUE(decodes(bad));  // skipped like any text
     bad = good;
     bad[25] = 0x3B;  // trailer before the image
-    EXPECT_FALSE(decodes(bad));
+    EXPECT_EQ(refusal(bad), DecodeError::MissingImageData);
 }
 
 // A stream built from codes given one by one (minimum code size 2: clear 4,

@@ -8,8 +8,8 @@
 
 #include "base/page_alloc.h"
 #include "decode/decoders.h"
-#include "settings/settings.h"
 #include "support/bmp_maker.h"
+#include "support/decode_error_print.h"
 #include "support/image_access.h"
 #include "support/test_files.h"
 
@@ -76,11 +76,13 @@ TEST(Sniff, ExtensionTable) {
     EXPECT_EQ(formatFromExtension(L".TIFF"), ImageFormat::Tiff);
     EXPECT_EQ(formatFromExtension(L".jpe"), ImageFormat::Jpeg);
     EXPECT_EQ(formatFromExtension(L".JPEG"), ImageFormat::Jpeg);
-    // ".jpg" is tested by the callers themselves.
-    EXPECT_EQ(formatFromExtension(L".jpg"), ImageFormat::Unknown);
+    // One list for every caller: ".jpg" is in it like the others.
+    EXPECT_EQ(formatFromExtension(L".jpg"), ImageFormat::Jpeg);
     for (const wchar_t* e : {L"", L".", L"png", L".pn", L".pngx", L".tiffs", L".spi"})
         EXPECT_EQ(formatFromExtension(e), ImageFormat::Unknown);
     EXPECT_EQ(formatFromExtension(nullptr), ImageFormat::Unknown);
+    // The order in which a folder scan tries them.
+    EXPECT_EQ(builtInPatternList(), L"*.bmp;*.png;*.jpg;*.jpe;*.jpeg;*.tif;*.tiff;*.gif");
 }
 
 TEST(LoadImageFile, HandsThePictureOver) {
@@ -92,7 +94,7 @@ TEST(LoadImageFile, HandsThePictureOver) {
     s.height = 3;
     const std::wstring eight = dir.write(
         "pal.bmp", testbmp::make(s, [](int x, int y) { return uint32_t(x + y * 5) & 15; }));
-    ASSERT_TRUE(loadImageFile(eight.c_str()));
+    ASSERT_TRUE(loadImageFile(eight.c_str(), nullptr));
     EXPECT_EQ(CurrentImage.header.biBitCount, 8);
     EXPECT_EQ(CurrentImage.header.biWidth, 5);
     EXPECT_EQ(CurrentImage.header.biHeight, 3);
@@ -107,7 +109,7 @@ TEST(LoadImageFile, HandsThePictureOver) {
     s.height = 2;
     const std::wstring rgb = dir.write(
         "rgb.png", testbmp::make(s, [](int x, int y) { return 0x102030u * (x + 2 * y); }));
-    ASSERT_TRUE(loadImageFile(rgb.c_str()));
+    ASSERT_TRUE(loadImageFile(rgb.c_str(), nullptr));
     EXPECT_EQ(CurrentImage.header.biBitCount, 24);
     EXPECT_EQ(CurrentImage.header.biWidth, 2);
     EXPECT_EQ(rgbAt(CurrentImage, 1, 1), 0x102030u * 3);
@@ -125,23 +127,32 @@ TEST(LoadImageFile, FailureLeavesCurrentImageAlone) {
     testbmp::BmpLayout rle;
     rle.bits = 8;
     rle.compression = 1;
-    const std::wstring files[] = {
-        dir.path("missing.bmp"),
-        dir.write("empty.bmp", {}),
-        dir.write("rle.bmp", testbmp::make(rle, [](int, int) { return 0u; })),
-        dir.write("text.bmp", bytes({'h', 'e', 'l', 'l', 'o'})),
-        dir.write("short.bmp", bytes({'B', 'M', 0, 0})),
-        dir.write("tiff.bmp", bytes({'I', 'I', 0x2A, 0, 1})),
+    const struct {
+        std::wstring path;
+        DecodeError reason;
+    } files[] = {
+        {dir.path("missing.bmp"), DecodeError::OpenFailed},
+        {dir.write("empty.bmp", {}), DecodeError::EmptyFile},
+        {dir.write("rle.bmp", testbmp::make(rle, [](int, int) { return 0u; })),
+         DecodeError::UnsupportedCompression},
+        {dir.write("text.bmp", bytes({'h', 'e', 'l', 'l', 'o'})), DecodeError::UnknownFormat},
+        {dir.write("short.bmp", bytes({'B', 'M', 0, 0})), DecodeError::Truncated},
+        {dir.write("tiff.bmp", bytes({'I', 'I', 0x2A, 0, 1})), DecodeError::Truncated},
+        {dir.write("gi", bytes({'G', 'I'})), DecodeError::Truncated},
     };
     // With a plug-in folder that exists, the plug-in road is tried and finds
-    // nothing either.
-    for (const std::wstring& spi : {std::wstring(), dir.dir().wstring(), dir.path("nowhere")}) {
-        g_settings.SPI = spi;
-        for (const std::wstring& f : files) {
-            EXPECT_FALSE(loadImageFile(f.c_str()));
+    // nothing either; the reason stays the built-in decoder's when the
+    // content named one.
+    const std::wstring folders[] = {std::wstring(), dir.dir().wstring(), dir.path("nowhere")};
+    for (const std::wstring& spi : folders) {
+        const bool usable = spi == dir.dir().wstring();
+        for (const auto& f : files) {
+            DecodeError reason = DecodeError::None;
+            EXPECT_FALSE(loadImageFile(f.path.c_str(), spi.c_str(), &reason));
+            const bool pluginsAsked = usable && f.reason == DecodeError::UnknownFormat;
+            EXPECT_EQ(reason, pluginsAsked ? DecodeError::NoPlugin : f.reason) << f.path;
             EXPECT_EQ(std::memcmp(&before, &CurrentImage, sizeof before), 0);
         }
     }
-    g_settings.SPI.clear();
-    EXPECT_FALSE(loadImageFile(nullptr));
+    EXPECT_FALSE(loadImageFile(nullptr, nullptr));
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "decode/plugin.h"
+#include "support/decode_error_print.h"
 
 TEST(PluginPatterns, DeclaredTextIsSplitLowerCasedAndFiltered) {
     std::vector<std::wstring> table;
@@ -37,8 +38,9 @@ TEST(PluginPatterns, FileNamesMatchByExtension) {
 }
 
 TEST(PluginPatterns, NativelyNoPluginIsEverUsed) {
-    PluginBinding binding;
-    EXPECT_EQ(decodeWithPlugin(L"/tmp/x.pic", L"/tmp", binding), nullptr);
+    DecoderState state;
+    EXPECT_EQ(decodeWithPlugin(L"/tmp/x.pic", L"/tmp", state), nullptr);
+    EXPECT_EQ(state.error, DecodeError::NoPlugin);
     int32_t w = 5, h = 5;
     EXPECT_FALSE(probeWithPlugin(L"/tmp/x.pic", L"/tmp", w, h));
     EXPECT_EQ(w, 0);

@@ -3,14 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <string>
 
 #include "base/page_alloc.h"
 #include "decode/decoders.h"
 #include "decode/png_rows.h"
+#include "support/decode_error_print.h"
 #include "support/png_builder.h"
 #include "support/png_reference.h"
 
@@ -27,6 +26,7 @@ constexpr Rgb kWhite{255, 255, 255};
 // What decodePng gave, with every pixel looked up in the palette, top-down.
 struct Decoded {
     bool ok = false;
+    DecodeError error = DecodeError::None;  // why there is no picture
     uint32_t width = 0, height = 0;
     int bitCount = 0;
     int32_t xPels = 0, yPels = 0;
@@ -40,6 +40,7 @@ Decoded decode(const Bytes& file) {
     DecoderState state;
     state.attach(file.data(), file.size());
     LoadedImage* image = decodePng(state);
+    d.error = state.error;
     if (!image) return d;
     const auto& h = image->header;
     d.ok = true;
@@ -121,23 +122,6 @@ ReferenceImage reference(const Bytes& file) {
     return ref;
 }
 
-std::vector<uint8_t> randomPalette(int entries, uint32_t seed) {
-    Samples s = randomSamples(uint32_t(entries), 1, 8, 2, seed);
-    return std::vector<uint8_t>(s.values.begin(), s.values.end());
-}
-
-struct Format {
-    int depth, colourType;
-};
-constexpr Format kAllFormats[15] = {{1, 0}, {2, 0},  {4, 0},  {8, 0}, {16, 0},
-                                    {8, 2}, {16, 2}, {1, 3},  {2, 3}, {4, 3},
-                                    {8, 3}, {8, 4},  {16, 4}, {8, 6}, {16, 6}};
-
-Bytes fileFor(const Samples& s, Options o) {
-    if (s.colourType == 3 && o.palette.empty()) o.palette = randomPalette(1 << s.depth, 99);
-    return makePng(s, o);
-}
-
 int expectedBitCount(int colourType) { return colourType == 2 || colourType == 6 ? 24 : 8; }
 
 }  // namespace
@@ -159,7 +143,7 @@ TEST(PngDecode, MatchesReferenceForEveryFormat) {
                     Options o;
                     o.interlaced = interlaced;
                     o.filter = filter;
-                    const Bytes file = fileFor(s, o);
+                    const Bytes file = makePngWithPalette(s, o);
                     const Decoded d = decode(file);
                     ASSERT_TRUE(d.ok);
                     EXPECT_EQ(d.width, w);
@@ -393,7 +377,7 @@ TEST(PngChunks, AncillaryChunksAfterImageDataAreIgnored) {
 
     Options late = o;
     late.afterIdat = {paletteChunk(randomPalette(4, 72))};
-    EXPECT_FALSE(decode(makePng(s, late)).ok);  // PLTE after IDAT fails
+    EXPECT_EQ(decode(makePng(s, late)).error, DecodeError::ChunkOrder);  // PLTE after IDAT
 }
 
 TEST(PngChunks, UnknownCriticalChunkIsSkipped) {
@@ -448,7 +432,7 @@ TEST(PngChunks, DamagedCrcInEachChunkKind) {
         return decode(assemble(chunks));
     };
     for (const char* critical : {"IHDR", "PLTE", "IDAT", "IDAT-2", "IEND"})
-        EXPECT_FALSE(build(critical).ok) << critical;
+        EXPECT_EQ(build(critical).error, DecodeError::ChunkCrc) << critical;
     const Decoded intact = build("none");
     ASSERT_TRUE(intact.ok);
     EXPECT_EQ(intact.palette[0], intact.palette[1]);  // transparent, onto entry 1
@@ -494,63 +478,81 @@ TEST(PngChunks, RulesThatFailTheDecode) {
     const Bytes z = compress(filteredData(s, false, kCycleFilters));
     const Chunk header = headerChunk(8, 8, 8, 2, false);
     const auto idat = idatChunks(z, 2);
-    auto ok = [](std::vector<Chunk> c) { return decode(assemble(c)).ok; };
-    EXPECT_TRUE(ok({header, idat[0], idat[1], {"IEND", {}}}));
-    EXPECT_FALSE(ok({header, idat[0], idat[1]}));  // no IEND
-    EXPECT_FALSE(ok({header, {"IEND", {}}}));      // no image data
-    EXPECT_FALSE(ok({header, idat[0], {"tEXt", {'a', 0}}, idat[1], {"IEND", {}}}));  // second run
-    EXPECT_FALSE(ok({header, header, idat[0], idat[1], {"IEND", {}}}));              // second IHDR
-    // Palette images need a PLTE.
+    auto refusal = [](std::vector<Chunk> c) { return decode(assemble(c)).error; };
+    EXPECT_EQ(refusal({header, idat[0], idat[1], {"IEND", {}}}), DecodeError::None);
+    EXPECT_EQ(refusal({header, idat[0], idat[1]}), DecodeError::Truncated);  // no IEND
+    EXPECT_EQ(refusal({header, {"IEND", {}}}), DecodeError::MissingImageData);
+    EXPECT_EQ(refusal({header, idat[0], {"tEXt", {'a', 0}}, idat[1], {"IEND", {}}}),
+              DecodeError::ChunkOrder);  // a second run of image data
+    EXPECT_EQ(refusal({header, header, idat[0], idat[1], {"IEND", {}}}), DecodeError::ChunkOrder);
+    // Palette images need a PLTE, and only one.
     const Samples p = randomSamples(8, 8, 8, 3, 80, 2);
     const Bytes zp = compress(filteredData(p, false, kCycleFilters));
-    EXPECT_FALSE(ok({headerChunk(8, 8, 8, 3, false), {"IDAT", zp}, {"IEND", {}}}));
-    EXPECT_FALSE(ok({headerChunk(8, 8, 8, 3, false),
-                     paletteChunk({1, 2, 3, 4, 5, 6}),
-                     paletteChunk({1, 2, 3}),
-                     {"IDAT", zp},
-                     {"IEND", {}}}));
+    EXPECT_EQ(refusal({headerChunk(8, 8, 8, 3, false), {"IDAT", zp}, {"IEND", {}}}),
+              DecodeError::MissingPalette);
+    EXPECT_EQ(refusal({headerChunk(8, 8, 8, 3, false),
+                       paletteChunk({1, 2, 3, 4, 5, 6}),
+                       paletteChunk({1, 2, 3}),
+                       {"IDAT", zp},
+                       {"IEND", {}}}),
+              DecodeError::ChunkOrder);
     // A chunk running past the end of the file, or with a huge length.
     Bytes file = assemble({header, idat[0], idat[1], {"IEND", {}}});
     Bytes cut(file.begin(), file.end() - 1);
-    EXPECT_FALSE(decode(cut).ok);
+    EXPECT_EQ(decode(cut).error, DecodeError::DataOutsideFile);
     Bytes huge = file;
     const size_t lengthAt = 33;
     huge[lengthAt] = 0x80;
-    EXPECT_FALSE(decode(huge).ok);
+    EXPECT_EQ(decode(huge).error, DecodeError::DataOutsideFile);
     huge[lengthAt] = 0x7F;
-    EXPECT_FALSE(decode(huge).ok);
+    EXPECT_EQ(decode(huge).error, DecodeError::DataOutsideFile);
 }
 
 TEST(PngHeader, MalformedHeadersAreRefused) {
     const Samples s = randomSamples(4, 4, 8, 0, 81);
     const Bytes good = makePng(s, {});
     EXPECT_TRUE(decode(good).ok);
-    EXPECT_FALSE(decode(Bytes(good.begin(), good.begin() + 32)).ok);
+    EXPECT_EQ(decode(Bytes(good.begin(), good.begin() + 32)).error, DecodeError::Truncated);
     Bytes badSignature = good;
     badSignature[7] = 0;
-    EXPECT_FALSE(decode(badSignature).ok);
-    EXPECT_FALSE(decode({}).ok);
+    EXPECT_EQ(decode(badSignature).error, DecodeError::BadSignature);
+    EXPECT_EQ(decode({}).error, DecodeError::Truncated);
 
     const Bytes z = compress(filteredData(s, false, kCycleFilters));
     auto withHeader = [&](Chunk header) {
-        return decode(assemble({header, {"IDAT", z}, {"IEND", {}}})).ok;
+        return decode(assemble({header, {"IDAT", z}, {"IEND", {}}})).error;
     };
-    EXPECT_FALSE(withHeader(headerChunk(0, 4, 8, 0, false)));
-    EXPECT_FALSE(withHeader(headerChunk(4, 0, 8, 0, false)));
-    EXPECT_FALSE(withHeader(headerChunk(25001, 4, 8, 0, false)));
-    EXPECT_FALSE(withHeader(headerChunk(4, 0x80000004u, 8, 0, false)));
-    for (const Format bad : {Format{16, 3}, Format{4, 2}, Format{2, 4}, Format{1, 6}, Format{3, 0},
-                             Format{8, 1}, Format{8, 7}, Format{32, 2}})
-        EXPECT_FALSE(withHeader(headerChunk(4, 4, bad.depth, bad.colourType, false)))
+    EXPECT_EQ(withHeader(headerChunk(0, 4, 8, 0, false)), DecodeError::SideOutOfRange);
+    EXPECT_EQ(withHeader(headerChunk(4, 0, 8, 0, false)), DecodeError::SideOutOfRange);
+    EXPECT_EQ(withHeader(headerChunk(25001, 4, 8, 0, false)), DecodeError::SideOutOfRange);
+    EXPECT_EQ(withHeader(headerChunk(4, 0x80000004u, 8, 0, false)), DecodeError::SideOutOfRange);
+    const struct {
+        Format format;
+        DecodeError reason;
+    } badFormats[] = {
+        {{16, 3}, DecodeError::UnsupportedBitDepth},
+        {{4, 2}, DecodeError::UnsupportedBitDepth},
+        {{2, 4}, DecodeError::UnsupportedBitDepth},
+        {{1, 6}, DecodeError::UnsupportedBitDepth},
+        {{3, 0}, DecodeError::UnsupportedBitDepth},
+        {{32, 2}, DecodeError::UnsupportedBitDepth},
+        {{8, 1}, DecodeError::UnsupportedColourModel},
+        {{8, 7}, DecodeError::UnsupportedColourModel},
+    };
+    for (const auto& [bad, reason] : badFormats)
+        EXPECT_EQ(withHeader(headerChunk(4, 4, bad.depth, bad.colourType, false)), reason)
             << bad.depth << "/" << bad.colourType;
-    for (int field : {10, 11, 12}) {  // compression, filter, interlace method
+    // Compression, filter and interlace method.
+    for (auto [field, reason] : {std::pair{10, DecodeError::UnsupportedCompression},
+                                 {11, DecodeError::BadHeader},
+                                 {12, DecodeError::BadHeader}}) {
         Chunk h = headerChunk(4, 4, 8, 0, false);
         h.data[field] = 2;
-        EXPECT_FALSE(withHeader(h)) << field;
+        EXPECT_EQ(withHeader(h), reason) << field;
     }
     Chunk wrongLength = headerChunk(4, 4, 8, 0, false);
     wrongLength.data.push_back(0);
-    EXPECT_FALSE(withHeader(wrongLength));
+    EXPECT_EQ(withHeader(wrongLength), DecodeError::BadHeader);
     // The largest side accepted.
     const Chunk wide = headerChunk(25000, 1, 1, 0, false);
     Bytes row(1 + 25000 / 8, 0xFF);
@@ -634,50 +636,6 @@ TEST(PngData, TruncatedDataLeavesLaterRowsAtZero) {
     ASSERT_TRUE(dc.ok);
     EXPECT_EQ(dc.pixels[5 * 40], full.pixels[5 * 40]);
     EXPECT_EQ(dc.pixels.back(), (Rgb{0, 0, 0}));
-}
-
-// Writes the fuzzer's seed corpus (run by hand with
-// --gtest_also_run_disabled_tests --gtest_filter=PngCorpus.*).
-TEST(PngCorpus, DISABLED_WriteSeeds) {
-    const char* root = std::getenv("TOLVEX_SOURCE_DIR");
-    ASSERT_NE(root, nullptr);
-    const std::string dir = std::string(root) + "/fuzz/corpus/png/";
-    auto write = [&](const std::string& name, const Bytes& b) {
-        FILE* f = std::fopen((dir + name + ".png").c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        std::fwrite(b.data(), 1, b.size(), f);
-        std::fclose(f);
-    };
-    uint32_t seed = 500;
-    for (const Format f : kAllFormats) {
-        const std::string base =
-            "d" + std::to_string(f.depth) + "_t" + std::to_string(f.colourType);
-        const Samples s =
-            randomSamples(7, 5, f.depth, f.colourType, seed++, 1 << std::min(f.depth, 8));
-        write(base, fileFor(s, {}));
-        Options o;
-        o.interlaced = true;
-        write(base + "_adam7", fileFor(s, o));
-    }
-    Options split;
-    split.idatPieces = 6;
-    write("split_idat", makePng(randomSamples(9, 9, 8, 6, 600), split));
-    Options trns;
-    trns.palette = randomPalette(4, 601);
-    trns.beforeIdat = {
-        {"tRNS", {0, 100}}, {"bKGD", {3}}, {"pHYs", {0, 0, 0x0B, 0x13, 0, 0, 0x0B, 0x13, 1}}};
-    write("palette_trns_bkgd", makePng(randomSamples(8, 6, 2, 3, 602, 4), trns));
-    Options grey;
-    grey.beforeIdat = {{"tRNS", be16(3)}, {"bKGD", be16(9)}, {"gAMA", be32(45455)}};
-    grey.afterIdat = {{"tEXt", {'k', 0, 'v'}}};
-    write("grey_trns_bkgd", makePng(randomSamples(6, 6, 4, 0, 603), grey));
-    Options rgb;
-    rgb.beforeIdat = {{"tRNS", {0, 1, 0, 2, 0, 3}}, {"bKGD", {0, 9, 0, 8, 0, 7}}};
-    write("rgb_trns_bkgd", makePng(randomSamples(6, 6, 8, 2, 604), rgb));
-    Options rgba;
-    rgba.interlaced = true;
-    rgba.beforeIdat = {{"bKGD", {0, 9, 0, 8, 0, 7}}};
-    write("rgba16_bkgd_adam7", makePng(randomSamples(10, 10, 16, 6, 605), rgba));
 }
 
 // The SIMD row routines of this build against the portable ones that the

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "settings/settings.h"
+#include "support/decode_error_print.h"
 #include "support/gif_support.h"
 #include "support/test_files.h"
 #include "support/tiff_support.h"
@@ -23,9 +23,11 @@ ImageSize probe(ImageFormat format, const Bytes& bytes) {
     return probeImageSize(format, source);
 }
 
-void expectSize(const ImageSize& s, int32_t w, int32_t h) {
+// The size, and why a side is missing (None when both were read).
+void expectSize(const ImageSize& s, int32_t w, int32_t h, DecodeError reason = DecodeError::None) {
     EXPECT_EQ(s.width, w);
     EXPECT_EQ(s.height, h);
+    EXPECT_EQ(s.error, reason);
 }
 
 Bytes bmpHeader(int32_t w, int32_t h) {
@@ -145,18 +147,20 @@ TEST(SizeProbe, OtherJpegFrameTypesGiveNoSize) {
     for (uint8_t sof : {0xC3, 0xC5, 0xC9, 0xCA, 0xCB, 0xCF}) {
         const Bytes b = {0xFF, 0xD8, 0xFF, sof,  0x00, 0x0B, 0x08, 0x01, 0x00, 0x02, 0x00,
                          0x01, 0x01, 0x11, 0x00, 0xFF, 0xDA, 0x00, 0x02, 0xFF, 0xD9};
-        expectSize(probe(ImageFormat::Jpeg, b), 0, 0);
+        expectSize(probe(ImageFormat::Jpeg, b), 0, 0, DecodeError::UnsupportedCompression);
     }
 }
 
 TEST(SizeProbe, JpegScanStopsAtScanEndOrBadLength) {
     expectSize(probe(ImageFormat::Jpeg, {0xFF, 0xD8, 0xFF, 0xDA, 0xFF, 0xC0, 0, 17, 8, 0, 9, 0, 9}),
-               0, 0);
+               0, 0, DecodeError::MissingImageData);
     expectSize(probe(ImageFormat::Jpeg,
                      {0xFF, 0xD8, 0xFF, 0xE1, 0x00, 0x01, 0xFF, 0xC0, 0, 17, 8, 0, 9, 0, 9}),
-               0, 0);
-    expectSize(probe(ImageFormat::Jpeg, {0xFF, 0xD8, 0xFF, 0xE1, 0x40, 0x00}), 0, 0);  // cut
-    expectSize(probe(ImageFormat::Jpeg, {0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x11, 0x08, 0x02}), 0, 0);
+               0, 0, DecodeError::BadHeader);
+    expectSize(probe(ImageFormat::Jpeg, {0xFF, 0xD8, 0xFF, 0xE1, 0x40, 0x00}), 0, 0,
+               DecodeError::Truncated);
+    expectSize(probe(ImageFormat::Jpeg, {0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x11, 0x08, 0x02}), 0, 0,
+               DecodeError::Truncated);
 }
 
 TEST(SizeProbe, BigEndianTiffWithShortWidth) {
@@ -173,82 +177,101 @@ TEST(SizeProbe, BigEndianTiffWithShortWidth) {
 
 TEST(SizeProbe, TiffDirectoryScanEndsWithoutASize) {
     // Directory offset 0, an empty directory, a first tag of 0, a directory past the end.
-    expectSize(probe(ImageFormat::Tiff, {'I', 'I', 42, 0, 0, 0, 0, 0}), 0, 0);
-    expectSize(probe(ImageFormat::Tiff, {'I', 'I', 42, 0, 8, 0, 0, 0, 0, 0}), 0, 0);
-    expectSize(probe(ImageFormat::Tiff, {'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0, 0}), 0, 0);
-    expectSize(probe(ImageFormat::Tiff, {'M', 'M', 0, 42, 0x7F, 0, 0, 0}), 0, 0);
-    expectSize(probe(ImageFormat::Tiff, {'X', 'X', 42, 0, 8, 0, 0, 0}), 0, 0);
+    expectSize(probe(ImageFormat::Tiff, {'I', 'I', 42, 0, 0, 0, 0, 0}), 0, 0,
+               DecodeError::BadHeader);
+    expectSize(probe(ImageFormat::Tiff, {'I', 'I', 42, 0, 8, 0, 0, 0, 0, 0}), 0, 0,
+               DecodeError::BadHeader);
+    expectSize(probe(ImageFormat::Tiff, {'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0, 0}), 0, 0,
+               DecodeError::BadHeader);
+    expectSize(probe(ImageFormat::Tiff, {'M', 'M', 0, 42, 0x7F, 0, 0, 0}), 0, 0,
+               DecodeError::Truncated);
+    expectSize(probe(ImageFormat::Tiff, {'X', 'X', 42, 0, 8, 0, 0, 0}), 0, 0,
+               DecodeError::BadSignature);
     // A width of type RATIONAL has no value; the height is still read.
     const Bytes b = {'I', 'I', 42, 0, 8, 0, 0, 0, 2, 0,        //
                      0,   1,   5,  0, 1, 0, 0, 0, 9, 9, 9, 9,  //
                      1,   1,   3,  0, 1, 0, 0, 0, 7, 0, 0, 0};
-    expectSize(probe(ImageFormat::Tiff, b), 0, 7);
+    expectSize(probe(ImageFormat::Tiff, b), 0, 7, DecodeError::BadHeader);
 }
 
 TEST(SizeProbe, ShortReadsLeaveTheValueZero) {
     Bytes bmp = bmpHeader(640, 480);
     bmp.resize(24);  // the height is cut
-    expectSize(probe(ImageFormat::Bmp, bmp), 640, 0);
+    expectSize(probe(ImageFormat::Bmp, bmp), 640, 0, DecodeError::Truncated);
     Bytes png = writePng(20, 10);
     png.resize(22);
-    expectSize(probe(ImageFormat::Png, png), 20, 0);
-    expectSize(probe(ImageFormat::Gif, {'G', 'I', 'F', '8', '9', 'a', 5}), 0, 0);
-    expectSize(probe(ImageFormat::Unknown, bmpHeader(640, 480)), 0, 0);
-    expectSize(probe(ImageFormat::ReadError, {}), 0, 0);
+    expectSize(probe(ImageFormat::Png, png), 20, 0, DecodeError::Truncated);
+    expectSize(probe(ImageFormat::Gif, {'G', 'I', 'F', '8', '9', 'a', 5}), 0, 0,
+               DecodeError::Truncated);
+    expectSize(probe(ImageFormat::Unknown, bmpHeader(640, 480)), 0, 0, DecodeError::UnknownFormat);
+    expectSize(probe(ImageFormat::ReadError, {}), 0, 0, DecodeError::Truncated);
 }
 
-// Sets the minimum for one test and clears it afterwards.
-class SizeFilter : public testing::Test {
+// A size filter for one test, with no plug-ins.
+class SizeFiltering : public testing::Test {
 protected:
     void minimum(int32_t w, int32_t h) {
-        g_settings.minAddWidth = w;
-        g_settings.minAddHeight = h;
+        filter_.minWidth = w;
+        filter_.minHeight = h;
     }
-    void TearDown() override { minimum(0, 0); }
+    bool passes(const std::wstring& path, DecodeError* reason = nullptr) {
+        return passesSizeFilter(path.c_str(), filter_, reason);
+    }
+    // Why the file failed the filter (None: it was measured and is too small).
+    DecodeError failure(const std::wstring& path) {
+        DecodeError reason = DecodeError::None;
+        EXPECT_FALSE(passes(path, &reason)) << path;
+        return reason;
+    }
+    SizeFilter filter_;
     TempDir dir;
 };
 
-TEST_F(SizeFilter, NoMinimumPassesWithoutTouchingTheFile) {
+TEST_F(SizeFiltering, NoMinimumPassesWithoutTouchingTheFile) {
     minimum(0, 0);
-    EXPECT_TRUE(passesSizeFilter(dir.path("missing.png").c_str()));
+    EXPECT_TRUE(passes(dir.path("missing.png")));
 }
 
-TEST_F(SizeFilter, ExactlyTheMinimumPasses) {
+TEST_F(SizeFiltering, ExactlyTheMinimumPasses) {
     const auto png = dir.write("a.png", writePng(1024, 768));
     minimum(1024, 768);
-    EXPECT_TRUE(passesSizeFilter(png.c_str()));
+    EXPECT_TRUE(passes(png));
     minimum(1025, 768);
-    EXPECT_FALSE(passesSizeFilter(png.c_str()));
+    EXPECT_EQ(failure(png), DecodeError::None);
     minimum(1024, 769);
-    EXPECT_FALSE(passesSizeFilter(png.c_str()));
+    EXPECT_EQ(failure(png), DecodeError::None);
 }
 
-TEST_F(SizeFilter, EachFormatIsMeasuredFromItsHeader) {
+TEST_F(SizeFiltering, EachFormatIsMeasuredFromItsHeader) {
     minimum(800, 600);
-    EXPECT_TRUE(passesSizeFilter(dir.write("a.bmp", bmpHeader(800, 600)).c_str()));
-    EXPECT_FALSE(passesSizeFilter(dir.write("td.bmp", bmpHeader(800, -600)).c_str()));
-    EXPECT_TRUE(passesSizeFilter(dir.write("s.gif", gifFile(800, 600, 8, 8)).c_str()));
-    EXPECT_FALSE(passesSizeFilter(dir.write("n.gif", gifFile(799, 600, 8, 8)).c_str()));
-    EXPECT_TRUE(passesSizeFilter(dir.write("e.jpg", writeJpeg(800, 600, false, true)).c_str()));
+    EXPECT_TRUE(passes(dir.write("a.bmp", bmpHeader(800, 600))));
+    EXPECT_FALSE(passes(dir.write("td.bmp", bmpHeader(800, -600))));
+    EXPECT_TRUE(passes(dir.write("s.gif", gifFile(800, 600, 8, 8))));
+    EXPECT_FALSE(passes(dir.write("n.gif", gifFile(799, 600, 8, 8))));
+    EXPECT_TRUE(passes(dir.write("e.jpg", writeJpeg(800, 600, false, true))));
     const Bytes lossless = {0xFF, 0xD8, 0xFF, 0xC3, 0x00, 0x0B, 0x08, 0x04, 0x00, 0x04,
                             0x00, 0x01, 0x01, 0x11, 0x00, 0xFF, 0xDA, 0x00, 0x02, 0xFF};
-    EXPECT_FALSE(passesSizeFilter(dir.write("l.jpg", lossless).c_str()));
+    EXPECT_EQ(failure(dir.write("l.jpg", lossless)), DecodeError::UnsupportedCompression);
     tifftest::File t;
     t.bigEndian = true;
     t.sizeAsShort = true;
     t.width = 1000;
     t.height = 700;
     t.data.assign(1000, 0);  // the probe reads no pixels
-    EXPECT_TRUE(passesSizeFilter(dir.write("t.tif", tifftest::writeTiff(t)).c_str()));
+    EXPECT_TRUE(passes(dir.write("t.tif", tifftest::writeTiff(t))));
 }
 
-TEST_F(SizeFilter, FilesThatCannotBeProbedFail) {
+TEST_F(SizeFiltering, FilesThatCannotBeProbedFail) {
     minimum(1, 1);
-    EXPECT_FALSE(passesSizeFilter(dir.path("missing.png").c_str()));
-    EXPECT_FALSE(passesSizeFilter(dir.write("empty.gif", {}).c_str()));
-    // Not a built-in format, and no plug-in answers.
-    EXPECT_FALSE(passesSizeFilter(dir.write("x.pcx", {10, 5, 1, 8, 0, 0, 0, 0}).c_str()));
-    EXPECT_FALSE(passesSizeFilter(dir.write("cut.gif", {'G', 'I', 'F', '8', '9'}).c_str()));
+    EXPECT_EQ(failure(dir.path("missing.png")), DecodeError::OpenFailed);
+    EXPECT_EQ(failure(dir.write("empty.gif", {})), DecodeError::EmptyFile);
+    // Not a built-in format, and no plug-ins to ask, or none that answers.
+    const std::wstring pcx = dir.write("x.pcx", {10, 5, 1, 8, 0, 0, 0, 0});
+    EXPECT_EQ(failure(pcx), DecodeError::UnknownFormat);
+    const std::wstring folder = dir.dir().wstring();
+    filter_.pluginFolder = folder.c_str();
+    EXPECT_EQ(failure(pcx), DecodeError::NoPlugin);
+    EXPECT_EQ(failure(dir.write("cut.gif", {'G', 'I', 'F', '8', '9'})), DecodeError::Truncated);
 }
 
 }  // namespace

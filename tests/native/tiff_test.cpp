@@ -24,6 +24,7 @@ void decode(const std::vector<uint8_t>& bytes, Decoded& out) {
     decodeBytes(decodeTiff, bytes, out);
 }
 bool decodes(const std::vector<uint8_t>& bytes) { return decodesBytes(decodeTiff, bytes); }
+DecodeError refusal(const std::vector<uint8_t>& bytes) { return refusalOf(decodeTiff, bytes); }
 
 File picture(uint32_t w, uint32_t h, int photometric, std::vector<uint16_t> bits,
              uint32_t seed = 1) {
@@ -234,47 +235,53 @@ TEST(TiffDecode, ShortStripsLeaveTheMissingRowsAtZero) {
 }
 
 TEST(TiffDecode, UnsupportedPicturesAreRefused) {
-    File f = picture(8, 4, 2, {8, 8, 8});
-    ASSERT_TRUE(decodes(tifftest::writeTiff(f)));
-    File g = f;
-    g.compression = 5;
-    EXPECT_FALSE(decodes(tifftest::writeTiff(g)));
-    g = f;
-    g.bitsPerSample = {8, 8, 16};
-    EXPECT_FALSE(decodes(tifftest::writeTiff(g)));
-    g = f;
-    g.bitsPerSample = {8, 8, 8, 8};  // RGBA
-    g.data = tifftest::randomBytes(8 * 4 * 4, 3);
-    EXPECT_FALSE(decodes(tifftest::writeTiff(g)));
-    g = f;
-    g.bitsPerSample = {8};  // RGB needs three values
-    EXPECT_FALSE(decodes(tifftest::writeTiff(g)));
-    g = f;
-    g.photometric = -1;  // no colour model
-    EXPECT_FALSE(decodes(tifftest::writeTiff(g)));
-    g = f;
-    g.photometric = 5;  // separated
-    EXPECT_FALSE(decodes(tifftest::writeTiff(g)));
-
-    File grey = picture(8, 4, 1, {16});
-    EXPECT_FALSE(decodes(tifftest::writeTiff(grey)));
-    grey = picture(8, 4, 1, {2});
-    EXPECT_FALSE(decodes(tifftest::writeTiff(grey)));
-    File pal = picture(8, 4, 3, {8});  // palette without a colour map
-    EXPECT_FALSE(decodes(tifftest::writeTiff(pal)));
+    const File rgb = picture(8, 4, 2, {8, 8, 8});
+    ASSERT_TRUE(decodes(tifftest::writeTiff(rgb)));
+    const auto changed = [&rgb](auto change) {
+        File g = rgb;
+        change(g);
+        return g;
+    };
+    const struct {
+        const char* what;
+        File file;
+        DecodeError reason;
+    } cases[] = {
+        {"compressed", changed([](File& g) { g.compression = 5; }),
+         DecodeError::UnsupportedCompression},
+        {"8, 8, 16 bits", changed([](File& g) {
+             g.bitsPerSample = {8, 8, 16};
+         }),
+         DecodeError::UnsupportedBitDepth},
+        {"RGBA", changed([](File& g) {
+             g.bitsPerSample = {8, 8, 8, 8};
+             g.data = tifftest::randomBytes(8 * 4 * 4, 3);
+         }),
+         DecodeError::UnsupportedBitDepth},
+        {"RGB with one bit count", changed([](File& g) { g.bitsPerSample = {8}; }),
+         DecodeError::UnsupportedBitDepth},
+        {"no colour model", changed([](File& g) { g.photometric = -1; }),
+         DecodeError::UnsupportedColourModel},
+        {"separated", changed([](File& g) { g.photometric = 5; }),
+         DecodeError::UnsupportedColourModel},
+        {"16-bit grey", picture(8, 4, 1, {16}), DecodeError::UnsupportedBitDepth},
+        {"2-bit grey", picture(8, 4, 1, {2}), DecodeError::UnsupportedBitDepth},
+        {"palette without a colour map", picture(8, 4, 3, {8}), DecodeError::MissingPalette},
+    };
+    for (const auto& c : cases) EXPECT_EQ(refusal(tifftest::writeTiff(c.file)), c.reason) << c.what;
 }
 
 TEST(TiffDecode, SidesOutsideOneTo25000AreRefused) {
     File f = picture(25000, 1, 1, {1});
     EXPECT_TRUE(decodes(tifftest::writeTiff(f)));
     f = picture(25001, 1, 1, {1});
-    EXPECT_FALSE(decodes(tifftest::writeTiff(f)));
+    EXPECT_EQ(refusal(tifftest::writeTiff(f)), DecodeError::SideOutOfRange);
     f = picture(1, 25001, 1, {1});
     f.sizeAsShort = true;
-    EXPECT_FALSE(decodes(tifftest::writeTiff(f)));
+    EXPECT_EQ(refusal(tifftest::writeTiff(f)), DecodeError::SideOutOfRange);
     f = picture(0, 3, 1, {8});
     f.data = {1, 2, 3};
-    EXPECT_FALSE(decodes(tifftest::writeTiff(f)));
+    EXPECT_EQ(refusal(tifftest::writeTiff(f)), DecodeError::SideOutOfRange);
 }
 
 // Offset of the directory entry with `tag`, or 0.
@@ -302,41 +309,42 @@ TEST(TiffDecode, AreasOutsideTheFileAreRefused) {
 
     auto bad = good;
     putLe32(bad, 4, size - 1);  // directory offset: the count does not fit
-    EXPECT_FALSE(decodes(bad));
+    EXPECT_EQ(refusal(bad), DecodeError::DataOutsideFile);
     putLe32(bad, 4, 0xFFFFFFF0u);
-    EXPECT_FALSE(decodes(bad));
+    EXPECT_EQ(refusal(bad), DecodeError::DataOutsideFile);
     bad = good;
     bad.resize(bad.size() - 8);  // last entries cut off
-    EXPECT_FALSE(decodes(bad));
+    EXPECT_EQ(refusal(bad), DecodeError::DataOutsideFile);
 
     bad = good;
     putLe32(bad, entryOf(bad, 320) + 8, size - 10);  // colour map past the end
-    EXPECT_FALSE(decodes(bad));
+    EXPECT_EQ(refusal(bad), DecodeError::DataOutsideFile);
 
     bad = good;  // a strip that reaches past the end
     size_t lengths = entryOf(bad, 279);
     uint32_t table = bad[lengths + 8] | bad[lengths + 9] << 8 | bad[lengths + 10] << 16;
     putLe32(bad, table + 4, 0xFFFFFFF0u);
-    EXPECT_FALSE(decodes(bad));
+    EXPECT_EQ(refusal(bad), DecodeError::DataOutsideFile);
     bad = good;  // strip table itself past the end
     putLe32(bad, entryOf(bad, 273) + 8, size - 4);
-    EXPECT_FALSE(decodes(bad));
+    EXPECT_EQ(refusal(bad), DecodeError::DataOutsideFile);
     bad = good;  // tables of different lengths
     putLe32(bad, entryOf(bad, 279) + 4, 2);
-    EXPECT_FALSE(decodes(bad));
+    EXPECT_EQ(refusal(bad), DecodeError::BadHeader);
     bad = good;  // no strips hold anything
     for (int s = 0; s < 3; ++s) putLe32(bad, table + s * 4, 0);
-    EXPECT_FALSE(decodes(bad));
+    EXPECT_EQ(refusal(bad), DecodeError::MissingImageData);
     bad = good;  // the same table twice
     lengths = entryOf(bad, 279);
     bad[lengths] = 273 & 0xFF;
     bad[lengths + 1] = 273 >> 8;
-    EXPECT_FALSE(decodes(bad));
+    EXPECT_EQ(refusal(bad), DecodeError::BadHeader);
 
     bad = good;
     bad[2] = 43;  // not 42
-    EXPECT_FALSE(decodes(bad));
-    EXPECT_FALSE(decodes(std::vector<uint8_t>(good.begin(), good.begin() + 7)));
+    EXPECT_EQ(refusal(bad), DecodeError::BadSignature);
+    EXPECT_EQ(refusal(std::vector<uint8_t>(good.begin(), good.begin() + 7)),
+              DecodeError::Truncated);
 }
 
 }  // namespace

@@ -11,8 +11,8 @@
 #include "base/page_alloc.h"
 #include "decode/decoders.h"
 #include "image/bmp_file.h"
-#include "settings/settings.h"
 #include "tests/native/support/bmp_maker.h"
+#include "tests/native/support/decode_error_print.h"
 
 namespace {
 
@@ -80,7 +80,7 @@ TEST(LoadImageFileWin, FillsCurrentImageAndKeepsThePaletteAfterTwentyFourBits) {
     const std::wstring pal = dir.write(
         L"pal.bmp", testbmp::make(s, [](int x, int y) { return uint32_t(40 + x + 3 * y); }));
     ASSERT_EQ(sniffImageFormat(pal.c_str()), ImageFormat::Bmp);
-    ASSERT_TRUE(loadImageFile(pal.c_str()));
+    ASSERT_TRUE(loadImageFile(pal.c_str(), nullptr));
     EXPECT_EQ(CurrentImage.header.biSize, 40u);
     EXPECT_EQ(CurrentImage.header.biWidth, 3);
     EXPECT_EQ(CurrentImage.header.biHeight, 2);
@@ -95,7 +95,7 @@ TEST(LoadImageFileWin, FillsCurrentImageAndKeepsThePaletteAfterTwentyFourBits) {
     s.infoSize = 40;
     const std::wstring rgb =
         dir.write(L"rgb.bmp", testbmp::make(s, [](int, int) { return 0xA0B0C0u; }));
-    ASSERT_TRUE(loadImageFile(rgb.c_str()));
+    ASSERT_TRUE(loadImageFile(rgb.c_str(), nullptr));
     EXPECT_EQ(CurrentImage.header.biBitCount, 24);
     EXPECT_EQ(rgbBottomLeft(CurrentImage), 0xA0B0C0u);
     EXPECT_EQ(std::memcmp(palette, CurrentImage.palette, sizeof palette), 0);
@@ -110,20 +110,27 @@ TEST(LoadImageFileWin, FailureLeavesCurrentImageUntouched) {
     std::memcpy(&before, &CurrentImage, sizeof before);
     testbmp::BmpLayout s;
     s.height = -4;  // top-down
-    const std::wstring files[] = {
-        dir.path(L"missing.bmp"),
-        dir.write(L"empty.bmp", {}),
-        dir.write(L"topdown.bmp", testbmp::make(s, [](int, int) { return 0u; })),
-        dir.write(L"other.bmp", {'x', 'y', 'z'}),
+    const struct {
+        std::wstring path;
+        DecodeError reason;
+    } files[] = {
+        {dir.path(L"missing.bmp"), DecodeError::OpenFailed},
+        {dir.write(L"empty.bmp", {}), DecodeError::EmptyFile},
+        {dir.write(L"topdown.bmp", testbmp::make(s, [](int, int) { return 0u; })),
+         DecodeError::SideOutOfRange},
+        {dir.write(L"other.bmp", {'x', 'y', 'z'}), DecodeError::UnknownFormat},
     };
+    // A plug-in folder without plug-ins: content of no built-in format finds
+    // no plug-in either.
     for (const std::wstring& spi : {std::wstring(), dir.dir()}) {
-        g_settings.SPI = spi;
-        for (const std::wstring& f : files) {
-            EXPECT_FALSE(loadImageFile(f.c_str()));
+        for (const auto& f : files) {
+            DecodeError reason = DecodeError::None;
+            EXPECT_FALSE(loadImageFile(f.path.c_str(), spi.c_str(), &reason));
+            const bool pluginsAsked = !spi.empty() && f.reason == DecodeError::UnknownFormat;
+            EXPECT_EQ(reason, pluginsAsked ? DecodeError::NoPlugin : f.reason);
             EXPECT_EQ(std::memcmp(&before, &CurrentImage, sizeof before), 0);
         }
     }
-    g_settings.SPI.clear();
     std::memset(&CurrentImage, 0, sizeof CurrentImage);
 }
 
@@ -142,7 +149,7 @@ TEST(LoadImageFileWin, WrittenBitmapReadsBack) {
     const std::vector<uint8_t> f = readFile(out);
     ASSERT_EQ(f.size(), 54u + 32u);
     EXPECT_EQ(std::memcmp(&f[54], bits.data(), bits.size()), 0);
-    ASSERT_TRUE(loadImageFile(out.c_str()));
+    ASSERT_TRUE(loadImageFile(out.c_str(), nullptr));
     EXPECT_EQ(CurrentImage.header.biWidth, 5);
     EXPECT_EQ(std::memcmp(CurrentImage.bits, bits.data(), bits.size()), 0);
     pageFree(CurrentImage.bits);

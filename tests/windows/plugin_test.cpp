@@ -1,7 +1,8 @@
 // The plug-in bridge against real libraries built for the tests: which
-// libraries are used, the patterns they declare, the offset-128 prefix, the
-// checks on what a plug-in hands back, and that the bridge stays untouched
-// when no usable plug-in folder is set.
+// libraries are used, the patterns they declare (and how long they are asked
+// for them), the offset-128 prefix, the paths they are given, the checks on
+// what a plug-in hands back, and that the bridge stays untouched when no
+// usable plug-in folder is set.
 #include "decode/plugin.h"
 
 #include <windows.h>
@@ -14,9 +15,9 @@
 #include "base/page_alloc.h"
 #include "decode/decoders.h"
 #include "decode/size_probe.h"
-#include "settings/settings.h"
 #include "support/harness.h"
 #include "support/plugin_fixture.h"
+#include "tests/native/support/decode_error_print.h"
 
 using harness::TvxMode;
 using harness::TvxPicture;
@@ -40,15 +41,17 @@ protected:
     // Decodes through the bridge; the pixel block becomes the test's to free.
     struct Result {
         bool ok = false;
+        DecodeError error = DecodeError::None;
         LoadedImage image{};
         bool libraryLeftLoaded = false;
     };
     Result decode(const std::wstring& path) {
         Result r;
         {
-            PluginBinding binding;
-            LoadedImage* image = decodeWithPlugin(path.c_str(), spi_.c_str(), binding);
+            DecoderState state;
+            LoadedImage* image = decodeWithPlugin(path.c_str(), spi_.c_str(), state);
             r.ok = image != nullptr;
+            r.error = state.error;
             if (image) r.image = *image;
         }
         r.libraryLeftLoaded = GetModuleHandleW((spi_ + L"\\tvx.spi").c_str()) != nullptr;
@@ -141,11 +144,15 @@ TEST_F(PluginBridge, PicturesTheProgramCannotTrustAreRefusedAndEverythingIsRelea
         const wchar_t* name;
         TvxMode mode;
         int bits;
+        DecodeError reason;
     } cases[] = {
-        {L"compressed.tvx", TvxMode::Compressed, 8}, {L"topdown.tvx", TvxMode::TopDown, 8},
-        {L"sixteen.tvx", TvxMode::AsGiven, 16},      {L"thirtytwo.tvx", TvxMode::AsGiven, 32},
-        {L"oversized.tvx", TvxMode::Oversized, 8},   {L"failed.tvx", TvxMode::Fail, 8},
-        {L"tinyinfo.tvx", TvxMode::TinyInfo, 8},
+        {L"compressed.tvx", TvxMode::Compressed, 8, DecodeError::UnsupportedCompression},
+        {L"topdown.tvx", TvxMode::TopDown, 8, DecodeError::SideOutOfRange},
+        {L"sixteen.tvx", TvxMode::AsGiven, 16, DecodeError::UnsupportedBitDepth},
+        {L"thirtytwo.tvx", TvxMode::AsGiven, 32, DecodeError::UnsupportedBitDepth},
+        {L"oversized.tvx", TvxMode::Oversized, 8, DecodeError::SideOutOfRange},
+        {L"failed.tvx", TvxMode::Fail, 8, DecodeError::PluginFailed},
+        {L"tinyinfo.tvx", TvxMode::TinyInfo, 8, DecodeError::Truncated},
     };
     for (const Case& c : cases) {
         TvxPicture p;
@@ -156,6 +163,7 @@ TEST_F(PluginBridge, PicturesTheProgramCannotTrustAreRefusedAndEverythingIsRelea
         p.rows = std::string(16, '\x11');
         const Result r = decode(picture(c.name, p));
         EXPECT_FALSE(r.ok) << c.name;
+        EXPECT_EQ(r.error, c.reason) << c.name;
         EXPECT_FALSE(r.libraryLeftLoaded) << c.name;
     }
 }
@@ -164,9 +172,11 @@ TEST_F(PluginBridge, LibrariesOfAnotherVersionOrWithoutInfoArePassedOver) {
     TvxPicture p = greyPicture();
     p.otherMagic = true;  // only the two bad libraries would take it
     const std::wstring path = picture(L"bad.wrong", p);
-    EXPECT_FALSE(decode(path).ok);
+    EXPECT_EQ(decode(path).error, DecodeError::NoPlugin);
     int32_t w = -1, h = -1;
-    EXPECT_FALSE(probeWithPlugin(path.c_str(), spi_.c_str(), w, h));
+    DecodeError reason = DecodeError::None;
+    EXPECT_FALSE(probeWithPlugin(path.c_str(), spi_.c_str(), w, h, &reason));
+    EXPECT_EQ(reason, DecodeError::NoPlugin);
     EXPECT_EQ(w, 0);
     EXPECT_EQ(h, 0);
     EXPECT_TRUE(harness::pluginCalls(spi_).empty());
@@ -181,26 +191,29 @@ TEST_F(PluginBridge, ProbeReportsThePluginsSize) {
     EXPECT_EQ(w, 3);
     EXPECT_EQ(h, 2);
     EXPECT_EQ(harness::pluginCalls(spi_), std::vector<std::string>{"info 128"});
-    EXPECT_FALSE(probeWithPlugin(pictures_.file(L"absent.tvx").c_str(), spi_.c_str(), w, h));
-    EXPECT_FALSE(probeWithPlugin(path.c_str(), L"", w, h));
+    DecodeError reason = DecodeError::None;
+    EXPECT_FALSE(
+        probeWithPlugin(pictures_.file(L"absent.tvx").c_str(), spi_.c_str(), w, h, &reason));
+    EXPECT_EQ(reason, DecodeError::OpenFailed);
+    EXPECT_FALSE(probeWithPlugin(path.c_str(), L"", w, h, &reason));
+    EXPECT_EQ(reason, DecodeError::NoPlugin);
 }
 
 TEST_F(PluginBridge, TheDispatcherUsesPluginsOnlyWithAnExistingFolder) {
     const std::wstring path = picture(L"dispatch.tvx", greyPicture());
-    const std::wstring saved = g_settings.SPI;
     for (const std::wstring& unusable : {std::wstring(), spi_ + L"\\missing"}) {
-        g_settings.SPI = unusable;
-        EXPECT_FALSE(loadImageFile(path.c_str()));
+        DecodeError reason = DecodeError::None;
+        EXPECT_FALSE(loadImageFile(path.c_str(), unusable.c_str(), &reason));
+        EXPECT_EQ(reason, DecodeError::UnknownFormat);
     }
+    EXPECT_FALSE(loadImageFile(path.c_str(), nullptr));
     EXPECT_TRUE(harness::pluginCalls(spi_).empty());
 
-    g_settings.SPI = spi_;
-    ASSERT_TRUE(loadImageFile(path.c_str()));
+    ASSERT_TRUE(loadImageFile(path.c_str(), spi_.c_str()));
     EXPECT_EQ(CurrentImage.header.biWidth, 3);
     EXPECT_EQ(CurrentImage.bits[5], 0x50);
     pageFree(CurrentImage.bits);
     CurrentImage.bits = nullptr;
-    g_settings.SPI = saved;
 }
 
 TEST_F(PluginBridge, TheRealProgramMakesAWallpaperFromAPluginPictureWithS) {
@@ -240,15 +253,50 @@ TEST_F(PluginBridge, TheRealProgramMakesAWallpaperFromAPluginPictureWithS) {
 TEST_F(PluginBridge, TheSizeFilterAsksThePluginsForFilesOfNoBuiltInFormat) {
     TvxPicture p = greyPicture();  // 3 x 2
     const std::wstring path = picture(L"filter.tvx", p);
-    const Settings saved = g_settings;
-    g_settings.minAddWidth = 3;
-    g_settings.minAddHeight = 2;
-    g_settings.SPI = spi_;
-    EXPECT_TRUE(passesSizeFilter(path.c_str()));
-    g_settings.minAddHeight = 3;
-    EXPECT_FALSE(passesSizeFilter(path.c_str()));
-    g_settings.minAddHeight = 2;
-    g_settings.SPI.clear();
-    EXPECT_FALSE(passesSizeFilter(path.c_str()));
-    g_settings = saved;
+    SizeFilter filter{3, 2, spi_.c_str()};
+    EXPECT_TRUE(passesSizeFilter(path.c_str(), filter));
+    filter.minHeight = 3;
+    DecodeError reason = DecodeError::OpenFailed;
+    EXPECT_FALSE(passesSizeFilter(path.c_str(), filter, &reason));
+    EXPECT_EQ(reason, DecodeError::None);  // measured, and too small
+    filter.minHeight = 2;
+    filter.pluginFolder = L"";
+    EXPECT_FALSE(passesSizeFilter(path.c_str(), filter, &reason));
+    EXPECT_EQ(reason, DecodeError::UnknownFormat);
+}
+
+// A plug-in whose information call answers every number, the same text or a
+// new one each time, is asked a bounded number of times; what it declared
+// before is kept.
+TEST_F(PluginBridge, APluginThatKeepsAnsweringIsNotAskedForEver) {
+    for (bool repeating : {true, false}) {
+        SCOPED_TRACE(repeating ? "same text" : "new texts");
+        harness::TempFolder folder;
+        harness::installEndlessPlugin(folder.path(), repeating);
+        const std::vector<std::wstring> patterns = listPluginPatterns(folder.path().c_str());
+        EXPECT_EQ(patterns, std::vector<std::wstring>{L"*.zzz"});
+        // The version call, then the pattern texts: up to the first repeat,
+        // or up to the bound.
+        const size_t asked = harness::pluginCalls(folder.path()).size();
+        EXPECT_EQ(asked, repeating ? 3u : 1u + kMaxPatternTexts);
+    }
+}
+
+// U+0109 is not in the test system's ANSI code page, and its best fit there
+// is "c": the file must reach the plug-in by its short name, never as the
+// "c.tvx" beside it.
+TEST_F(PluginBridge, APathOutsideTheAnsiCodePageGoesByItsShortName) {
+    const std::wstring path = picture(L"\u0109.tvx", greyPicture());  // 3 x 2
+    TvxPicture other = greyPicture();
+    other.width = 5;
+    other.height = 1;
+    picture(L"c.tvx", other);
+    const Result r = decode(path);
+    ASSERT_TRUE(r.ok) << testing::PrintToString(r.error);
+    EXPECT_EQ(r.image.header.biWidth, 3);
+    EXPECT_EQ(r.image.header.biHeight, 2);
+    pageFree(r.image.bits);
+    int32_t w = 0, h = 0;
+    EXPECT_TRUE(probeWithPlugin(path.c_str(), spi_.c_str(), w, h));
+    EXPECT_EQ(w, 3);
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/settings.h"
+#include "tests/native/support/decode_error_print.h"
 
 namespace {
 
@@ -73,14 +73,15 @@ TEST(SizeProbeFile, FilterReadsTheFileThroughSniffingAndTheHeader) {
     const std::vector<uint8_t> gif = {'G',  'I',  'F',  '8', '9', 'a', 0x20,
                                       0x03, 0x58, 0x02, 0,   0,   0};
     ScratchFile f(gif);
-    g_settings.minAddWidth = 800;
-    g_settings.minAddHeight = 600;
-    EXPECT_TRUE(passesSizeFilter(f.path()));
-    g_settings.minAddHeight = 601;
-    EXPECT_FALSE(passesSizeFilter(f.path()));
-    EXPECT_FALSE(passesSizeFilter(L"C:\\no\\such\\folder\\picture.gif"));
-    g_settings.minAddWidth = g_settings.minAddHeight = 0;
-    EXPECT_TRUE(passesSizeFilter(L"C:\\no\\such\\folder\\picture.gif"));
+    SizeFilter filter{800, 600, nullptr};
+    EXPECT_TRUE(passesSizeFilter(f.path(), filter));
+    filter.minHeight = 601;
+    EXPECT_FALSE(passesSizeFilter(f.path(), filter));
+    DecodeError reason = DecodeError::None;
+    EXPECT_FALSE(passesSizeFilter(L"C:\\no\\such\\folder\\picture.gif", filter, &reason));
+    EXPECT_EQ(reason, DecodeError::OpenFailed);
+    filter.minWidth = filter.minHeight = 0;
+    EXPECT_TRUE(passesSizeFilter(L"C:\\no\\such\\folder\\picture.gif", filter));
 }
 
 }  // namespace

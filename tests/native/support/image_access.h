@@ -8,6 +8,7 @@
 #include "base/page_alloc.h"
 #include "decode/decoder_state.h"
 #include "image/loaded_image.h"
+#include "support/decode_error_print.h"
 
 inline const uint8_t* rowFromTop(const LoadedImage& img, int y) {
     const uint32_t stride = rowStride(img.header.biWidth, img.header.biBitCount);
@@ -39,6 +40,7 @@ inline uint32_t rgbAt(const LoadedImage& img, int x, int y) {
 // block goes with it.
 struct DecodedBytes {
     bool ok = false;
+    DecodeError error = DecodeError::None;  // why there is no picture
     LoadedImage image{};
     DecodedBytes() = default;
     DecodedBytes(const DecodedBytes&) = delete;
@@ -53,6 +55,7 @@ inline void decodeBytes(DecoderEntry entry, const std::vector<uint8_t>& bytes, D
     state.attach(bytes.data(), bytes.size());
     LoadedImage* img = entry(state);
     out.ok = img != nullptr;
+    out.error = state.error;
     if (img) out.image = *img;
 }
 
@@ -60,4 +63,11 @@ inline bool decodesBytes(DecoderEntry entry, const std::vector<uint8_t>& bytes) 
     DecodedBytes d;
     decodeBytes(entry, bytes, d);
     return d.ok;
+}
+
+// Why the entry refused the bytes: None when it decoded them.
+inline DecodeError refusalOf(DecoderEntry entry, const std::vector<uint8_t>& bytes) {
+    DecodedBytes d;
+    decodeBytes(entry, bytes, d);
+    return d.error;
 }

@@ -209,4 +209,14 @@ Bytes makePng(const Samples& s, const Options& o) {
     return assemble(chunks);
 }
 
+Bytes makePngWithPalette(const Samples& s, Options o) {
+    if (s.colourType == 3 && o.palette.empty()) o.palette = randomPalette(1 << s.depth, 99);
+    return makePng(s, o);
+}
+
+std::vector<uint8_t> randomPalette(int entries, uint32_t seed) {
+    Samples s = randomSamples(uint32_t(entries), 1, 8, 2, seed);
+    return std::vector<uint8_t>(s.values.begin(), s.values.end());
+}
+
 }  // namespace pngtest

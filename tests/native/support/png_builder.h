@@ -72,4 +72,19 @@ struct Options {
 // A complete file for the samples.
 Bytes makePng(const Samples& s, const Options& options);
 
+// The same, with a random palette of 2^depth entries for palette samples
+// that the options give none.
+Bytes makePngWithPalette(const Samples& s, Options options);
+
+// `entries` random red, green, blue triples (deterministic for a seed).
+std::vector<uint8_t> randomPalette(int entries, uint32_t seed);
+
+// The fifteen pairs of bit depth and colour type that PNG allows.
+struct Format {
+    int depth, colourType;
+};
+inline constexpr Format kAllFormats[15] = {{1, 0}, {2, 0},  {4, 0},  {8, 0}, {16, 0},
+                                           {8, 2}, {16, 2}, {1, 3},  {2, 3}, {4, 3},
+                                           {8, 3}, {8, 4},  {16, 4}, {8, 6}, {16, 6}};
+
 }  // namespace pngtest

@@ -34,6 +34,12 @@ void installTestPlugins(const std::wstring& folder) {
     writeBytes(folder + L"\\notalibrary.spi", "this is text, not a library");
 }
 
+void installEndlessPlugin(const std::wstring& folder, bool repeating) {
+    const std::wstring from =
+        testFolder() + (repeating ? L"\\test_plugin_4.spi" : L"\\test_plugin_5.spi");
+    CopyFileW(from.c_str(), (folder + L"\\endless.spi").c_str(), FALSE);
+}
+
 std::vector<std::string> pluginCalls(const std::wstring& folder) {
     std::vector<std::string> calls;
     const std::string text = readBytes(folder + L"\\calls.log");

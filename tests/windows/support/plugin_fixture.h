@@ -37,6 +37,11 @@ std::string tvxBytes(const TvxPicture& picture);
 // a file named .spi that is no library at all.
 void installTestPlugins(const std::wstring& folder);
 
+// Copies into `folder` the test plug-in whose information call answers every
+// number: with the same pattern text each time (`repeating`), or with a new
+// text each time. It logs each information call ("plugininfo 2").
+void installEndlessPlugin(const std::wstring& folder, bool repeating);
+
 // What the plug-in logged ("info 0", "picture 128", ...), one entry a line.
 std::vector<std::string> pluginCalls(const std::wstring& folder);
 void clearPluginCalls(const std::wstring& folder);
