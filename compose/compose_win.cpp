@@ -173,7 +173,8 @@ WallpaperBitmap composeWallpaper() noexcept {
     }
     GdiFlush();
     if (on(g_settings.Calendar))
-        drawCalendar(dc, g_settings.cal, g_settings.today, CalendarSurface{sw, sh, g_settings.screenScalePercent});
+        drawCalendar(dc, g_settings.cal, g_settings.today,
+                     CalendarSurface{sw, sh, g_settings.screenScalePercent});
     GdiFlush();
     return wallpaper;
 }
