@@ -7,29 +7,11 @@
 #include <cstdint>
 #include <string>
 
-#include "base/page_alloc.h"
-#include "base/unique_resource.h"
 #include "image/loaded_image.h"
 
 inline constexpr wchar_t kPreviewClassName[] = L"Tolvex_prv_class";
 
 struct MainWindow;
-
-// The previewed picture's pixel block: taken over from CurrentImage, given
-// back to the page allocator when the preview goes.
-struct PagePixelsTraits {
-    using Type = uint8_t*;
-    static constexpr Type empty() noexcept { return nullptr; }
-    static void release(Type block) noexcept { pageFree(block); }
-};
-using PreviewPixels = UniqueResource<PagePixelsTraits>;
-
-// The decoded picture's header and palette: a BITMAPINFO with 256 colours.
-struct PreviewInfo {
-    dib::BITMAPINFOHEADER header;
-    dib::RGBQUAD palette[256];
-};
-static_assert(sizeof(PreviewInfo) == 1064);
 
 // Opens a file (quoted when it holds a blank) with the program the system
 // associates with it; false when the shell reports failure.
@@ -37,9 +19,8 @@ bool openWithAssociatedProgram(const wchar_t* target);
 
 // The pane's record, one per main window; the pane gets it at creation.
 struct PreviewImage {
-    std::wstring path;  // empty when nothing is previewed
-    PreviewInfo info = {};
-    PreviewPixels bits;
+    std::wstring path;   // empty when nothing is previewed
+    OwnedImage picture;  // taken over from CurrentImage; empty when nothing is shown
     // How a click opens the previewed file (tests count the calls).
     bool (*openFile)(const wchar_t* target) = openWithAssociatedProgram;
 };

@@ -27,9 +27,9 @@ void repaintNow(const MainWindow& w) {
 
 void writeSizeText(const MainWindow& w) {
     wchar_t text[32] = {};
-    if (w.preview.bits)
-        wsprintfW(text, L"%d x %d", static_cast<int>(w.preview.info.header.biWidth),
-                  static_cast<int>(w.preview.info.header.biHeight));
+    if (w.preview.picture)
+        wsprintfW(text, L"%d x %d", static_cast<int>(w.preview.picture.header().biWidth),
+                  static_cast<int>(w.preview.picture.header().biHeight));
     if (w.sizeText) SetWindowTextW(w.sizeText, text);
 }
 
@@ -102,9 +102,9 @@ void paintPreview(const PreviewImage& preview, HDC dc, const RECT& client) {
     const int width = client.right - client.left;
     const int height = client.bottom - client.top;
     HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
-    const int w = preview.info.header.biWidth;
-    const int h = preview.info.header.biHeight;
-    if (!preview.bits || w <= 0 || h <= 0) {
+    const int w = preview.picture.header().biWidth;
+    const int h = preview.picture.header().biHeight;
+    if (!preview.picture || w <= 0 || h <= 0) {
         FillRect(dc, &client, face);
         return;
     }
@@ -115,8 +115,9 @@ void paintPreview(const PreviewImage& preview, HDC dc, const RECT& client) {
         fillRect(dc, *strip, face);
     const int oldMode = SetStretchBltMode(dc, HALFTONE);
     SetBrushOrgEx(dc, 0, 0, nullptr);
-    StretchDIBits(dc, drawn.x, drawn.y, drawn.width, drawn.height, 0, 0, w, h, preview.bits.get(),
-                  reinterpret_cast<const BITMAPINFO*>(&preview.info), DIB_RGB_COLORS, SRCCOPY);
+    StretchDIBits(
+        dc, drawn.x, drawn.y, drawn.width, drawn.height, 0, 0, w, h, preview.picture.bits(),
+        reinterpret_cast<const BITMAPINFO*>(&preview.picture.record()), DIB_RGB_COLORS, SRCCOPY);
     SetStretchBltMode(dc, oldMode);
 }
 
@@ -143,9 +144,7 @@ void previewEntry(MainWindow& w) {
     if (text == preview.path) return;  // already shown: no second decode
     clearPreview(w);
     if (!loadImageFile(text.c_str(), g_settings.SPI.c_str())) return;
-    std::memcpy(&preview.info.header, &CurrentImage.header, sizeof preview.info.header);
-    std::memcpy(preview.info.palette, CurrentImage.palette, sizeof preview.info.palette);
-    preview.bits.reset(std::exchange(CurrentImage.bits, nullptr));
+    preview.picture = takeCurrentImage();
     preview.path = text;
     writeSizeText(w);
     repaintNow(w);
@@ -158,7 +157,7 @@ void clearPreview(MainWindow& w) {
 }
 
 void releasePreview(PreviewImage& preview) {
-    preview.bits.reset();
+    preview.picture = OwnedImage();
     preview.path.clear();
 }
 

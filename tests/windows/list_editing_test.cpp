@@ -222,7 +222,7 @@ TEST_F(ListWithFiles, DeleteKeyRemovesLikeTheButtonAndTheLastEntryClearsThePrevi
     uitest::pump();
     EXPECT_EQ(g_settings.lists[0].Count, 0);
     EXPECT_TRUE(w().preview().path.empty());
-    EXPECT_FALSE(w().preview().bits);
+    EXPECT_FALSE(w().preview().picture);
     EXPECT_EQ(uitest::windowText(w().item(kIdSizeText)), L"");
 }
 

@@ -101,7 +101,7 @@ TEST(Preview, UndecodableEntryLeavesThePaneEmptyWithoutAMessage) {
     EXPECT_EQ(uitest::windowText(w.item(kIdSizeText)), L"8 x 8");
     w.select(1);
     EXPECT_TRUE(w.preview().path.empty());
-    EXPECT_FALSE(w.preview().bits);
+    EXPECT_FALSE(w.preview().picture);
     EXPECT_EQ(uitest::windowText(w.item(kIdSizeText)), L"");
     EXPECT_EQ(harness::waitForWindow(GetCurrentProcessId(), L"#32770", nullptr, 300), nullptr);
     PaneCapture pane(w.item(kIdPreview));
@@ -123,7 +123,7 @@ TEST(Preview, TheEntryShownIsNotDecodedAgain) {
     ASSERT_TRUE(DeleteFileW(pics.file(L"a.bmp").c_str()));
     w.select(0);
     EXPECT_EQ(uitest::windowText(w.item(kIdSizeText)), L"30 x 20");
-    EXPECT_TRUE(w.preview().bits);
+    EXPECT_TRUE(w.preview().picture);
     w.select(1);
     EXPECT_EQ(uitest::windowText(w.item(kIdSizeText)), L"40 x 10");
     w.select(0);
