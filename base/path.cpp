@@ -25,3 +25,10 @@ std::wstring_view extensionOf(std::wstring_view path) noexcept {
 std::wstring_view withoutExtension(std::wstring_view path) noexcept {
     return path.substr(0, path.size() - extensionOf(path).size());
 }
+
+std::wstring joinPath(std::wstring_view folder, std::wstring_view name) {
+    std::wstring path(folder);
+    if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path += L'\\';
+    path += name;
+    return path;
+}

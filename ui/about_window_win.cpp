@@ -4,6 +4,7 @@
 
 #include "base/app_heap.h"
 #include "base/owners_win.h"
+#include "base/path.h"
 #include "res/control_ids.h"
 #include "ui/about_window.h"
 #include "ui/about_window_parts.h"
@@ -280,10 +281,7 @@ std::wstring aboutLinkText(HWND about) {
 }
 
 std::wstring helpFilePath(const wchar_t* programPath) {
-    std::wstring path = programPath;
-    const size_t slash = path.find_last_of(L"\\/");
-    const size_t dot = path.rfind(L'.');
-    if (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash)) path.erase(dot);
+    std::wstring path(withoutExtension(programPath));
     path += L".chm";
     if (path.size() >= MAX_PATH) return {};
     return path;
@@ -291,8 +289,7 @@ std::wstring helpFilePath(const wchar_t* programPath) {
 
 std::wstring helpLinkText(const std::wstring& helpFile) {
     if (helpFile.empty()) return L"ヘルプ";
-    const size_t slash = helpFile.find_last_of(L"\\/");
-    return L"ヘルプ (" + helpFile.substr(slash == std::wstring::npos ? 0 : slash + 1) + L")";
+    return L"ヘルプ (" + std::wstring(fileNameOf(helpFile)) + L")";
 }
 
 void openHelpFile(HWND) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/path.h"
 #include "decode/image_format.h"
 
 namespace {
@@ -17,16 +18,8 @@ bool equalIgnoringCase(std::wstring_view a, std::wstring_view b) noexcept {
 
 }  // namespace
 
-std::wstring_view pathExtension(std::wstring_view path) noexcept {
-    const size_t slash = path.find_last_of(L"\\/");
-    const size_t nameStart = slash == std::wstring_view::npos ? 0 : slash + 1;
-    const size_t dot = path.rfind(L'.');
-    if (dot == std::wstring_view::npos || dot < nameStart) return {};
-    return path.substr(dot);
-}
-
 bool hasBuiltInImageExtension(std::wstring_view path) noexcept {
-    return isBuiltInExtension(pathExtension(path));
+    return isBuiltInExtension(extensionOf(path));
 }
 
 bool extensionMatchesPattern(std::wstring_view extension, std::wstring_view pattern) noexcept {
@@ -35,7 +28,7 @@ bool extensionMatchesPattern(std::wstring_view extension, std::wstring_view patt
 }
 
 bool extensionHasLength(std::wstring_view name, size_t lengthWithDot) noexcept {
-    const std::wstring_view ext = pathExtension(name);
+    const std::wstring_view ext = extensionOf(name);
     return !ext.empty() && ext.size() == lengthWithDot;
 }
 

@@ -9,10 +9,6 @@
 #include <utility>
 #include <vector>
 
-// The extension of a path: from its last dot (after the last backslash) to
-// the end, or empty when the file name has no dot.
-std::wstring_view pathExtension(std::wstring_view path) noexcept;
-
 // True when the path's extension is one of the built-in formats
 // (decode/image_format.h), in any letter case.
 bool hasBuiltInImageExtension(std::wstring_view path) noexcept;

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "base/owners_win.h"
+#include "base/path.h"
 #include "base/random.h"
 #include "decode/image_format.h"
 #include "decode/size_probe.h"
@@ -38,17 +39,10 @@ void appendEntry(HWND box, const std::wstring& path) {
     SendMessageW(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path.c_str()));
 }
 
-std::wstring joinPath(const std::wstring& folder, const wchar_t* name) {
-    std::wstring path = folder;
-    if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path += L'\\';
-    path += name;
-    return path;
-}
-
 void scanPattern(HWND box, const std::wstring& folder, const std::wstring& pattern) {
     const size_t extensionLength = pattern.size() - 1;  // without the star
     WIN32_FIND_DATAW found;
-    const UniqueFind find(FindFirstFileW(joinPath(folder, pattern.c_str()).c_str(), &found));
+    const UniqueFind find(FindFirstFileW(joinPath(folder, pattern).c_str(), &found));
     if (!find) return;
     do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
@@ -98,13 +92,13 @@ bool isShortcut(const wchar_t* path) {
         return true;
     // Some shells do not report the attribute for a plain file path; the
     // extension says the same.
-    const std::wstring_view ext = pathExtension(path);
+    const std::wstring_view ext = extensionOf(path);
     return ext.size() == 4 && CompareStringOrdinal(ext.data(), 4, L".lnk", 4, TRUE) == CSTR_EQUAL;
 }
 
 bool acceptedByPlugins(const wchar_t* path) {
     if (!pluginsSwitchedOn()) return false;
-    const std::wstring_view ext = pathExtension(path);
+    const std::wstring_view ext = extensionOf(path);
     for (const std::wstring& pattern : gatherPluginPatterns())
         if (extensionMatchesPattern(ext, pattern)) return true;
     return false;

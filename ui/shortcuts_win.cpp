@@ -4,6 +4,7 @@
 #include <shobjidl.h>
 
 #include "base/owners_win.h"
+#include "base/path.h"
 #include "ui/shortcuts.h"
 
 namespace {
@@ -87,12 +88,7 @@ void setShortcutFoldersForTesting(ShortcutFolderLookup lookup) {
 }
 
 std::wstring shortcutFileName(const wchar_t* programPath, const wchar_t* suffix) {
-    std::wstring name = programPath;
-    const size_t slash = name.find_last_of(L"\\/");
-    if (slash != std::wstring::npos) name.erase(0, slash + 1);
-    const size_t dot = name.rfind(L'.');
-    if (dot != std::wstring::npos) name.erase(dot);
-    return name + suffix + L".lnk";
+    return std::wstring(withoutExtension(fileNameOf(programPath))) + suffix + L".lnk";
 }
 
 std::wstring startupShortcutPath() { return shortcutPathIn(ShortcutFolder::Startup, L""); }

@@ -7,14 +7,16 @@
 
 #include <set>
 
+#include "base/path.h"
+
 namespace {
 
 TEST(ListRules, ExtensionIsTakenFromTheFileNamesLastDot) {
-    EXPECT_EQ(pathExtension(L"C:\\a\\photo.JPG"), L".JPG");
-    EXPECT_EQ(pathExtension(L"C:\\a\\archive.tar.gz"), L".gz");
-    EXPECT_EQ(pathExtension(L"C:\\my.folder\\noext"), L"");
-    EXPECT_EQ(pathExtension(L"noext"), L"");
-    EXPECT_EQ(pathExtension(L"C:\\a\\trailing."), L".");
+    EXPECT_EQ(extensionOf(L"C:\\a\\photo.JPG"), L".JPG");
+    EXPECT_EQ(extensionOf(L"C:\\a\\archive.tar.gz"), L".gz");
+    EXPECT_EQ(extensionOf(L"C:\\my.folder\\noext"), L"");
+    EXPECT_EQ(extensionOf(L"noext"), L"");
+    EXPECT_EQ(extensionOf(L"C:\\a\\trailing."), L".");
 }
 
 TEST(ListRules, BuiltInPictureExtensionsInAnyCase) {

@@ -29,4 +29,11 @@ TEST(Path, PiecesOfEachKindOfPath) {
     }
 }
 
+TEST(Path, JoinAddsOneSeparator) {
+    EXPECT_EQ(joinPath(L"C:\\a", L"b.bmp"), L"C:\\a\\b.bmp");
+    EXPECT_EQ(joinPath(L"C:\\a\\", L"*.png"), L"C:\\a\\*.png");
+    EXPECT_EQ(joinPath(L"dir/", L"b"), L"dir/b");
+    EXPECT_EQ(joinPath(L"", L"b"), L"b");
+}
+
 }  // namespace
