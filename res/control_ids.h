@@ -180,6 +180,7 @@ enum FolderCommand : unsigned {
     kFolderCmdRegister = 5010,
     kFolderCmdUnregister = 5011,
     kFolderCmdExplore = 5020,
+    kFolderCmdSeparator = 6000,  // the menu's separators
 };
 
 // The About window's children.

@@ -8,14 +8,7 @@
 #include <string>
 
 #include "base/owners_win.h"
-
-enum FolderMenuCommand : UINT {
-    kMenuAddToList = 5000,
-    kMenuAddRegistered = 5010,
-    kMenuRemoveRegistered = 5011,
-    kMenuOpenExplorer = 5020,
-    kMenuSeparator = 6000,
-};
+#include "res/control_ids.h"  // the menu's commands (kFolderCmd...)
 
 class FolderMenu {
 public:

@@ -41,12 +41,12 @@ void FolderMenu::create() {
     checkPen_.reset(CreatePen(PS_SOLID, 1, kCheckFrame));
     popup_.reset(CreatePopupMenu());
     if (!popup_) return;
-    appendOwnerDrawn(kMenuAddToList, 0, L"壁紙リストに追加(&S)");
-    AppendMenuW(popup_.get(), MF_SEPARATOR, kMenuSeparator, nullptr);
-    appendOwnerDrawn(kMenuAddRegistered, 1, L"登録フォルダに追加(&A)");
-    appendOwnerDrawn(kMenuRemoveRegistered, 2, L"登録フォルダから削除(&D)");
-    AppendMenuW(popup_.get(), MF_SEPARATOR, kMenuSeparator, nullptr);
-    appendOwnerDrawn(kMenuOpenExplorer, 3, L"エクスプローラで開く(&X)");
+    appendOwnerDrawn(kFolderCmdAddToList, 0, L"壁紙リストに追加(&S)");
+    AppendMenuW(popup_.get(), MF_SEPARATOR, kFolderCmdSeparator, nullptr);
+    appendOwnerDrawn(kFolderCmdRegister, 1, L"登録フォルダに追加(&A)");
+    appendOwnerDrawn(kFolderCmdUnregister, 2, L"登録フォルダから削除(&D)");
+    AppendMenuW(popup_.get(), MF_SEPARATOR, kFolderCmdSeparator, nullptr);
+    appendOwnerDrawn(kFolderCmdExplore, 3, L"エクスプローラで開く(&X)");
 }
 
 void FolderMenu::destroy() {

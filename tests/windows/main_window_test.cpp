@@ -490,7 +490,8 @@ TEST(FolderMenu, ItemsAndTheirDrawing) {
     folderMenu.create();
     HMENU menu = folderMenu.popup();
     ASSERT_NE(menu, nullptr);
-    const UINT ids[] = {5000, 6000, 5010, 5011, 6000, 5020};
+    const UINT ids[] = {kFolderCmdAddToList,  kFolderCmdSeparator, kFolderCmdRegister,
+                        kFolderCmdUnregister, kFolderCmdSeparator, kFolderCmdExplore};
     ASSERT_EQ(GetMenuItemCount(menu), 6);
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(GetMenuItemID(menu, i), ids[i]) << i;
@@ -498,24 +499,24 @@ TEST(FolderMenu, ItemsAndTheirDrawing) {
         mi.cbSize = sizeof mi;
         mi.fMask = MIIM_FTYPE;
         GetMenuItemInfoW(menu, i, TRUE, &mi);
-        EXPECT_EQ((mi.fType & MFT_SEPARATOR) != 0, ids[i] == 6000) << i;
-        EXPECT_EQ((mi.fType & MFT_OWNERDRAW) != 0, ids[i] != 6000) << i;
+        EXPECT_EQ((mi.fType & MFT_SEPARATOR) != 0, ids[i] == kFolderCmdSeparator) << i;
+        EXPECT_EQ((mi.fType & MFT_OWNERDRAW) != 0, ids[i] != kFolderCmdSeparator) << i;
     }
 
     MENUITEMINFOW mi = {};
     mi.cbSize = sizeof mi;
     mi.fMask = MIIM_DATA;
-    GetMenuItemInfoW(menu, 5000, FALSE, &mi);
+    GetMenuItemInfoW(menu, kFolderCmdAddToList, FALSE, &mi);
     MEASUREITEMSTRUCT measure = {};
     measure.CtlType = ODT_MENU;
-    measure.itemID = 5000;
+    measure.itemID = kFolderCmdAddToList;
     measure.itemData = mi.dwItemData;
     ASSERT_TRUE(folderMenu.measureItem(nullptr, &measure));
     EXPECT_GT(measure.itemWidth, 20u + 60u);
     EXPECT_GT(measure.itemHeight, 6u + 8u);
 
     {
-        MenuItemPicture item(folderMenu, 5010, ODS_SELECTED | ODS_CHECKED);
+        MenuItemPicture item(folderMenu, kFolderCmdRegister, ODS_SELECTED | ODS_CHECKED);
         ASSERT_TRUE(item.drawn);
         EXPECT_EQ(item.at(0, 0), 0x489090u) << "highlight frame";
         EXPECT_EQ(item.at(MenuItemPicture::kW - 1, 1), 0x489090u);
@@ -525,7 +526,7 @@ TEST(FolderMenu, ItemsAndTheirDrawing) {
         EXPECT_EQ(item.at(9, 9), 0xC060C0u) << "cross";
     }
     {
-        MenuItemPicture item(folderMenu, 5011, 0);
+        MenuItemPicture item(folderMenu, kFolderCmdUnregister, 0);
         const COLORREF menu = GetSysColor(COLOR_MENU);
         EXPECT_EQ(item.at(1, 1),
                   (GetRValue(menu) << 16u) | (GetGValue(menu) << 8u) | GetBValue(menu));
