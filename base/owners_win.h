@@ -21,6 +21,8 @@
 
 #include "base/unique_resource.h"
 
+// The release function is called as it is; what it returns is of no use
+// to an owner going away.
 namespace owner_traits {
 template <typename H, auto Release>
 struct NullEmpty {
@@ -34,18 +36,6 @@ struct InvalidEmpty {
     static Type empty() noexcept { return INVALID_HANDLE_VALUE; }
     static void release(Type h) noexcept { Release(h); }
 };
-inline void deleteObject(HGDIOBJ h) noexcept { DeleteObject(h); }
-inline void deleteDc(HDC h) noexcept { DeleteDC(h); }
-inline void closeHandle(HANDLE h) noexcept { CloseHandle(h); }
-inline void findClose(HANDLE h) noexcept { FindClose(h); }
-inline void destroyMenu(HMENU h) noexcept { DestroyMenu(h); }
-inline void destroyIcon(HICON h) noexcept { DestroyIcon(h); }
-inline void freeLibrary(HMODULE h) noexcept { FreeLibrary(h); }
-inline void regCloseKey(HKEY h) noexcept { RegCloseKey(h); }
-inline void dragFinish(HDROP h) noexcept { DragFinish(h); }
-inline void localFree(HLOCAL h) noexcept { LocalFree(h); }
-inline void globalFree(HGLOBAL h) noexcept { GlobalFree(h); }
-inline void unmapView(const void* p) noexcept { UnmapViewOfFile(p); }
 template <typename T>
 inline void coTaskMemFree(T* p) noexcept {
     CoTaskMemFree(const_cast<void*>(static_cast<const void*>(p)));
@@ -57,7 +47,7 @@ inline void comRelease(T* p) noexcept {
 }  // namespace owner_traits
 
 template <typename H>
-using GdiObject = UniqueResource<owner_traits::NullEmpty<H, owner_traits::deleteObject>>;
+using GdiObject = UniqueResource<owner_traits::NullEmpty<H, DeleteObject>>;
 using UniqueBitmap = GdiObject<HBITMAP>;
 using UniqueFont = GdiObject<HFONT>;
 using UniqueBrush = GdiObject<HBRUSH>;
@@ -65,23 +55,23 @@ using UniquePen = GdiObject<HPEN>;
 using UniqueRegion = GdiObject<HRGN>;
 
 // A memory device context from CreateCompatibleDC.
-using UniqueDc = UniqueResource<owner_traits::NullEmpty<HDC, owner_traits::deleteDc>>;
+using UniqueDc = UniqueResource<owner_traits::NullEmpty<HDC, DeleteDC>>;
 using MemoryDc = UniqueDc;
 
 // Handles whose failure value is null (mappings, processes, events) and
 // those whose failure value is INVALID_HANDLE_VALUE (files, find handles).
-using UniqueHandle = UniqueResource<owner_traits::NullEmpty<HANDLE, owner_traits::closeHandle>>;
-using UniqueFile = UniqueResource<owner_traits::InvalidEmpty<owner_traits::closeHandle>>;
-using UniqueFind = UniqueResource<owner_traits::InvalidEmpty<owner_traits::findClose>>;
+using UniqueHandle = UniqueResource<owner_traits::NullEmpty<HANDLE, CloseHandle>>;
+using UniqueFile = UniqueResource<owner_traits::InvalidEmpty<CloseHandle>>;
+using UniqueFind = UniqueResource<owner_traits::InvalidEmpty<FindClose>>;
 
-using UniqueMenu = UniqueResource<owner_traits::NullEmpty<HMENU, owner_traits::destroyMenu>>;
-using UniqueIcon = UniqueResource<owner_traits::NullEmpty<HICON, owner_traits::destroyIcon>>;
-using UniqueLibrary = UniqueResource<owner_traits::NullEmpty<HMODULE, owner_traits::freeLibrary>>;
-using UniqueRegKey = UniqueResource<owner_traits::NullEmpty<HKEY, owner_traits::regCloseKey>>;
-using UniqueDrop = UniqueResource<owner_traits::NullEmpty<HDROP, owner_traits::dragFinish>>;
-using LocalMemory = UniqueResource<owner_traits::NullEmpty<HLOCAL, owner_traits::localFree>>;
-using GlobalMemory = UniqueResource<owner_traits::NullEmpty<HGLOBAL, owner_traits::globalFree>>;
-using UniqueMapView = UniqueResource<owner_traits::NullEmpty<const void*, owner_traits::unmapView>>;
+using UniqueMenu = UniqueResource<owner_traits::NullEmpty<HMENU, DestroyMenu>>;
+using UniqueIcon = UniqueResource<owner_traits::NullEmpty<HICON, DestroyIcon>>;
+using UniqueLibrary = UniqueResource<owner_traits::NullEmpty<HMODULE, FreeLibrary>>;
+using UniqueRegKey = UniqueResource<owner_traits::NullEmpty<HKEY, RegCloseKey>>;
+using UniqueDrop = UniqueResource<owner_traits::NullEmpty<HDROP, DragFinish>>;
+using LocalMemory = UniqueResource<owner_traits::NullEmpty<HLOCAL, LocalFree>>;
+using GlobalMemory = UniqueResource<owner_traits::NullEmpty<HGLOBAL, GlobalFree>>;
+using UniqueMapView = UniqueResource<owner_traits::NullEmpty<const void*, UnmapViewOfFile>>;
 
 // Memory the shell or COM hands out with CoTaskMemAlloc (paths of known
 // folders, item identifier lists).

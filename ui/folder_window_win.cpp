@@ -631,14 +631,7 @@ HWND child(const FolderWindowState& s, const wchar_t* cls, const wchar_t* text, 
 }
 
 void addTip(const FolderWindowState& s, HWND control, const wchar_t* text) {
-    if (!s.tooltip || !control) return;
-    TOOLINFOW ti = {};
-    ti.cbSize = sizeof ti;
-    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    ti.hwnd = s.window;
-    ti.uId = reinterpret_cast<UINT_PTR>(control);
-    ti.lpszText = const_cast<wchar_t*>(text);
-    SendMessageW(s.tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    addToolTip(s.tooltip, s.window, control, text);
 }
 
 void createChildren(FolderWindowState& s) {

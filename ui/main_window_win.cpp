@@ -118,14 +118,7 @@ HWND createChild(HWND parent, int id, const wchar_t* className, const wchar_t* c
 }
 
 void addTip(const MainWindow& w, HWND control, const wchar_t* tip) {
-    if (!w.tooltip || !control || !tip) return;
-    TOOLINFOW info = {};
-    info.cbSize = sizeof info;
-    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    info.hwnd = w.hwnd;
-    info.uId = reinterpret_cast<UINT_PTR>(control);
-    info.lpszText = const_cast<wchar_t*>(tip);
-    SendMessageW(w.tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    addToolTip(w.tooltip, w.hwnd, control, tip);
 }
 
 void createTabAndLists(MainWindow& w) {

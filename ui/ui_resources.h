@@ -24,3 +24,7 @@ inline constexpr UINT kWindowClassStyle = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
 // The program's one error box: no owner unless given, caption "Error",
 // error icon, brought to the foreground.
 void showErrorMessage(HWND owner, const wchar_t* text);
+
+// Gives `control` (a child of `owner`) a tooltip with `text` in the tooltip
+// window `tooltip`; nothing when any of them is missing.
+void addToolTip(HWND tooltip, HWND owner, HWND control, const wchar_t* text) noexcept;
