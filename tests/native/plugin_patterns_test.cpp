@@ -36,13 +36,3 @@ TEST(PluginPatterns, FileNamesMatchByExtension) {
     EXPECT_FALSE(matchesPluginPattern(L"x.pic", {}));
     EXPECT_FALSE(matchesPluginPattern(nullptr, table));
 }
-
-TEST(PluginPatterns, NativelyNoPluginIsEverUsed) {
-    DecoderState state;
-    EXPECT_EQ(decodeWithPlugin(L"/tmp/x.pic", L"/tmp", state), nullptr);
-    EXPECT_EQ(state.error, DecodeError::NoPlugin);
-    int32_t w = 5, h = 5;
-    EXPECT_FALSE(probeWithPlugin(L"/tmp/x.pic", L"/tmp", w, h));
-    EXPECT_EQ(w, 0);
-    EXPECT_TRUE(listPluginPatterns(L"/tmp").empty());
-}
