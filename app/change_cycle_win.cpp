@@ -1,8 +1,11 @@
 #include <windows.h>
 
+#include <vector>
+
 #include "app/change_cycle.h"
 #include "app/headless_runs.h"
 #include "base/random.h"
+#include "compose/monitor_layout.h"
 #include "settings/settings_file.h"
 
 namespace {
@@ -21,6 +24,22 @@ public:
     void recordWallpaperChoice() override { ::recordWallpaperChoice(); }
     int nextRandom() override { return ::nextRandom(); }
     void readToday() override { ::readToday(); }
+    int picturesPerChange() override { return ::picturesPerChange(g_settings); }
+    bool preparePicture(const wchar_t* path) override {
+        OwnedImage picture;
+        if (!loadPicture(path, picture)) return false;
+        prepared_.push_back(std::move(picture));
+        return true;
+    }
+    bool makePreparedWallpaper() override {
+        const bool made = makeWallpaperFrom(prepared_);
+        prepared_.clear();
+        return made;
+    }
+    void dropPreparedPictures() override { prepared_.clear(); }
+
+private:
+    std::vector<OwnedImage> prepared_;
 };
 
 }  // namespace

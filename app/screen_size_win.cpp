@@ -5,6 +5,8 @@
 namespace {
 bool g_substituted = false;
 ScreenMeasure g_substitute;
+bool g_monitorsSubstituted = false;
+std::vector<MonitorRect> g_monitorsSubstitute;
 
 ScreenMeasure measureMainScreen() noexcept {
     ScreenMeasure m;
@@ -23,6 +25,43 @@ ScreenMeasure measureMainScreen() noexcept {
     }
     return m;
 }
+
+// One monitor in physical pixels: its display device's current mode (the
+// position and size the monitor has whatever the program's awareness of
+// scaling), else the monitor's rectangle as the program sees it.
+BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM found) {
+    auto& monitors = *reinterpret_cast<std::vector<MonitorRect>*>(found);
+    MONITORINFOEXW info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+    MonitorRect m;
+    m.x = info.rcMonitor.left;
+    m.y = info.rcMonitor.top;
+    m.width = info.rcMonitor.right - info.rcMonitor.left;
+    m.height = info.rcMonitor.bottom - info.rcMonitor.top;
+    m.main = (info.dwFlags & MONITORINFOF_PRIMARY) != 0;
+    DEVMODEW mode{};
+    mode.dmSize = sizeof mode;
+    if (EnumDisplaySettingsW(info.szDevice, ENUM_CURRENT_SETTINGS, &mode)) {
+        if ((mode.dmFields & DM_POSITION) != 0) {
+            m.x = mode.dmPosition.x;
+            m.y = mode.dmPosition.y;
+        }
+        if ((mode.dmFields & DM_PELSWIDTH) && (mode.dmFields & DM_PELSHEIGHT) &&
+            mode.dmPelsWidth > 0 && mode.dmPelsHeight > 0) {
+            m.width = static_cast<int32_t>(mode.dmPelsWidth);
+            m.height = static_cast<int32_t>(mode.dmPelsHeight);
+        }
+    }
+    monitors.push_back(m);
+    return TRUE;
+}
+
+std::vector<MonitorRect> measureMonitors() {
+    std::vector<MonitorRect> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, addMonitor, reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
+}
 }  // namespace
 
 void setScreenMeasureForTesting(const ScreenMeasure* measure) noexcept {
@@ -30,6 +69,12 @@ void setScreenMeasureForTesting(const ScreenMeasure* measure) noexcept {
     if (measure) g_substitute = *measure;
 }
 
+void setMonitorsForTesting(const std::vector<MonitorRect>* monitors) noexcept {
+    g_monitorsSubstituted = monitors != nullptr;
+    if (monitors) g_monitorsSubstitute = *monitors;
+}
+
 void readScreenSize(Settings& settings) noexcept {
     applyScreenMeasure(settings, g_substituted ? g_substitute : measureMainScreen());
+    settings.monitors = g_monitorsSubstituted ? g_monitorsSubstitute : measureMonitors();
 }
