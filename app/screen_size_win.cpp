@@ -28,7 +28,9 @@ ScreenMeasure measureMainScreen() noexcept {
 
 // One monitor in physical pixels: its display device's current mode (the
 // position and size the monitor has whatever the program's awareness of
-// scaling), else the monitor's rectangle as the program sees it.
+// scaling). A mode without a size is not trusted, position included (some
+// drivers report 0, 0 and no size for every monitor but the main one): the
+// monitor's rectangle as the program sees it stands in.
 BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM found) {
     auto& monitors = *reinterpret_cast<std::vector<MonitorRect>*>(found);
     MONITORINFOEXW info{};
@@ -42,16 +44,14 @@ BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM found) {
     m.main = (info.dwFlags & MONITORINFOF_PRIMARY) != 0;
     DEVMODEW mode{};
     mode.dmSize = sizeof mode;
-    if (EnumDisplaySettingsW(info.szDevice, ENUM_CURRENT_SETTINGS, &mode)) {
-        if ((mode.dmFields & DM_POSITION) != 0) {
-            m.x = mode.dmPosition.x;
-            m.y = mode.dmPosition.y;
-        }
-        if ((mode.dmFields & DM_PELSWIDTH) && (mode.dmFields & DM_PELSHEIGHT) &&
-            mode.dmPelsWidth > 0 && mode.dmPelsHeight > 0) {
-            m.width = static_cast<int32_t>(mode.dmPelsWidth);
-            m.height = static_cast<int32_t>(mode.dmPelsHeight);
-        }
+    constexpr DWORD kNeeded = DM_POSITION | DM_PELSWIDTH | DM_PELSHEIGHT;
+    if (EnumDisplaySettingsW(info.szDevice, ENUM_CURRENT_SETTINGS, &mode) &&
+        (mode.dmFields & kNeeded) == kNeeded && mode.dmPelsWidth > 0 && mode.dmPelsHeight > 0 &&
+        mode.dmPelsWidth <= 0x7FFF && mode.dmPelsHeight <= 0x7FFF) {
+        m.x = mode.dmPosition.x;
+        m.y = mode.dmPosition.y;
+        m.width = static_cast<int32_t>(mode.dmPelsWidth);
+        m.height = static_cast<int32_t>(mode.dmPelsHeight);
     }
     monitors.push_back(m);
     return TRUE;
