@@ -5,7 +5,8 @@
 #   scripts/wine-session-dual.sh LAYOUT COMMAND [ARGS...]
 # LAYOUT: "right"  main 1920x1080, 1280x1024 to its right
 #         "left"   main 1366x768, 1920x1080 to its left
-# The single-monitor Xvfb session (wine-session.sh) serves everything else.
+# The command sees the layout's name in TOLVEX_MONITOR_LAYOUT. The
+# single-monitor Xvfb session (wine-session.sh) serves everything else.
 set -euo pipefail
 layout=${1:?layout: right or left}
 shift
@@ -99,4 +100,5 @@ source "$(dirname "$0")/wine-env.sh"
 wineserver -p >/dev/null 2>&1
 wine cmd /c exit </dev/null >/dev/null 2>&1
 export TOLVEX_WINE_SESSION=1
+export TOLVEX_MONITOR_LAYOUT="$layout"
 "$@"
