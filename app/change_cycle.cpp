@@ -101,29 +101,31 @@ bool runChangeCycle(Settings& s, CycleHost& host) {
     return false;
 }
 
-bool runCalendarUpdate(Settings& s, CycleHost& host) {
-    if (dateMarkIsToday(host.readDateMark(), s.today)) return false;
+bool runRemakeCurrent(Settings& s, CycleHost& host) {
     s.activeList = validList(s.activeList);
     const WallpaperList& list = s.lists[s.activeList];
     if (list.WPNum < 0 || list.WPNum >= list.Count) return false;
     const int pictures = host.picturesPerChange();
-    if (pictures > 1) {
-        // The same entries as the change took; none is replaced by another.
-        host.dropPreparedPictures();
-        for (int back = pictures - 1; back >= 0; --back) {
-            const std::wstring entry =
-                host.readEntry(s.activeList, positionBefore(list.WPNum, back, list.Count));
-            if (entry.empty() || !host.preparePicture(entry.c_str())) {
-                host.dropPreparedPictures();
-                return false;
-            }
-        }
-        if (!host.makePreparedWallpaper()) return false;
-        host.writeDateMark(s.today.year, s.today.month, s.today.day);
-        return true;
+    if (pictures <= 1) {
+        const std::wstring entry = host.readEntry(s.activeList, list.WPNum);
+        return !entry.empty() && host.makeWallpaper(entry.c_str());
     }
-    const std::wstring entry = host.readEntry(s.activeList, list.WPNum);
-    if (entry.empty() || !host.makeWallpaper(entry.c_str())) return false;
+    // The same entries as the change took; none is replaced by another.
+    host.dropPreparedPictures();
+    for (int back = pictures - 1; back >= 0; --back) {
+        const std::wstring entry =
+            host.readEntry(s.activeList, positionBefore(list.WPNum, back, list.Count));
+        if (entry.empty() || !host.preparePicture(entry.c_str())) {
+            host.dropPreparedPictures();
+            return false;
+        }
+    }
+    return host.makePreparedWallpaper();
+}
+
+bool runCalendarUpdate(Settings& s, CycleHost& host) {
+    if (dateMarkIsToday(host.readDateMark(), s.today)) return false;
+    if (!runRemakeCurrent(s, host)) return false;
     host.writeDateMark(s.today.year, s.today.month, s.today.day);
     return true;
 }

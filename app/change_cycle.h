@@ -59,6 +59,9 @@ bool runChangeCycle(Settings& s, CycleHost& host);
 // The "/d" run: the current entry again with today's calendar, once a day
 // (with a picture per monitor: the entries ending at the position).
 bool runCalendarUpdate(Settings& s, CycleHost& host);
+// The current entry (or entries, one per monitor) made the wallpaper again
+// for the screen as it is now, whatever the day; nothing is recorded.
+bool runRemakeCurrent(Settings& s, CycleHost& host);
 // The manual set: the shown list's caret entry becomes the position, the
 // shown list the active one, and `path` the wallpaper.
 bool runManualSet(Settings& s, CycleHost& host, const wchar_t* path, int caretIndex);
@@ -67,4 +70,8 @@ bool runManualSet(Settings& s, CycleHost& host, const wchar_t* path, int caretIn
 // the settings file and the desktop.
 void changeWallpaper();
 void updateCalendarOnly();
+// After a display change (a monitor added or removed, a new resolution or
+// scale): measures the screen and monitors again (readScreenSize) and
+// remakes the current wallpaper for the new layout.
+bool remakeForDisplayChange();
 bool setShownAsWallpaper(const wchar_t* path, int caretIndex);

@@ -4,6 +4,7 @@
 
 #include "app/change_cycle.h"
 #include "app/headless_runs.h"
+#include "app/screen_size.h"
 #include "base/random.h"
 #include "compose/monitor_layout.h"
 #include "settings/settings_file.h"
@@ -52,6 +53,12 @@ void changeWallpaper() {
 void updateCalendarOnly() {
     SettingsFileHost host;
     runCalendarUpdate(g_settings, host);
+}
+
+bool remakeForDisplayChange() {
+    readScreenSize(g_settings);
+    SettingsFileHost host;
+    return runRemakeCurrent(g_settings, host);
 }
 
 bool setShownAsWallpaper(const wchar_t* path, int caretIndex) {

@@ -332,6 +332,15 @@ TEST_F(ChangeCycle, OnePicturePerMonitorOnceADayAndWithTheCalendar) {
     EXPECT_FALSE(runCalendarUpdate(s, host));
     EXPECT_EQ(host.madeFromPrepared.size(), 2u);
     EXPECT_TRUE(host.prepared.empty());
+
+    // A display change remakes the same pair whatever the day, marking nothing.
+    host.broken.clear();
+    host.mark = {2024, 5, 18};
+    const int marks = host.markWrites, records = host.records;
+    ASSERT_TRUE(runRemakeCurrent(s, host));
+    EXPECT_EQ(host.madeFromPrepared.back(), (Pictures{L"L0_2", L"L0_3"}));
+    EXPECT_EQ(host.markWrites, marks);
+    EXPECT_EQ(host.records, records);
 }
 
 TEST_F(ChangeCycle, ManualSet) {
