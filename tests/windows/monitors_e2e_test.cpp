@@ -14,9 +14,13 @@
 #include <string>
 #include <vector>
 
+#include "app/headless_runs.h"
+#include "app/screen_size.h"
 #include "base/owners_win.h"
 #include "image/bmp_file.h"
 #include "image/loaded_image.h"
+#include "settings/settings.h"
+#include "settings/settings_file.h"
 #include "support/harness.h"
 
 namespace {
@@ -191,6 +195,39 @@ TEST_F(Monitors, OneMonitorMakesTheSameFileWhateverTheOption) {
     ASSERT_EQ(Wallpaper(files[0]).width, GetSystemMetrics(SM_CXSCREEN));
     EXPECT_TRUE(files[1] == files[0]) << "the same picture on each monitor";
     EXPECT_TRUE(files[2] == files[0]) << "the next picture on each monitor";
+}
+
+// In this process (which Wine tells Windows 7, so tiled), with the monitors
+// substituted: one above the main one, at a negative position, wraps round
+// to the bitmap's bottom; the main monitor's corner is the origin.
+TEST_F(Monitors, MonitorAboveTheMainWrapsRoundToTheBottom) {
+    const std::vector<MonitorRect> monitors = {{0, 0, 64, 48, true}, {16, -32, 32, 32, false}};
+    setMonitorsForTesting(&monitors);
+    setSettingsFilePathForTesting(iniPath());
+    settings(1, false, {L"picture.bmp"});
+    writeBytes(dir.file(L"picture.bmp"), uniformBmp(20, 10, kRed));
+    g_settings = Settings{};
+    readScreenSize(g_settings);
+    loadSettings();
+    setMonitorsForTesting(nullptr);
+    ASSERT_TRUE(makeWallpaper(dir.file(L"picture.bmp").c_str()));
+
+    // The virtual screen is 64 x 80: the upper monitor's rows 0-31, the
+    // main one's 32-79; tiled, the main one's rows come first.
+    const Wallpaper w(readBytes(dir.file(L"save_wp.bmp")));
+    ASSERT_EQ(w.width, 64);
+    ASSERT_EQ(w.height, 80);
+    EXPECT_EQ(w.at(32, 24), kRed);       // the main monitor's middle
+    EXPECT_EQ(w.at(22, 19), kRed);       // its picture's corner: (64 - 20) / 2, (48 - 10) / 2
+    EXPECT_EQ(w.at(21, 19), kMargin);    // beside it
+    EXPECT_EQ(w.at(32, 48 + 16), kRed);  // the upper monitor's middle, wrapped
+    // Its picture's corner: 16 + (32 - 20) / 2, 48 + (32 - 10) / 2.
+    EXPECT_EQ(w.at(22, 48 + 11), kRed);
+    EXPECT_EQ(w.at(21, 48 + 11), kMargin);
+    EXPECT_EQ(w.at(4, 60), kMargin);  // no monitor there
+    EXPECT_EQ(desktopValue(L"WallpaperStyle"), L"0");
+    EXPECT_EQ(desktopValue(L"TileWallpaper"), L"1");
+    g_settings = Settings{};
 }
 
 // What a two-monitor layout looks like in the bitmap, worked out by hand.
