@@ -142,13 +142,13 @@ bool readyToDraw(OwnedImage& picture) noexcept {
            pixelBlockSize(picture.header().biWidth, picture.header().biHeight, 24) != 0;
 }
 
-// A memory device context with `wallpaper` selected into it, set up for
-// drawing; the section is selected out again before the context goes.
 MemoryDc screenCompatibleDc() noexcept {
     WindowDc screen(nullptr);
     return MemoryDc(CreateCompatibleDC(screen.get()));
 }
 
+// A memory device context with `wallpaper` selected into it, set up for
+// drawing; the section is selected out again before the context goes.
 struct DrawingSurface {
     MemoryDc memory;
     SelectGuard use;
