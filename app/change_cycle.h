@@ -24,6 +24,14 @@ public:
     virtual void recordWallpaperChoice() = 0;  // ActList (unless ListHold), WPNum, date mark
     virtual int nextRandom() = 0;              // 0..32767
     virtual void readToday() = 0;              // refreshes Settings::today from the clock
+
+    // Several monitors with a picture each: how many pictures a change
+    // takes (1 otherwise), and the pictures gathered one by one before the
+    // wallpaper is made from all of them.
+    virtual int picturesPerChange() = 0;
+    virtual bool preparePicture(const wchar_t* path) = 0;  // false: cannot be decoded
+    virtual bool makePreparedWallpaper() = 0;              // the gathered pictures, in order
+    virtual void dropPreparedPictures() = 0;
 };
 
 // With Calendar, Cycle and WpNoChg all on, a new day redraws the current
@@ -41,10 +49,19 @@ int randomPosition(int r, int count) noexcept;
 // True when the date mark names today's date (each part as a 16-bit value).
 bool dateMarkIsToday(const CycleDate& mark, const LocalDate& today) noexcept;
 
-// The "/s" run. True when a wallpaper was made (and recorded).
+// The "/s" run. True when a wallpaper was made (and recorded). With a
+// picture per monitor the run takes the entries after the position, one per
+// monitor (each drawn at random with Random), an entry that cannot be
+// decoded passed over for the next as with one picture; the position ends
+// on the last entry used. Where the position is held, the same entries as
+// before are taken: those ending at the position.
 bool runChangeCycle(Settings& s, CycleHost& host);
-// The "/d" run: the current entry again with today's calendar, once a day.
+// The "/d" run: the current entry again with today's calendar, once a day
+// (with a picture per monitor: the entries ending at the position).
 bool runCalendarUpdate(Settings& s, CycleHost& host);
+// The current entry (or entries, one per monitor) made the wallpaper again
+// for the screen as it is now, whatever the day; nothing is recorded.
+bool runRemakeCurrent(Settings& s, CycleHost& host);
 // The manual set: the shown list's caret entry becomes the position, the
 // shown list the active one, and `path` the wallpaper.
 bool runManualSet(Settings& s, CycleHost& host, const wchar_t* path, int caretIndex);
@@ -53,4 +70,8 @@ bool runManualSet(Settings& s, CycleHost& host, const wchar_t* path, int caretIn
 // the settings file and the desktop.
 void changeWallpaper();
 void updateCalendarOnly();
+// After a display change (a monitor added or removed, a new resolution or
+// scale): measures the screen and monitors again (readScreenSize) and
+// remakes the current wallpaper for the new layout.
+bool remakeForDisplayChange();
 bool setShownAsWallpaper(const wchar_t* path, int caretIndex);

@@ -1,8 +1,12 @@
 #include <windows.h>
 
+#include <vector>
+
 #include "app/change_cycle.h"
 #include "app/headless_runs.h"
+#include "app/screen_size.h"
 #include "base/random.h"
+#include "compose/monitor_layout.h"
 #include "settings/settings_file.h"
 
 namespace {
@@ -21,6 +25,22 @@ public:
     void recordWallpaperChoice() override { ::recordWallpaperChoice(); }
     int nextRandom() override { return ::nextRandom(); }
     void readToday() override { ::readToday(); }
+    int picturesPerChange() override { return ::picturesPerChange(g_settings); }
+    bool preparePicture(const wchar_t* path) override {
+        OwnedImage picture;
+        if (!loadPicture(path, picture)) return false;
+        prepared_.push_back(std::move(picture));
+        return true;
+    }
+    bool makePreparedWallpaper() override {
+        const bool made = makeWallpaperFrom(prepared_);
+        prepared_.clear();
+        return made;
+    }
+    void dropPreparedPictures() override { prepared_.clear(); }
+
+private:
+    std::vector<OwnedImage> prepared_;
 };
 
 }  // namespace
@@ -33,6 +53,12 @@ void changeWallpaper() {
 void updateCalendarOnly() {
     SettingsFileHost host;
     runCalendarUpdate(g_settings, host);
+}
+
+bool remakeForDisplayChange() {
+    readScreenSize(g_settings);
+    SettingsFileHost host;
+    return runRemakeCurrent(g_settings, host);
 }
 
 bool setShownAsWallpaper(const wchar_t* path, int caretIndex) {

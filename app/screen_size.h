@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "settings/settings.h"
 
@@ -27,10 +28,16 @@ struct ScreenMeasure {
 // is used at 100 per cent.
 void applyScreenMeasure(Settings& settings, const ScreenMeasure& measure) noexcept;
 
-// Measures the main screen now (Windows) and applies it to `settings`; the
-// start and every display change call this.
+// Measures the main screen and every monitor now (Windows) and applies them
+// to `settings` (the monitors go to settings.monitors); the start and every
+// display change call this, so that the next wallpaper is composed for the
+// layout of the moment.
 void readScreenSize(Settings& settings) noexcept;
 
 // Test hook: while set, readScreenSize uses this measure instead of the
 // platform's (null removes it).
 void setScreenMeasureForTesting(const ScreenMeasure* measure) noexcept;
+
+// Test hook: while set, readScreenSize takes these monitors instead of the
+// platform's (null removes it).
+void setMonitorsForTesting(const std::vector<MonitorRect>* monitors) noexcept;

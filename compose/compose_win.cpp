@@ -20,10 +20,13 @@ const BITMAPINFO* infoOf(const LoadedImage& image) noexcept {
 }
 const BITMAPINFO* infoOf(const OwnedImage& picture) noexcept { return infoOf(picture.record()); }
 
-void drawPlaced(HDC dc, const OwnedImage& picture, const Placement& p) noexcept {
-    if (p.fillMargin) fillMargin(dc);
+// Every drawing below works on a surface of sw x sh at the device context's
+// logical origin: the whole bitmap, or one monitor of it.
+void drawPlaced(HDC dc, const LoadedImage& picture, const Placement& p, int32_t sw,
+                int32_t sh) noexcept {
+    if (p.fillMargin) fillMargin(dc, sw, sh);
     StretchDIBits(dc, p.dest.x, p.dest.y, p.dest.width, p.dest.height, p.src.x, p.src.y,
-                  p.src.width, p.src.height, picture.bits(), infoOf(picture), DIB_RGB_COLORS,
+                  p.src.width, p.src.height, picture.bits, infoOf(picture), DIB_RGB_COLORS,
                   SRCCOPY);
 }
 
@@ -44,9 +47,10 @@ void showCompositionFailure() noexcept {
     MessageBoxW(owner, L"壁紙作成に失敗しました。", L"Error", MB_ICONERROR | MB_SETFOREGROUND);
 }
 
-// "拡大": our own scaler enlarges the picture (at most twice a direction),
-// then the rectangle rule places it 1:1 or cropped.
-bool drawEnlarged(HDC dc, OwnedImage& picture, int32_t sw, int32_t sh) noexcept {
+// "拡大": our own scaler enlarges the picture (at most twice a direction)
+// into a block of its own, so that the picture stays as it is for the next
+// monitor; then the rectangle rule places it 1:1 or cropped.
+bool drawEnlarged(HDC dc, const OwnedImage& picture, int32_t sw, int32_t sh) noexcept {
     const int32_t iw = picture.header().biWidth;
     const int32_t ih = picture.header().biHeight;
     const bool keepAspect = on(g_settings.WpOptS0);
@@ -63,9 +67,12 @@ bool drawEnlarged(HDC dc, OwnedImage& picture, int32_t sw, int32_t sh) noexcept 
         showCompositionFailure();
         return false;
     }
-    picture.replacePixels(std::move(scaled), target.width, target.height, 24);
-    drawPlaced(dc, picture,
-               placeByRule(keepAspect, fitInside, sw, sh, target.width, target.height));
+    LoadedImage enlarged = picture.record();
+    enlarged.header.biWidth = target.width;
+    enlarged.header.biHeight = target.height;
+    enlarged.bits = scaled.get();
+    drawPlaced(dc, enlarged,
+               placeByRule(keepAspect, fitInside, sw, sh, target.width, target.height), sw, sh);
     return true;
 }
 
@@ -87,12 +94,12 @@ void drawTiled(HDC dc, const OwnedImage& picture, int32_t sw, int32_t sh) noexce
         BitBlt(dc, 0, h, sw, std::min(h, sh - h), dc, 0, 0, SRCCOPY);
 }
 
-bool drawSmall(HDC dc, OwnedImage& picture, int32_t sw, int32_t sh) noexcept {
+bool drawSmall(HDC dc, const OwnedImage& picture, int32_t sw, int32_t sh) noexcept {
     const int32_t iw = picture.header().biWidth;
     const int32_t ih = picture.header().biHeight;
     switch (smallPlacement(g_settings.StyleS)) {
         case SmallPlacement::ActualSize:
-            drawPlaced(dc, picture, placeCentred(sw, sh, iw, ih));
+            drawPlaced(dc, picture.record(), placeCentred(sw, sh, iw, ih), sw, sh);
             return true;
         case SmallPlacement::Enlarge:
             return drawEnlarged(dc, picture, sw, sh);
@@ -108,14 +115,74 @@ void drawLarge(HDC dc, const OwnedImage& picture, int32_t sw, int32_t sh) noexce
     const int32_t ih = picture.header().biHeight;
     switch (largePlacement(g_settings.StyleB)) {
         case LargePlacement::ActualSize:
-            drawPlaced(dc, picture, placeActualSize(sw, sh, iw, ih));
+            drawPlaced(dc, picture.record(), placeActualSize(sw, sh, iw, ih), sw, sh);
             break;
         case LargePlacement::Shrink:
-            drawPlaced(dc, picture,
-                       placeByRule(on(g_settings.WpOptB0), on(g_settings.WpOptB1), sw, sh, iw, ih));
+            drawPlaced(dc, picture.record(),
+                       placeByRule(on(g_settings.WpOptB0), on(g_settings.WpOptB1), sw, sh, iw, ih),
+                       sw, sh);
             break;
     }
 }
+
+// The picture on a surface of sw x sh by the placement rules; false where
+// a small picture's mode is unknown or its enlargement fails.
+bool drawPicture(HDC dc, const OwnedImage& picture, int32_t sw, int32_t sh) noexcept {
+    const int32_t iw = picture.header().biWidth;
+    const int32_t ih = picture.header().biHeight;
+    if (isSmallPicture(iw, ih, sw, sh)) return drawSmall(dc, picture, sw, sh);
+    drawLarge(dc, picture, sw, sh);
+    return true;
+}
+
+// A picture ready to draw: 24-bit, with sides that make a block (a width
+// of 0 would never finish tiling).
+bool readyToDraw(OwnedImage& picture) noexcept {
+    return picture && convertTo24Bits(picture) &&
+           pixelBlockSize(picture.header().biWidth, picture.header().biHeight, 24) != 0;
+}
+
+MemoryDc screenCompatibleDc() noexcept {
+    WindowDc screen(nullptr);
+    return MemoryDc(CreateCompatibleDC(screen.get()));
+}
+
+// A memory device context with `wallpaper` selected into it, set up for
+// drawing; the section is selected out again before the context goes.
+struct DrawingSurface {
+    MemoryDc memory;
+    SelectGuard use;
+
+    explicit DrawingSurface(const WallpaperBitmap& wallpaper) noexcept
+        : memory(screenCompatibleDc()), use(memory.get(), memory ? wallpaper.bitmap() : nullptr) {
+        if (!use.selected()) return;
+        SetStretchBltMode(memory.get(), HALFTONE);
+        SetBrushOrgEx(memory.get(), 0, 0, nullptr);
+    }
+    bool ready() const noexcept { return memory && use.selected(); }
+    HDC dc() const noexcept { return memory.get(); }
+};
+
+// Draws on one monitor's rectangle only: the logical origin moves to its
+// corner and drawing is clipped to it, until this goes.
+class MonitorView {
+public:
+    MonitorView(HDC dc, const PlaceRect& r) noexcept : dc_(dc) {
+        SetViewportOrgEx(dc, r.x, r.y, nullptr);
+        SetBrushOrgEx(dc, r.x, r.y, nullptr);
+        IntersectClipRect(dc, 0, 0, r.width, r.height);
+    }
+    ~MonitorView() {
+        SelectClipRgn(dc_, nullptr);
+        SetViewportOrgEx(dc_, 0, 0, nullptr);
+        SetBrushOrgEx(dc_, 0, 0, nullptr);
+    }
+    MonitorView(const MonitorView&) = delete;
+    MonitorView& operator=(const MonitorView&) = delete;
+
+private:
+    HDC dc_;
+};
 
 }  // namespace
 
@@ -131,9 +198,9 @@ WallpaperBitmap WallpaperBitmap::create(int32_t width, int32_t height) noexcept 
     return made;
 }
 
-void fillMargin(HDC dc) noexcept {
+void fillMargin(HDC dc, int32_t width, int32_t height) noexcept {
     UniqueBrush brush(CreateSolidBrush(g_settings.BgColor));
-    const RECT all{0, 0, g_settings.screenWidth, g_settings.screenHeight};
+    const RECT all{0, 0, width, height};
     FillRect(dc, &all, brush.get());
 }
 
@@ -143,38 +210,58 @@ WallpaperBitmap composeWallpaper() noexcept {
     OwnedImage picture = takeCurrentImage();
     const int32_t sw = g_settings.screenWidth;
     const int32_t sh = g_settings.screenHeight;
-    if (!picture || sw <= 0 || sh <= 0 || !convertTo24Bits(picture)) return {};
-    const int32_t iw = picture.header().biWidth;
-    const int32_t ih = picture.header().biHeight;
-    // A record whose sides make no block has nothing to draw (and a width of
-    // 0 would never finish tiling).
-    if (pixelBlockSize(iw, ih, 24) == 0) return {};
+    if (sw <= 0 || sh <= 0 || !readyToDraw(picture)) return {};
 
     WallpaperBitmap wallpaper = WallpaperBitmap::create(sw, sh);
     if (!wallpaper) return {};
-    MemoryDc memory;
-    {
-        WindowDc screen(nullptr);
-        memory = MemoryDc(CreateCompatibleDC(screen.get()));
-    }
-    if (!memory) return {};
     // Declared after the section, so the section is selected out again
     // before anything is deleted.
-    SelectGuard useSection(memory.get(), wallpaper.bitmap());
-    if (!useSection.selected()) return {};
-    HDC dc = memory.get();
-    SetStretchBltMode(dc, HALFTONE);
-    SetBrushOrgEx(dc, 0, 0, nullptr);
-
-    if (isSmallPicture(iw, ih, sw, sh)) {
-        if (!drawSmall(dc, picture, sw, sh)) return {};
-    } else {
-        drawLarge(dc, picture, sw, sh);
-    }
+    const DrawingSurface surface(wallpaper);
+    if (!surface.ready()) return {};
+    HDC dc = surface.dc();
+    if (!drawPicture(dc, picture, sw, sh)) return {};
     GdiFlush();
     if (on(g_settings.Calendar))
         drawCalendar(dc, g_settings.cal, g_settings.today,
                      CalendarSurface{sw, sh, g_settings.screenScalePercent});
     GdiFlush();
     return wallpaper;
+}
+
+WallpaperBitmap composeMonitorsWallpaper(std::span<OwnedImage> pictures,
+                                         const MonitorLayout& layout, bool tiled) noexcept {
+    if (pictures.empty() || layout.monitors.empty() || layout.main >= layout.monitors.size())
+        return {};
+    for (OwnedImage& picture : pictures)
+        if (!readyToDraw(picture)) return {};
+
+    WallpaperBitmap wallpaper = WallpaperBitmap::create(layout.width, layout.height);
+    if (!wallpaper) return {};
+    {
+        const DrawingSurface surface(wallpaper);
+        if (!surface.ready()) return {};
+        HDC dc = surface.dc();
+        // Where no monitor lies: the margin colour.
+        fillMargin(dc, layout.width, layout.height);
+        for (size_t i = 0; i < layout.monitors.size(); ++i) {
+            const PlaceRect& r = layout.monitors[i];
+            const MonitorView view(dc, r);
+            if (!drawPicture(dc, pictures[i % pictures.size()], r.width, r.height)) return {};
+            GdiFlush();
+        }
+        if (on(g_settings.Calendar)) {
+            const PlaceRect& r = layout.monitors[layout.main];
+            const MonitorView view(dc, r);
+            drawCalendar(dc, g_settings.cal, g_settings.today,
+                         CalendarSurface{r.width, r.height, g_settings.screenScalePercent});
+        }
+        GdiFlush();
+    }
+    if (!tiled) return wallpaper;
+
+    WallpaperBitmap wrapped = WallpaperBitmap::create(layout.width, layout.height);
+    if (!wrapped) return {};
+    wrapForTiling(wallpaper.image().bits, wrapped.image().bits, layout.width, layout.height,
+                  rowStride(layout.width, 24), 3, layout.originX, layout.originY);
+    return wrapped;
 }

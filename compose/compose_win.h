@@ -7,8 +7,10 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <span>
 
 #include "base/owners_win.h"
+#include "compose/monitor_layout.h"
 #include "image/loaded_image.h"
 
 // A 24-bit bottom-up DIB section and the record that describes it (header
@@ -53,5 +55,15 @@ private:
 // "壁紙作成に失敗しました。" before failing.
 [[nodiscard]] WallpaperBitmap composeWallpaper() noexcept;
 
-// Fills the whole screen-sized surface with the margin colour.
-void fillMargin(HDC dc) noexcept;
+// The wallpaper of several monitors (monitor_layout.h): a bitmap of the
+// virtual screen, the margin colour where no monitor lies, on each monitor
+// its picture placed for that monitor's size (pictures[i] on monitor i, or
+// the one picture on every monitor), the calendar on the main monitor only.
+// `tiled` rotates the result into the tiled arrangement. The pictures are
+// converted to 24 bits where needed; empty on failure.
+[[nodiscard]] WallpaperBitmap composeMonitorsWallpaper(std::span<OwnedImage> pictures,
+                                                       const MonitorLayout& layout,
+                                                       bool tiled) noexcept;
+
+// Fills width x height from the logical origin with the margin colour.
+void fillMargin(HDC dc, int32_t width, int32_t height) noexcept;

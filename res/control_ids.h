@@ -99,6 +99,9 @@
 #define IDC_OPT_DESKTOP_START 2410
 #define IDC_OPT_DESKTOP_DATE_LABEL 2411
 #define IDC_OPT_DESKTOP_DATE 2412
+// Options: several monitors.
+#define IDC_OPT_MONITORS_LABEL 2420
+#define IDC_OPT_MONITORS 2421
 
 // "サイズ登録": five presets, each a width and a height edit box with
 // consecutive identifiers.

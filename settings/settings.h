@@ -21,6 +21,19 @@ struct LocalDate {
     int hour = 0, minute = 0, second = 0;
 };
 
+// One monitor in physical pixels, in desktop coordinates (the main monitor's
+// top-left corner is 0, 0; monitors left of or above it are negative).
+struct MonitorRect {
+    int32_t x = 0, y = 0, width = 0, height = 0;
+    bool main = false;
+    friend bool operator==(const MonitorRect&, const MonitorRect&) = default;
+};
+
+// The WP key Monitors: what several monitors show.
+inline constexpr int32_t kMonitorsOff = 0;   // one picture for the main monitor
+inline constexpr int32_t kMonitorsSame = 1;  // one picture, placed for each monitor
+inline constexpr int32_t kMonitorsEach = 2;  // the list's next entries, one per monitor
+
 struct WallpaperList {
     std::wstring Name;
     int32_t Count = 0;
@@ -78,6 +91,7 @@ struct Settings {
     uint8_t WheelSel{};
     uint8_t WpNoChg{};
     int32_t ActList{};
+    int32_t Monitors{};  // kMonitorsOff, kMonitorsSame or kMonitorsEach
 
     // Section Cal.
     CalendarStyle cal;
@@ -105,6 +119,8 @@ struct Settings {
     int32_t logicalScreenWidth = 0;
     int32_t logicalScreenHeight = 0;
     int32_t screenScalePercent = 100;
+    // Every monitor, measured with the main screen (empty where unknown).
+    std::vector<MonitorRect> monitors;
     LocalDate today;
     int32_t activeList = 0;
     int32_t shownList = 0;

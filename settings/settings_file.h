@@ -42,6 +42,13 @@ DateMark readDateMark();  // WP/y, m, d, each default 0
 void writeDateMark(int y, int m, int d);
 void clearDateMark();  // WP/y = "0"
 
+// Keys of sections kept for other modules (SpanStyle): read as the file is
+// now ("" when missing), written through the profile calls; removing a
+// section drops all its keys.
+std::wstring readFileKey(const wchar_t* section, const wchar_t* key);
+void writeFileKey(const wchar_t* section, const wchar_t* key, const std::wstring& value);
+void removeFileSection(const wchar_t* section);
+
 // After a successful change: ActList (unless ListHold), the active list's
 // WPNum, then the date mark = today.
 void recordWallpaperChoice();

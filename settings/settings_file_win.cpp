@@ -360,6 +360,23 @@ void recordWallpaperChoice() {
     writeDateMark(s.today.year, s.today.month, s.today.day);
 }
 
+std::wstring readFileKey(const wchar_t* section, const wchar_t* key) {
+    const std::vector<ProfileEntry>* lines = startLines(section);
+    const std::wstring* value = lines ? findValue(*lines, key) : nullptr;
+    return value ? unquotedValue(*value) : std::wstring();
+}
+
+void writeFileKey(const wchar_t* section, const wchar_t* key, const std::wstring& value) {
+    endStartReading();
+    ensureFileExists(g_path);
+    writeKey(section, key, value);
+}
+
+void removeFileSection(const wchar_t* section) {
+    endStartReading();
+    WritePrivateProfileStringW(section, nullptr, nullptr, g_path.c_str());
+}
+
 bool saveAllSettings(const std::vector<std::wstring> (&entries)[kListCount], SaveFailure* why) {
     // The old file is read (for the date mark, Cal and the sections this
     // version does not know); the new content goes into a copy beside it,

@@ -113,6 +113,8 @@ constexpr SettingKey kKeys[] = {
     flag(kWp, L"WheelSel", &S::WheelSel, 0),
     flag(kWp, L"WpNoChg", &S::WpNoChg, 0),
     ranged(kWp, L"ActList", &S::ActList, 0, 0, kListCount - 1),
+    // Several monitors: off, the same picture on each, or one entry each.
+    ranged(kWp, L"Monitors", &S::Monitors, kMonitorsOff, kMonitorsOff, kMonitorsEach),
 
     text(kPath, L"SPI", &S::SPI, L""),
 

@@ -90,6 +90,14 @@ inline constexpr wchar_t kListNameKey[] = L"Name";
 inline constexpr wchar_t kWallpaperSection[] = L"WP";
 inline constexpr wchar_t kDateMarkKeys[3][2] = {L"y", L"m", L"d"};
 
+// The desktop's wallpaper style values as they were before the wallpaper
+// first spanned several monitors, kept until they are put back when the
+// span ends: section SpanStyle, keys WallpaperStyle and TileWallpaper (the
+// registry's names and texts). The section exists only in between.
+inline constexpr wchar_t kSpanStyleSection[] = L"SpanStyle";
+inline constexpr wchar_t kSpanStyleKey[] = L"WallpaperStyle";
+inline constexpr wchar_t kSpanTileKey[] = L"TileWallpaper";
+
 // A list's entries by index, from its section's lines: entry i is the first
 // line keyed with the decimal number i (no sign, no leading zero). Only
 // indexes below `count` are looked at; missing entries are null.

@@ -20,7 +20,14 @@ int CALLBACK browseCallback(HWND browser, UINT msg, LPARAM, LPARAM data) {
     return 0;
 }
 
+// The multi-monitor choices, in the order of the Monitors values.
+const wchar_t* const kMonitorChoices[] = {L"オフ", L"すべて同じ画像", L"モニターごとに次の画像"};
+
 void onInit(HWND dlg, const Settings& settings) {
+    for (const wchar_t* choice : kMonitorChoices)
+        SendDlgItemMessageW(dlg, IDC_OPT_MONITORS, CB_ADDSTRING, 0,
+                            reinterpret_cast<LPARAM>(choice));
+    SendDlgItemMessageW(dlg, IDC_OPT_MONITORS, CB_SETCURSEL, settings.Monitors, 0);
     CheckDlgButton(dlg, settings.WheelSel == 1 ? IDC_OPT_WHEEL_SELECT : IDC_OPT_WHEEL_SCROLL,
                    BST_CHECKED);
     CheckDlgButton(dlg, IDC_OPT_USE_PLUGINS, settings.SPI.empty() ? BST_UNCHECKED : BST_CHECKED);
@@ -69,6 +76,14 @@ void onCommand(HWND dlg, Settings& settings, int id) {
         case IDC_OPT_DESKTOP_DATE:
             createDesktopDateShortcut();
             break;
+        case IDC_OPT_MONITORS: {
+            // Takes effect with the next wallpaper; turned off, that one
+            // also puts the desktop's own style back.
+            const LRESULT choice = SendDlgItemMessageW(dlg, IDC_OPT_MONITORS, CB_GETCURSEL, 0, 0);
+            if (choice >= kMonitorsOff && choice <= kMonitorsEach)
+                settings.Monitors = static_cast<int32_t>(choice);
+            break;
+        }
         case IDCANCEL:
             onClose(dlg);
             break;

@@ -57,6 +57,23 @@ public:
     }
     void readToday() override { ++todayReads; }
 
+    int pictures = 1;  // pictures per change: the number of monitors with "one each"
+    std::vector<std::wstring> prepared;
+    std::vector<std::vector<std::wstring>> madeFromPrepared;  // each wallpaper's pictures
+    int picturesPerChange() override { return pictures; }
+    bool preparePicture(const wchar_t* path) override {
+        made.push_back(path);
+        if (broken.count(path)) return false;
+        prepared.push_back(path);
+        return true;
+    }
+    bool makePreparedWallpaper() override {
+        madeFromPrepared.push_back(prepared);
+        prepared.clear();
+        return true;
+    }
+    void dropPreparedPictures() override { prepared.clear(); }
+
 private:
     Settings& s_;
 };
@@ -251,6 +268,79 @@ TEST_F(ChangeCycle, CalendarUpdate) {
     s.lists[2].WPNum = 3;
     EXPECT_FALSE(runCalendarUpdate(s, host));
     EXPECT_TRUE(host.made.empty());
+}
+
+// A picture per monitor: the entries after the position, one per monitor,
+// an undecodable one passed over; the position ends on the last one used.
+TEST_F(ChangeCycle, OnePicturePerMonitor) {
+    using Pictures = std::vector<std::wstring>;
+    s.ListHold = 1;
+    host.pictures = 3;
+    host.fill(0, 5);
+    s.lists[0].WPNum = 0;
+    ASSERT_TRUE(runChangeCycle(s, host));
+    EXPECT_EQ(host.madeFromPrepared.back(), (Pictures{L"L0_1", L"L0_2", L"L0_3"}));
+    EXPECT_EQ(s.lists[0].WPNum, 3);
+    EXPECT_EQ(host.records, 1);
+
+    // Round the end of the list, past a broken entry.
+    host.broken = {L"L0_0"};
+    ASSERT_TRUE(runChangeCycle(s, host));
+    EXPECT_EQ(host.madeFromPrepared.back(), (Pictures{L"L0_4", L"L0_1", L"L0_2"}));
+    EXPECT_EQ(s.lists[0].WPNum, 2);
+
+    // Fewer entries than monitors: the entries come round again.
+    host.broken.clear();
+    host.fill(0, 2);
+    s.lists[0].WPNum = 1;
+    ASSERT_TRUE(runChangeCycle(s, host));
+    EXPECT_EQ(host.madeFromPrepared.back(), (Pictures{L"L0_0", L"L0_1", L"L0_0"}));
+
+    // Nothing decodable: no wallpaper, nothing recorded, no picture kept.
+    host.broken = {L"L0_0", L"L0_1"};
+    const size_t wallpapers = host.madeFromPrepared.size();
+    EXPECT_FALSE(runChangeCycle(s, host));
+    EXPECT_EQ(host.madeFromPrepared.size(), wallpapers);
+    EXPECT_TRUE(host.prepared.empty());
+    EXPECT_EQ(host.records, 3);
+}
+
+TEST_F(ChangeCycle, OnePicturePerMonitorOnceADayAndWithTheCalendar) {
+    using Pictures = std::vector<std::wstring>;
+    host.pictures = 2;
+    host.fill(0, 6);
+    s.ListHold = 1;
+    s.Cycle = 1;
+    s.lists[0].WPNum = 3;
+    host.mark = {2024, 5, 17};
+    EXPECT_FALSE(runChangeCycle(s, host));  // already changed today
+    EXPECT_TRUE(host.madeFromPrepared.empty());
+
+    // The calendar kept up to date: the same pair again, the position held.
+    s.WpNoChg = s.Calendar = 1;
+    newDay();
+    ASSERT_TRUE(runChangeCycle(s, host));
+    EXPECT_EQ(host.madeFromPrepared.back(), (Pictures{L"L0_2", L"L0_3"}));
+    EXPECT_EQ(s.lists[0].WPNum, 3);
+
+    // "/d" redraws the pair ending at the position; a broken one fails it.
+    host.mark = {2024, 5, 1};
+    ASSERT_TRUE(runCalendarUpdate(s, host));
+    EXPECT_EQ(host.madeFromPrepared.back(), (Pictures{L"L0_2", L"L0_3"}));
+    host.mark = {2024, 5, 1};
+    host.broken = {L"L0_2"};
+    EXPECT_FALSE(runCalendarUpdate(s, host));
+    EXPECT_EQ(host.madeFromPrepared.size(), 2u);
+    EXPECT_TRUE(host.prepared.empty());
+
+    // A display change remakes the same pair whatever the day, marking nothing.
+    host.broken.clear();
+    host.mark = {2024, 5, 18};
+    const int marks = host.markWrites, records = host.records;
+    ASSERT_TRUE(runRemakeCurrent(s, host));
+    EXPECT_EQ(host.madeFromPrepared.back(), (Pictures{L"L0_2", L"L0_3"}));
+    EXPECT_EQ(host.markWrites, marks);
+    EXPECT_EQ(host.records, records);
 }
 
 TEST_F(ChangeCycle, ManualSet) {

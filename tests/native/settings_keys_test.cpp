@@ -26,7 +26,7 @@ TEST(SettingsKeys, NewSettingsHoldTheDocumentedDefaultsInSaveOrder) {
                   customColours);
     EXPECT_EQ(joined(sectionLines(s, L"WP")),
               L"BgColor=0;Random=0;Calendar=1;StyleS=0;StyleB=1;WpOptS0=1;WpOptS1=0;WpOptB0=1;"
-              L"WpOptB1=0;Cycle=0;ListHold=0;ToolTip=1;WheelSel=0;WpNoChg=0;ActList=0;");
+              L"WpOptB1=0;Cycle=0;ListHold=0;ToolTip=1;WheelSel=0;WpNoChg=0;ActList=0;Monitors=0;");
     EXPECT_EQ(joined(sectionLines(s, L"TWin")),
               L"PresetW0=0;PresetH0=0;PresetW1=800;PresetH1=600;PresetW2=1024;PresetH2=768;"
               L"PresetW3=1280;PresetH3=800;PresetW4=1280;PresetH4=1024;AddImgSize=0;DTExpand=1;"

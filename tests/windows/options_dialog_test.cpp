@@ -1,6 +1,6 @@
 // The options dialog driven through its real controls: wheel setting, margin
 // colour, plug-in box with its folder browser, the Send To entry settled at
-// closing, and the two desktop shortcuts.
+// closing, the two desktop shortcuts and the multi-monitor choice.
 #include "ui/options_dialog.h"
 
 #include <windows.h>
@@ -45,6 +45,22 @@ TEST_F(OptionsDialog, WheelRadiosWriteWheelSel) {
         uitest::click(dlg, IDCANCEL);
     });
     EXPECT_EQ(g_settings.WheelSel, 0);
+}
+
+TEST_F(OptionsDialog, MultiMonitorChoiceWritesMonitors) {
+    g_settings.Monitors = 2;
+    run([](HWND dlg) {
+        HWND combo = GetDlgItem(dlg, IDC_OPT_MONITORS);
+        ASSERT_EQ(uitest::comboCount(combo), 3);
+        EXPECT_EQ(uitest::comboItem(combo, 1), L"すべて同じ画像");
+        EXPECT_EQ(uitest::comboItem(combo, 2), L"モニターごとに次の画像");
+        EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 2);
+        uitest::comboSelect(dlg, IDC_OPT_MONITORS, 1);
+        EXPECT_EQ(g_settings.Monitors, 1);
+        uitest::comboSelect(dlg, IDC_OPT_MONITORS, 0);
+        uitest::click(dlg, IDCANCEL);
+    });
+    EXPECT_EQ(g_settings.Monitors, 0);
 }
 
 TEST_F(OptionsDialog, MarginColourPickedAndCancelled) {
