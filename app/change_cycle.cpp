@@ -60,8 +60,11 @@ bool runChangeCycle(Settings& s, CycleHost& host) {
     return false;
 }
 
-bool runCalendarUpdate(Settings& s, CycleHost& host) {
-    if (dateMarkIsToday(host.readDateMark(), s.today)) return false;
+namespace {
+
+// The active list's current entry made the wallpaper again, with the
+// calendar as of s.today, and the date mark set to today.
+bool redrawCurrent(Settings& s, CycleHost& host) {
     s.activeList = validList(s.activeList);
     const WallpaperList& list = s.lists[s.activeList];
     if (list.WPNum < 0 || list.WPNum >= list.Count) return false;
@@ -69,6 +72,29 @@ bool runCalendarUpdate(Settings& s, CycleHost& host) {
     if (entry.empty() || !host.makeWallpaper(entry.c_str())) return false;
     host.writeDateMark(s.today.year, s.today.month, s.today.day);
     return true;
+}
+
+}  // namespace
+
+bool runCalendarUpdate(Settings& s, CycleHost& host) {
+    if (dateMarkIsToday(host.readDateMark(), s.today)) return false;
+    return redrawCurrent(s, host);
+}
+
+bool runCalendarRedraw(Settings& s, CycleHost& host) {
+    host.readToday();
+    return redrawCurrent(s, host);
+}
+
+bool runTimedChange(Settings& s, CycleHost& host) {
+    host.readToday();
+    const uint8_t cycle = s.Cycle, listHold = s.ListHold;
+    s.Cycle = 0;
+    s.ListHold = 1;
+    const bool changed = runChangeCycle(s, host);
+    s.Cycle = cycle;
+    s.ListHold = listHold;
+    return changed;
 }
 
 bool runManualSet(Settings& s, CycleHost& host, const wchar_t* path, int caretIndex) {

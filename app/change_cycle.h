@@ -45,6 +45,14 @@ bool dateMarkIsToday(const CycleDate& mark, const LocalDate& today) noexcept;
 bool runChangeCycle(Settings& s, CycleHost& host);
 // The "/d" run: the current entry again with today's calendar, once a day.
 bool runCalendarUpdate(Settings& s, CycleHost& host);
+// The resident process's redraw (at midnight, after a resume, an unlock, a
+// change of clock, zone or display): today read again, then the current
+// entry with today's calendar whatever the date mark says.
+bool runCalendarRedraw(Settings& s, CycleHost& host);
+// The resident process's timed change and its "next picture": today read
+// again, then the next entry of the active list as the change run takes it,
+// in order or at random, with Cycle off and the active list kept.
+bool runTimedChange(Settings& s, CycleHost& host);
 // The manual set: the shown list's caret entry becomes the position, the
 // shown list the active one, and `path` the wallpaper.
 bool runManualSet(Settings& s, CycleHost& host, const wchar_t* path, int caretIndex);
@@ -53,4 +61,6 @@ bool runManualSet(Settings& s, CycleHost& host, const wchar_t* path, int caretIn
 // the settings file and the desktop.
 void changeWallpaper();
 void updateCalendarOnly();
+bool redrawCalendarNow();
+bool changeToNextPicture();
 bool setShownAsWallpaper(const wchar_t* path, int caretIndex);

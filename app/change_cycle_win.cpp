@@ -35,6 +35,16 @@ void updateCalendarOnly() {
     runCalendarUpdate(g_settings, host);
 }
 
+bool redrawCalendarNow() {
+    SettingsFileHost host;
+    return runCalendarRedraw(g_settings, host);
+}
+
+bool changeToNextPicture() {
+    SettingsFileHost host;
+    return runTimedChange(g_settings, host);
+}
+
 bool setShownAsWallpaper(const wchar_t* path, int caretIndex) {
     SettingsFileHost host;
     return runManualSet(g_settings, host, path, caretIndex);
