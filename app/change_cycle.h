@@ -59,7 +59,7 @@ bool runManualSet(Settings& s, CycleHost& host, const wchar_t* path, int caretIn
 
 // The program's entry points (change_cycle_win.cpp), working on g_settings,
 // the settings file and the desktop.
-void changeWallpaper();
+bool changeWallpaper();
 void updateCalendarOnly();
 bool redrawCalendarNow();
 bool changeToNextPicture();

@@ -25,9 +25,9 @@ public:
 
 }  // namespace
 
-void changeWallpaper() {
+bool changeWallpaper() {
     SettingsFileHost host;
-    runChangeCycle(g_settings, host);
+    return runChangeCycle(g_settings, host);
 }
 
 void updateCalendarOnly() {

@@ -99,6 +99,18 @@
 #define IDC_OPT_DESKTOP_START 2410
 #define IDC_OPT_DESKTOP_DATE_LABEL 2411
 #define IDC_OPT_DESKTOP_DATE 2412
+#define IDC_OPT_RESIDENT 2413
+#define IDC_OPT_INTERVAL_LABEL 2414
+#define IDC_OPT_INTERVAL 2415
+#define IDC_OPT_HOTKEY_LABEL 2416
+#define IDC_OPT_HOTKEY 2417
+
+// The notification-area icon's menu (resident mode).
+#define IDM_RESIDENT_NEXT 2450
+#define IDM_RESIDENT_CALENDAR 2451
+#define IDM_RESIDENT_PAUSE 2452
+#define IDM_RESIDENT_OPEN 2453
+#define IDM_RESIDENT_EXIT 2454
 
 // "サイズ登録": five presets, each a width and a height edit box with
 // consecutive identifiers.
