@@ -104,6 +104,7 @@
 #define IDC_OPT_INTERVAL 2415
 #define IDC_OPT_HOTKEY_LABEL 2416
 #define IDC_OPT_HOTKEY 2417
+#define IDC_OPT_RESIDENT_GROUP 2418
 
 // The notification-area icon's menu (resident mode).
 #define IDM_RESIDENT_NEXT 2450
