@@ -117,7 +117,7 @@ protected:
 };
 
 TEST_F(Resident, StaysAndTakesOverLaterStartsAndItsMenu) {
-    settings(L"[Resident]\r\nOn=1\r\n");
+    settings(L"[Resident]\r\nOn=1\r\nHotKey=1614\r\n");
     startResident(L"/s");
     ASSERT_TRUE(waitUntil([&] { return settledOn(L"0"); }, 20000));
     Sleep(1000);
@@ -127,6 +127,13 @@ TEST_F(Resident, StaysAndTakesOverLaterStartsAndItsMenu) {
     EXPECT_TRUE(waitUntil([&] { return settledOn(L"1"); }, 10000)) << "no change handed over";
 
     // "次の壁紙" from the icon's menu; "/d" redraws the calendar on it.
+    PostMessageW(resident, WM_COMMAND, IDM_RESIDENT_NEXT, 0);
+    EXPECT_TRUE(waitUntil([&] { return settledOn(L"2"); }, 10000));
+    // The hotkey (Ctrl+Alt+N here) takes the same road.
+    PostMessageW(resident, WM_HOTKEY, 1, MAKELPARAM(MOD_CONTROL | MOD_ALT, 'N'));
+    EXPECT_TRUE(waitUntil([&] { return settledOn(L"0"); }, 10000));
+    PostMessageW(resident, WM_COMMAND, IDM_RESIDENT_NEXT, 0);
+    EXPECT_TRUE(waitUntil([&] { return settledOn(L"1"); }, 10000));
     PostMessageW(resident, WM_COMMAND, IDM_RESIDENT_NEXT, 0);
     EXPECT_TRUE(waitUntil([&] { return settledOn(L"2"); }, 10000));
     oldMark();
