@@ -466,8 +466,8 @@ Resident::~Resident() {
 
 bool Resident::start(RunKind kind, const wchar_t* argument, int showCommand) {
     // The hidden window is of the main class, so that the single-instance
-    // rule finds it; it made with no record, the main window's procedure
-    // leaves it to the default one until it is given its own.
+    // rule finds it. Made without a record, it is left to the default
+    // procedure by the main window's until it is given its own below.
     if (!registerMainWindowClass(g_instance)) return false;
     state_ = std::make_unique<ResidentState>();
     ResidentState& r = *state_;

@@ -102,11 +102,12 @@ protected:
         for (const auto& [k, v] : {std::pair{L"y", L"2000"}, {L"m", L"1"}, {L"d", L"1"}})
             WritePrivateProfileStringW(L"WP", k, v, ini().c_str());
     }
-    // A second start: it must end within two seconds.
+    // A second start: it must end within a second or two (three allowed for
+    // a busy machine, process start under Wine included).
     void secondStart(const std::wstring& args) {
         const DWORD start = GetTickCount();
         EXPECT_TRUE(harness::run(exe, args, 10000).has_value()) << "the second start stayed";
-        EXPECT_LT(GetTickCount() - start, 2000u) << "the second start took too long";
+        EXPECT_LT(GetTickCount() - start, 3000u) << "the second start took too long";
         EXPECT_FALSE(running->wait(0).has_value()) << "the resident process ended";
     }
 
