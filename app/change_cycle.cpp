@@ -123,11 +123,37 @@ bool runRemakeCurrent(Settings& s, CycleHost& host) {
     return host.makePreparedWallpaper();
 }
 
-bool runCalendarUpdate(Settings& s, CycleHost& host) {
-    if (dateMarkIsToday(host.readDateMark(), s.today)) return false;
+namespace {
+
+// The current entry (or entries) made the wallpaper again with the calendar
+// as of s.today, and the date mark set to today.
+bool redrawCurrent(Settings& s, CycleHost& host) {
     if (!runRemakeCurrent(s, host)) return false;
     host.writeDateMark(s.today.year, s.today.month, s.today.day);
     return true;
+}
+
+}  // namespace
+
+bool runCalendarUpdate(Settings& s, CycleHost& host) {
+    if (dateMarkIsToday(host.readDateMark(), s.today)) return false;
+    return redrawCurrent(s, host);
+}
+
+bool runCalendarRedraw(Settings& s, CycleHost& host) {
+    host.readToday();
+    return redrawCurrent(s, host);
+}
+
+bool runTimedChange(Settings& s, CycleHost& host) {
+    host.readToday();
+    const uint8_t cycle = s.Cycle, listHold = s.ListHold;
+    s.Cycle = 0;
+    s.ListHold = 1;
+    const bool changed = runChangeCycle(s, host);
+    s.Cycle = cycle;
+    s.ListHold = listHold;
+    return changed;
 }
 
 bool runManualSet(Settings& s, CycleHost& host, const wchar_t* path, int caretIndex) {

@@ -62,16 +62,22 @@ bool runCalendarUpdate(Settings& s, CycleHost& host);
 // The current entry (or entries, one per monitor) made the wallpaper again
 // for the screen as it is now, whatever the day; nothing is recorded.
 bool runRemakeCurrent(Settings& s, CycleHost& host);
+// The resident process's redraw (at midnight, after a resume, an unlock, a
+// change of clock, zone or display): today read again, then the current
+// entry with today's calendar whatever the date mark says.
+bool runCalendarRedraw(Settings& s, CycleHost& host);
+// The resident process's timed change and its "next picture": today read
+// again, then the next entry of the active list as the change run takes it,
+// in order or at random, with Cycle off and the active list kept.
+bool runTimedChange(Settings& s, CycleHost& host);
 // The manual set: the shown list's caret entry becomes the position, the
 // shown list the active one, and `path` the wallpaper.
 bool runManualSet(Settings& s, CycleHost& host, const wchar_t* path, int caretIndex);
 
 // The program's entry points (change_cycle_win.cpp), working on g_settings,
 // the settings file and the desktop.
-void changeWallpaper();
+bool changeWallpaper();
 void updateCalendarOnly();
-// After a display change (a monitor added or removed, a new resolution or
-// scale): measures the screen and monitors again (readScreenSize) and
-// remakes the current wallpaper for the new layout.
-bool remakeForDisplayChange();
+bool redrawCalendarNow();
+bool changeToNextPicture();
 bool setShownAsWallpaper(const wchar_t* path, int caretIndex);

@@ -45,9 +45,9 @@ private:
 
 }  // namespace
 
-void changeWallpaper() {
+bool changeWallpaper() {
     SettingsFileHost host;
-    runChangeCycle(g_settings, host);
+    return runChangeCycle(g_settings, host);
 }
 
 void updateCalendarOnly() {
@@ -55,10 +55,14 @@ void updateCalendarOnly() {
     runCalendarUpdate(g_settings, host);
 }
 
-bool remakeForDisplayChange() {
-    readScreenSize(g_settings);
+bool redrawCalendarNow() {
     SettingsFileHost host;
-    return runRemakeCurrent(g_settings, host);
+    return runCalendarRedraw(g_settings, host);
+}
+
+bool changeToNextPicture() {
+    SettingsFileHost host;
+    return runTimedChange(g_settings, host);
 }
 
 bool setShownAsWallpaper(const wchar_t* path, int caretIndex) {

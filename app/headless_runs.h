@@ -6,7 +6,7 @@
 
 #include "image/loaded_image.h"
 
-void changeWallpaper();     // "/s"
+bool changeWallpaper();     // "/s"
 void updateCalendarOnly();  // "/d"
 // True when "save_wp.bmp" was written whole and the system was told to use
 // it. On any failure the previous file and wallpaper stay as they were.

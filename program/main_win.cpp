@@ -17,6 +17,7 @@
 #include "settings/settings_file.h"
 #include "ui/help_win.h"
 #include "ui/main_window.h"
+#include "ui/resident.h"
 #include "ui/ui_resources.h"
 
 namespace {
@@ -119,45 +120,34 @@ void runHeadless(RunKind kind, const wchar_t* argument) {
 }
 
 void runWindowed(int showCommand, MainWindow& w) {
-    INITCOMMONCONTROLSEX icc = {sizeof icc,
-                                ICC_TREEVIEW_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS};
-    InitCommonControlsEx(&icc);
-    loadFolderSettings();
-    w.folderMenu.create();
-    if (!registerMainWindowClass(g_instance)) {
-        PostQuitMessage(0);
-        return;
-    }
-    HWND main = createMainWindow(g_instance, w);
-    if (!main) {
-        PostQuitMessage(0);
-        return;
-    }
-    // A maximised start shows the window in its normal state: it has no
-    // maximised form.
-    if (showCommand == SW_SHOWMAXIMIZED) {
-        ShowWindow(main, SW_SHOWMINIMIZED);
-        ShowWindow(main, SW_SHOWNORMAL);
-    } else {
-        ShowWindow(main, showCommand);
-    }
-    UpdateWindow(main);
-    loadMainWindowLists(w);
-    createFolderWindowForMain(w);
+    if (!openMainWindow(g_instance, w, showCommand)) PostQuitMessage(0);
 }
 
-void runStartProper(int showCommand, MainWindow& w) {
+// The first command-line argument and what it asks for.
+struct FirstArgument {
+    LocalMemory arguments;
+    const wchar_t* text = nullptr;
+    RunKind kind = RunKind::Windowed;
+};
+
+void readFirstArgument(FirstArgument& first) {
+    int argc = 0;
+    first.arguments.reset(CommandLineToArgvW(GetCommandLineW(), &argc));
+    const auto* argv = static_cast<const LPWSTR*>(first.arguments.get());
+    first.text = argv && argc > 1 ? argv[1] : nullptr;
+    first.kind = classifyFirstArgument(first.text, pathExists);
+}
+
+void runStartProper(int showCommand, const FirstArgument& first, MainWindow& w,
+                    Resident& resident) {
     seedRandom(startupSeed(static_cast<uint32_t>(std::time(nullptr))));
     readScreenSize(g_settings);
     loadSettings();
 
-    int argc = 0;
-    const LocalMemory arguments(CommandLineToArgvW(GetCommandLineW(), &argc));
-    const auto* argv = static_cast<const LPWSTR*>(arguments.get());
-    const wchar_t* first = argv && argc > 1 ? argv[1] : nullptr;
-    const RunKind kind = classifyFirstArgument(first, pathExists);
-    if (kind != RunKind::Windowed)
-        runHeadless(kind, first);
+    // In resident mode the run stays, with its icon, instead of ending.
+    if (g_settings.On && resident.start(first.kind, first.text, showCommand)) return;
+    if (first.kind != RunKind::Windowed)
+        runHeadless(first.kind, first.text);
     else
         runWindowed(showCommand, w);
 }
@@ -185,6 +175,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         showErrorMessage(nullptr, L"ファイル実行に失敗しました。");
         return 0;
     }
+    FirstArgument first;
+    readFirstArgument(first);
+    // A resident process takes the request over; this start ends.
+    if (handOverToResident(first.kind, first.text)) return 0;
     if (HWND running = FindWindowW(kMainClassName, nullptr)) {
         // Another instance owns the stage: bring it forward and change nothing.
         if (IsIconic(running)) ShowWindowAsync(running, SW_RESTORE);
@@ -195,6 +189,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // the apartment comes first.
     const ComApartment com;
     MainWindow mainWindow;  // the windowed run's record, until the loop has ended
-    runStartProper(showCommand, mainWindow);
+    Resident resident;      // resident mode's window, icon and timer, until the loop has ended
+    runStartProper(showCommand, first, mainWindow, resident);
     return runMessageLoop();
 }

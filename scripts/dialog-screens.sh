@@ -7,7 +7,7 @@ out=build/screens
 mkdir -p "$out"
 ./scripts/wine-session.sh bash -c '
   cd build/windows
-  for s in calendar small large options about help; do
+  for s in calendar small large options options-resident resident-menu about help; do
     wine dialog_screens.exe $s >/dev/null 2>&1 &
     pid=$!
     sleep 4

@@ -110,6 +110,13 @@ struct Settings {
     uint8_t DTExpand{};
     uint8_t LRExpand{};
 
+    // Section Resident: staying in the notification area after a run, the
+    // automatic change's interval in minutes (0: none), and the hotkey for the
+    // next picture as the hotkey control gives it (0: none).
+    uint8_t On{};
+    int32_t Interval{};
+    int32_t HotKey{};
+
     // Not stored as such.
     // The wallpaper's size: the main screen in physical pixels.
     int32_t screenWidth = 0;

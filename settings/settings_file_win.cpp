@@ -183,11 +183,18 @@ std::wstring closingSaveText(std::vector<ProfileSectionText> old,
 
     std::vector<ProfileSectionText> doc;
     bool haveCal = false;
+    bool haveResident = false;
     for (ProfileSectionText& section : old) {
         if (rewrittenSection(section.name)) continue;
         if (!haveCal && sameKey(section.name, kCalendarSection)) {
             mergeKeys(section.entries, sectionLines(s, kCalendarSection));
             haveCal = true;
+        }
+        // Resident mode's keys are updated where the file has them; a file
+        // without them gets them only once they differ from the defaults.
+        if (!haveResident && sameKey(section.name, kResidentSection)) {
+            mergeKeys(section.entries, sectionLines(s, kResidentSection));
+            haveResident = true;
         }
         doc.push_back(std::move(section));
     }
@@ -200,6 +207,8 @@ std::wstring closingSaveText(std::vector<ProfileSectionText> old,
         doc.push_back({listSectionName(i), listLines(s.lists[i], entries[i])});
     }
     doc.push_back({kPathSection, sectionLines(s, kPathSection)});
+    if (!haveResident && !residentDefaults(s))
+        doc.push_back({kResidentSection, sectionLines(s, kResidentSection)});
     return std::wstring(kBom) + serializeProfile(doc);
 }
 
@@ -269,10 +278,15 @@ void readToday() {
 
 void loadSettings() {
     Settings& s = g_settings;
+    // Whether this read could be had decides what a closing save may do
+    // with the lists it gives.
+    g_unreadableAtStart = false;
+    endStartReading();
     readStart();
     const MachineDefaults machine{windowScreenWidth(s),
                                   static_cast<ColorRef>(GetSysColor(COLOR_BACKGROUND))};
-    for (const wchar_t* section : {kCalendarSection, kWallpaperSection, kPathSection})
+    for (const wchar_t* section :
+         {kCalendarSection, kWallpaperSection, kPathSection, kResidentSection})
         loadSection(s, section, startLines(section), machine);
     s.activeList = s.shownList = s.ActList;
     for (int i = 0; i < kListCount; ++i) loadListKeys(s.lists[i], i, startListLines(i));

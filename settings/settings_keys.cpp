@@ -9,6 +9,7 @@ constexpr wchar_t kCal[] = L"Cal";
 constexpr const wchar_t* kWp = kWallpaperSection;
 constexpr wchar_t kPath[] = L"Path";
 constexpr wchar_t kTWin[] = L"TWin";
+constexpr const wchar_t* kResident = kResidentSection;
 
 constexpr SettingKey number(const wchar_t* section, const wchar_t* key, SettingField field,
                             int32_t fallback) {
@@ -131,6 +132,10 @@ constexpr SettingKey kKeys[] = {
     ranged(kTWin, L"AddImgSize", &S::AddImgSize, 0, 0, 4),
     flag(kTWin, L"DTExpand", &S::DTExpand, 1),
     flag(kTWin, L"LRExpand", &S::LRExpand, 1),
+
+    flag(kResident, L"On", &S::On, 0),
+    clamped(kResident, L"Interval", &S::Interval, 0, 0, kMaxResidentInterval),
+    ranged(kResident, L"HotKey", &S::HotKey, 0, 0, 0xFFFF),
 };
 
 template <typename M>
@@ -251,6 +256,11 @@ std::vector<ProfileEntry> sectionLines(const Settings& s, std::wstring_view sect
         });
     }
     return lines;
+}
+
+bool residentDefaults(const Settings& s) noexcept {
+    const Settings fresh;
+    return s.On == fresh.On && s.Interval == fresh.Interval && s.HotKey == fresh.HotKey;
 }
 
 std::wstring listSectionName(int list) {

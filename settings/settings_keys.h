@@ -77,6 +77,13 @@ void loadSection(Settings& s, std::wstring_view section, const std::vector<Profi
 // The lines the closing save writes for the keys of `section`, in table order.
 std::vector<ProfileEntry> sectionLines(const Settings& s, std::wstring_view section);
 
+// Resident mode's section; a file without it reads as resident mode off.
+inline constexpr wchar_t kResidentSection[] = L"Resident";
+// The longest automatic-change interval kept, in minutes (a year).
+inline constexpr int32_t kMaxResidentInterval = 366 * 24 * 60;
+// True when resident mode's keys all hold their defaults.
+bool residentDefaults(const Settings& s) noexcept;
+
 // Section name of a list: "List", "List2" ... "List8".
 std::wstring listSectionName(int list);
 // A list's name when its section has none: its number, "1" ... "8".

@@ -39,7 +39,14 @@ struct MainWindow {
     FolderMenu folderMenu;  // the folder window's context menu, made before the window
     // What the folder window asks of this window (createFolderWindowForMain).
     std::unique_ptr<FolderWindowHost> folderHost;
+    // In resident mode, the window told (kMainWindowGone) when this one has
+    // gone; the process then goes on. Without one, the process ends with it.
+    HWND residentOwner = nullptr;
 };
+
+// Posted to MainWindow::residentOwner once the main window is destroyed:
+// the record may be let go of then.
+inline constexpr UINT kMainWindowGone = WM_APP + 0x50;
 
 inline constexpr int kMainClientWidth = 612;
 inline constexpr int kMainClientHeight = 475;
@@ -48,6 +55,10 @@ inline constexpr int kMainClientHeight = 475;
 bool registerMainWindowClass(HINSTANCE instance);
 // Creates the window over `w`, which must outlive it.
 HWND createMainWindow(HINSTANCE instance, MainWindow& w);
+// The windowed start's sequence: the folder settings read, the window made
+// over `w` and shown as `showCommand` asks, its lists filled and the
+// registered-folder window made. Null when the window could not be made.
+HWND openMainWindow(HINSTANCE instance, MainWindow& w, int showCommand);
 // Fills the lists from the settings file (after the window is shown): files
 // that no longer exist are dropped with the position kept on its file.
 void loadMainWindowLists(MainWindow& w);

@@ -296,7 +296,10 @@ LRESULT CALLBACK mainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             // The list boxes are destroyed after this and still reach the
             // record for their previous procedures: only the window handle goes.
             w->hwnd = nullptr;
-            PostQuitMessage(0);
+            if (w->residentOwner)
+                PostMessageW(w->residentOwner, kMainWindowGone, 0, 0);
+            else
+                PostQuitMessage(0);
             return 0;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
@@ -415,6 +418,29 @@ HWND createMainWindow(HINSTANCE instance, MainWindow& w) {
     const int top = (windowScreenHeight(g_settings) - height) / 2;
     return CreateWindowExW(exStyle, kMainClassName, kAppTitle, style, left, top, width, height,
                            nullptr, nullptr, instance, &w);
+}
+
+HWND openMainWindow(HINSTANCE instance, MainWindow& w, int showCommand) {
+    INITCOMMONCONTROLSEX icc = {
+        sizeof icc, ICC_TREEVIEW_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS | ICC_HOTKEY_CLASS};
+    InitCommonControlsEx(&icc);
+    loadFolderSettings();
+    w.folderMenu.create();
+    if (!registerMainWindowClass(instance)) return nullptr;
+    HWND main = createMainWindow(instance, w);
+    if (!main) return nullptr;
+    // A maximised start shows the window in its normal state: it has no
+    // maximised form.
+    if (showCommand == SW_SHOWMAXIMIZED) {
+        ShowWindow(main, SW_SHOWMINIMIZED);
+        ShowWindow(main, SW_SHOWNORMAL);
+    } else {
+        ShowWindow(main, showCommand);
+    }
+    UpdateWindow(main);
+    loadMainWindowLists(w);
+    createFolderWindowForMain(w);
+    return main;
 }
 
 void loadMainWindowLists(MainWindow& w) {

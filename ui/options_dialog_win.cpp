@@ -1,5 +1,8 @@
 #include <windows.h>
+#include <commctrl.h>
 #include <shlobj.h>
+
+#include <string>
 
 #include "base/owners_win.h"
 #include "res/control_ids.h"
@@ -14,6 +17,53 @@
 namespace {
 
 bool checked(HWND dlg, int id) { return IsDlgButtonChecked(dlg, id) == BST_CHECKED; }
+
+// The automatic change's choices, in minutes; a value the file holds that is
+// none of them is shown as one more choice, so that opening the dialog
+// changes nothing.
+struct IntervalChoice {
+    int32_t minutes;
+    const wchar_t* text;
+};
+constexpr IntervalChoice kIntervals[] = {
+    {0, L"なし"},     {15, L"15 分"},   {30, L"30 分"},  {60, L"1 時間"},
+    {180, L"3 時間"}, {360, L"6 時間"}, {1440, L"1 日"},
+};
+
+void fillIntervals(HWND dlg, int32_t current) {
+    HWND combo = GetDlgItem(dlg, IDC_OPT_INTERVAL);
+    int selected = -1;
+    for (const IntervalChoice& c : kIntervals) {
+        const auto at = SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(c.text));
+        SendMessageW(combo, CB_SETITEMDATA, at, c.minutes);
+        if (c.minutes == current) selected = static_cast<int>(at);
+    }
+    if (selected < 0) {
+        const std::wstring text = std::to_wstring(current) + L" 分";
+        selected = static_cast<int>(
+            SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
+        SendMessageW(combo, CB_SETITEMDATA, selected, current);
+    }
+    SendMessageW(combo, CB_SETCURSEL, selected, 0);
+}
+
+// The interval and the hotkey mean something only with resident mode on.
+void enableResidentControls(HWND dlg) {
+    const BOOL on = checked(dlg, IDC_OPT_RESIDENT);
+    for (int id : {IDC_OPT_INTERVAL_LABEL, IDC_OPT_INTERVAL, IDC_OPT_HOTKEY_LABEL, IDC_OPT_HOTKEY})
+        EnableWindow(GetDlgItem(dlg, id), on);
+}
+
+void initResident(HWND dlg, const Settings& settings) {
+    CheckDlgButton(dlg, IDC_OPT_RESIDENT, settings.On ? BST_CHECKED : BST_UNCHECKED);
+    fillIntervals(dlg, settings.Interval);
+    HWND hotKey = GetDlgItem(dlg, IDC_OPT_HOTKEY);
+    // A key alone or with Shift only would take the key from every program.
+    SendMessageW(hotKey, HKM_SETRULES, HKCOMB_NONE | HKCOMB_S,
+                 MAKELPARAM(HOTKEYF_CONTROL | HOTKEYF_ALT, 0));
+    SendMessageW(hotKey, HKM_SETHOTKEY, static_cast<WPARAM>(settings.HotKey & 0xFFFF), 0);
+    enableResidentControls(dlg);
+}
 
 int CALLBACK browseCallback(HWND browser, UINT msg, LPARAM, LPARAM data) {
     if (msg == BFFM_INITIALIZED && data) SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, data);
@@ -32,6 +82,7 @@ void onInit(HWND dlg, const Settings& settings) {
                    BST_CHECKED);
     CheckDlgButton(dlg, IDC_OPT_USE_PLUGINS, settings.SPI.empty() ? BST_UNCHECKED : BST_CHECKED);
     CheckDlgButton(dlg, IDC_OPT_SEND_TO, sendToShortcutExists() ? BST_CHECKED : BST_UNCHECKED);
+    initResident(dlg, settings);
 }
 
 void onUsePlugins(HWND dlg, Settings& settings) {
@@ -55,8 +106,26 @@ void onClose(HWND dlg) {
     EndDialog(dlg, IDCANCEL);
 }
 
-void onCommand(HWND dlg, Settings& settings, int id) {
+void onCommand(HWND dlg, Settings& settings, int id, int code) {
     switch (id) {
+        case IDC_OPT_RESIDENT:
+            settings.On = checked(dlg, IDC_OPT_RESIDENT) ? 1 : 0;
+            enableResidentControls(dlg);
+            break;
+        case IDC_OPT_INTERVAL:
+            if (code == CBN_SELCHANGE) {
+                HWND combo = GetDlgItem(dlg, IDC_OPT_INTERVAL);
+                const auto at = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+                if (at >= 0)
+                    settings.Interval =
+                        static_cast<int32_t>(SendMessageW(combo, CB_GETITEMDATA, at, 0));
+            }
+            break;
+        case IDC_OPT_HOTKEY:
+            if (code == EN_CHANGE)
+                settings.HotKey = static_cast<int32_t>(
+                    LOWORD(SendDlgItemMessageW(dlg, IDC_OPT_HOTKEY, HKM_GETHOTKEY, 0, 0)));
+            break;
         case IDC_OPT_WHEEL_SCROLL:
             if (checked(dlg, IDC_OPT_WHEEL_SCROLL)) settings.WheelSel = 0;
             break;
@@ -107,7 +176,7 @@ INT_PTR CALLBACK optionsDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
             onInit(dlg, *settings);
             return TRUE;
         case WM_COMMAND:
-            onCommand(dlg, *settings, LOWORD(wp));
+            onCommand(dlg, *settings, LOWORD(wp), HIWORD(wp));
             return TRUE;
         case kSwatchColorQuery:
             onSwatchQuery(*settings, *reinterpret_cast<SwatchQuery*>(lp));

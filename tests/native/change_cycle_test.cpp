@@ -362,3 +362,38 @@ TEST_F(ChangeCycle, ManualSet) {
 }
 
 }  // namespace
+
+// The resident process's two runs: a redraw whatever the date mark says, and
+// a timed change that keeps to the active list and ignores the once-a-day
+// flag, leaving the flags as they were.
+TEST_F(ChangeCycle, ResidentRedrawAndTimedChange) {
+    host.fill(1, 2);
+    host.fill(3, 3);
+    s.activeList = 3;
+    s.lists[3].WPNum = 1;
+    host.mark = {2024, 5, 17};  // today: a once-a-day run would do nothing
+    ASSERT_TRUE(runCalendarRedraw(s, host));
+    EXPECT_EQ(host.wallpaper, L"L3_1");
+    EXPECT_EQ(host.records, 0);
+    EXPECT_EQ(host.todayReads, 1);
+
+    s.Cycle = 1;
+    s.WpNoChg = 1;
+    s.ListHold = 0;
+    const char* expected[] = {"L3_2", "L3_0", "L3_1"};
+    for (const char* e : expected) {
+        ASSERT_TRUE(runTimedChange(s, host));
+        EXPECT_EQ(host.wallpaper, std::wstring(e, e + 4));
+    }
+    EXPECT_EQ(s.activeList, 3);
+    EXPECT_EQ(host.records, 3);
+    EXPECT_EQ(host.todayReads, 4);
+    EXPECT_EQ(s.Cycle, 1);
+    EXPECT_EQ(s.ListHold, 0);
+
+    // An empty active list: no other list is taken.
+    s.activeList = 5;
+    host.made.clear();
+    EXPECT_FALSE(runTimedChange(s, host));
+    EXPECT_TRUE(host.made.empty());
+}

@@ -32,6 +32,8 @@ TEST(SettingsKeys, NewSettingsHoldTheDocumentedDefaultsInSaveOrder) {
               L"PresetW3=1280;PresetH3=800;PresetW4=1280;PresetH4=1024;AddImgSize=0;DTExpand=1;"
               L"LRExpand=1;");
     EXPECT_EQ(joined(sectionLines(s, L"Path")), L"SPI=;");
+    EXPECT_EQ(joined(sectionLines(s, L"Resident")), L"On=0;Interval=0;HotKey=0;");
+    EXPECT_TRUE(residentDefaults(s));
     EXPECT_EQ(CalendarStyle().FaceS, L"MS UI Gothic") << "a calendar look on its own too";
 
     // A missing section reads as these defaults, with the machine's own two.
@@ -54,15 +56,18 @@ TEST(SettingsKeys, ValuesOutOfRangeAreClampedOrReadAsTheDefault) {
         const wchar_t* stored;
         const wchar_t* read;
     } cases[] = {
-        {L"Cal", L"FtSize", L"7", L"8"},      {L"Cal", L"FtSize", L"37", L"36"},
-        {L"Cal", L"DaySpace", L"1", L"2"},    {L"Cal", L"DaySpace", L"36", L"36"},
-        {L"Cal", L"DispMonth", L"0", L"1"},   {L"Cal", L"DispMonth", L"4", L"3"},
-        {L"WP", L"ActList", L"-1", L"0"},     {L"WP", L"ActList", L"7", L"7"},
-        {L"WP", L"ActList", L"8", L"0"},      {L"TWin", L"AddImgSize", L"5", L"0"},
-        {L"TWin", L"AddImgSize", L"4", L"4"}, {L"WP", L"Random", L"2", L"0"},
-        {L"WP", L"Calendar", L"3", L"1"},     {L"Cal", L"CharSet", L"384", L"128"},
-        {L"WP", L"StyleS", L"7", L"7"},       {L"Cal", L"FaceA", L"\"Arial\"", L"Arial"},
-        {L"Cal", L"YearMonth", L"-1", L"-1"}, {L"Path", L"SPI", L"", L""},
+        {L"Cal", L"FtSize", L"7", L"8"},          {L"Cal", L"FtSize", L"37", L"36"},
+        {L"Cal", L"DaySpace", L"1", L"2"},        {L"Cal", L"DaySpace", L"36", L"36"},
+        {L"Cal", L"DispMonth", L"0", L"1"},       {L"Cal", L"DispMonth", L"4", L"3"},
+        {L"WP", L"ActList", L"-1", L"0"},         {L"WP", L"ActList", L"7", L"7"},
+        {L"WP", L"ActList", L"8", L"0"},          {L"TWin", L"AddImgSize", L"5", L"0"},
+        {L"TWin", L"AddImgSize", L"4", L"4"},     {L"WP", L"Random", L"2", L"0"},
+        {L"WP", L"Calendar", L"3", L"1"},         {L"Cal", L"CharSet", L"384", L"128"},
+        {L"WP", L"StyleS", L"7", L"7"},           {L"Cal", L"FaceA", L"\"Arial\"", L"Arial"},
+        {L"Cal", L"YearMonth", L"-1", L"-1"},     {L"Path", L"SPI", L"", L""},
+        {L"Resident", L"On", L"3", L"1"},         {L"Resident", L"Interval", L"-5", L"0"},
+        {L"Resident", L"Interval", L"1", L"1"},   {L"Resident", L"Interval", L"999999", L"527040"},
+        {L"Resident", L"HotKey", L"65536", L"0"}, {L"Resident", L"HotKey", L"1601", L"1601"},
     };
     for (const auto& c : cases) {
         Settings s;

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <colordlg.h>
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include "res/control_ids.h"
@@ -200,3 +201,36 @@ TEST(PluginFolder, BrowserOpensOnTheStartFolder) {
 }
 
 }  // namespace
+
+// Resident mode's controls: the box writes On and enables the other two; the
+// interval list writes minutes and shows a value it has no choice for as
+// one more, unchanged until another is picked; the hotkey shows its value.
+TEST_F(OptionsDialog, ResidentControlsWriteTheirKeys) {
+    g_settings.Interval = 1;
+    g_settings.HotKey = (HOTKEYF_CONTROL | HOTKEYF_ALT) << 8 | 'N';
+    run([](HWND dlg) {
+        EXPECT_FALSE(uitest::isChecked(dlg, IDC_OPT_RESIDENT));
+        EXPECT_FALSE(uitest::isEnabled(dlg, IDC_OPT_INTERVAL));
+        EXPECT_FALSE(uitest::isEnabled(dlg, IDC_OPT_HOTKEY));
+        uitest::click(dlg, IDC_OPT_RESIDENT);
+        EXPECT_EQ(g_settings.On, 1);
+        EXPECT_TRUE(uitest::isEnabled(dlg, IDC_OPT_INTERVAL));
+        EXPECT_TRUE(uitest::isEnabled(dlg, IDC_OPT_HOTKEY));
+
+        HWND combo = GetDlgItem(dlg, IDC_OPT_INTERVAL);
+        ASSERT_EQ(uitest::comboCount(combo), 8);
+        EXPECT_EQ(uitest::comboItem(combo, 7), L"1 分");
+        EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 7);
+        EXPECT_EQ(g_settings.Interval, 1);
+        const int32_t minutes[] = {0, 15, 30, 60, 180, 360, 1440};
+        for (int i = 0; i < 7; ++i) {
+            uitest::comboSelect(dlg, IDC_OPT_INTERVAL, i);
+            EXPECT_EQ(g_settings.Interval, minutes[i]) << uitest::comboItem(combo, i).size();
+        }
+        EXPECT_EQ(SendDlgItemMessageW(dlg, IDC_OPT_HOTKEY, HKM_GETHOTKEY, 0, 0),
+                  (HOTKEYF_CONTROL | HOTKEYF_ALT) << 8 | 'N');
+        uitest::click(dlg, IDCANCEL);
+    });
+    EXPECT_EQ(g_settings.On, 1);
+    EXPECT_EQ(g_settings.Interval, 1440);
+}

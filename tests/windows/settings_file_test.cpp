@@ -167,6 +167,34 @@ TEST_F(SettingsFile, ListHoldStoresTheShownListAtClose) {
     EXPECT_EQ(g_settings.activeList, 2);
 }
 
+// Resident mode's section: a file without it is saved without it while the
+// keys hold their defaults, gets it once they do not, and has it updated in
+// place (other keys in it kept) when it is there.
+TEST_F(SettingsFile, ResidentSectionOnlyWhenThereOrChanged) {
+    load();
+    EXPECT_EQ(g_settings.On, 0);
+    ASSERT_TRUE(saveAllSettings(noEntries_));
+    EXPECT_EQ(harness::readText(ini_).find(L"[Resident]"), std::wstring::npos);
+
+    g_settings.Interval = 60;
+    ASSERT_TRUE(saveAllSettings(noEntries_));
+    EXPECT_EQ(iniValue(ini_, L"Resident", L"Interval"), L"60");
+    EXPECT_EQ(iniValue(ini_, L"Resident", L"On"), L"0");
+
+    write(L"[Resident]\r\nOn=1\r\nLater=kept\r\nHotKey=1614\r\n[WP]\r\nRandom=1\r\n");
+    load();
+    EXPECT_EQ(g_settings.On, 1);
+    EXPECT_EQ(g_settings.Interval, 0);
+    EXPECT_EQ(g_settings.HotKey, 1614);
+    g_settings.On = 0;
+    ASSERT_TRUE(saveAllSettings(noEntries_));
+    const std::wstring text = harness::readText(ini_);
+    EXPECT_EQ(text.find(L"[Resident]"), text.rfind(L"[Resident]")) << "one section";
+    EXPECT_EQ(iniValue(ini_, L"Resident", L"On"), L"0");
+    EXPECT_EQ(iniValue(ini_, L"Resident", L"Later"), L"kept");
+    EXPECT_EQ(iniValue(ini_, L"Resident", L"HotKey"), L"1614");
+}
+
 TEST_F(SettingsFile, NewFileIsUnicodeAndKeepsPathsOutsideTheCodePage) {
     load();
     std::vector<std::wstring> entries[kListCount];

@@ -1,6 +1,10 @@
 // Shows one dialog of the program for a few seconds so that a picture of
 // the screen can be taken (scripts/dialog-screens.sh runs it under Wine):
-//   dialog_screens.exe calendar | small | large | options | about | help
+//   dialog_screens.exe calendar | small | large | options | options-resident | about | help
+//   dialog_screens.exe resident-menu   (the real Tolvex.exe, resident, its icon's menu open)
+#include <windows.h>
+#include <commctrl.h>
+
 #include <string>
 
 #include "settings/settings.h"
@@ -12,6 +16,7 @@
 #include "ui/detail_dialogs.h"
 #include "ui/help_win.h"
 #include "ui/options_dialog.h"
+#include "ui/resident.h"
 
 namespace {
 
@@ -24,7 +29,25 @@ void CALLBACK endHold(HWND, UINT, UINT_PTR id, DWORD) {
     PostQuitMessage(0);
 }
 
+// A resident Tolvex.exe in a folder of its own, its icon's menu opened at
+// the middle of the screen as a right click on the icon opens it.
+int showResidentMenu() {
+    harness::TempFolder dir;
+    const std::wstring exe = harness::copyTolvex(dir.path());
+    harness::writeUtf16File(dir.file(L"Tolvex.ini"), L"[Resident]\r\nOn=1\r\n");
+    harness::Process tolvex = harness::Process::start(exe, L"/s");
+    HWND resident =
+        harness::waitForWindow(tolvex.id(), L"Tolvex_main_class", kResidentTitle, 20000);
+    if (!resident) return 1;
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
+    PostMessageW(resident, kResidentIconMessage, 0, MAKELPARAM(WM_CONTEXTMENU, 1));
+    Sleep(kHoldMs);
+    tolvex.kill();
+    return 0;
+}
+
 int showScreen(const std::string& screen) {
+    if (screen == "resident-menu") return showResidentMenu();
     uitest::setUpUiProcess();
     uitest::ShortcutFolders folders;
     g_settings = Settings{};
@@ -37,6 +60,12 @@ int showScreen(const std::string& screen) {
     if (screen == "small") openSmallImageDialog(owner);
     if (screen == "large") openLargeImageDialog(owner);
     if (screen == "options") openOptionsDialog(owner);
+    if (screen == "options-resident") {
+        g_settings.On = 1;
+        g_settings.Interval = 60;
+        g_settings.HotKey = (HOTKEYF_CONTROL | HOTKEYF_ALT) << 8 | 'N';
+        openOptionsDialog(owner);
+    }
     HelpViewer help;
     if (screen == "about" || screen == "help") {
         if (screen == "about")
