@@ -75,7 +75,7 @@ export work out pictures
   compose calendar 草原.bmp StyleB=1 WpOptB0=1 WpOptB1=1 Calendar=1 "[Cal]" DispMonth=2
   if [ -f save_wp.bmp ]; then
     convert save_wp.bmp -resize 480x384 "$out/wallpaper_calendar.png"
-    convert save_wp.bmp -gravity NorthEast -crop 300x220+0+0 +repage "$out/calendar_closeup.png"
+    convert save_wp.bmp -gravity NorthEast -crop 300x330+0+0 +repage "$out/calendar_closeup.png"
   fi
   rm -f "$out/place_calendar.png"
   convert "$pictures/夕焼け.bmp" -resize 12.5% "$out/picture_small.png"

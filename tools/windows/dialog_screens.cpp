@@ -20,6 +20,7 @@
 #include "ui/help_win.h"
 #include "ui/options_dialog.h"
 #include "ui/rename_dialog.h"
+#include "ui/ui_resources.h"
 
 namespace {
 
@@ -34,6 +35,7 @@ class ScreenHost final : public FolderWindowHost {
 public:
     explicit ScreenHost(HWND owner) : owner_(owner) {}
     HWND owner() const override { return owner_; }
+    HFONT font() const override { return g_uiFont; }
     void addFolder(const wchar_t*) override {}
     bool overLists(POINT) const override { return false; }
 
@@ -73,6 +75,7 @@ int showScreen(const std::string& screen) {
     g_settings.screenWidth = GetSystemMetrics(SM_CXSCREEN);
     g_settings.screenHeight = GetSystemMetrics(SM_CYSCREEN);
     g_settings.BgColor = 0x804020;
+    g_settings.cal.CalPosX = g_settings.screenWidth - 136;  // as a new settings file has it
     HWND owner = uitest::createOwnerWindow();
     g_owner = owner;
     SetTimer(nullptr, kReportTimer, kPaintedMs, reportRect);
