@@ -112,8 +112,12 @@ def main():
         shutil.copytree(os.path.join(source, "help"), work)
         for picture in glob.glob(os.path.join(pictures, "*.png")):
             shutil.copy(picture, work)
-        subprocess.run([chmcmd, "--no-html-scan", "--verbosity", "1", "tolvex.hhp"],
-                       cwd=work, check=True, stdout=subprocess.DEVNULL)
+        compiled = subprocess.run([chmcmd, "--no-html-scan", "--verbosity", "1", "tolvex.hhp"],
+                                  cwd=work, capture_output=True, text=True)
+        if compiled.returncode != 0 or not os.path.exists(os.path.join(work, "Tolvex.chm")):
+            print(compiled.stdout + compiled.stderr)
+            print("the help file did not compile")
+            return 1
         inside = {n.lstrip("/") for n in chm_names(os.path.join(work, "Tolvex.chm"))
                   if not n.startswith("/#") and not n.startswith("::")}
         pages = {}
