@@ -92,7 +92,16 @@ export work out pictures
     sleep 0.2
   done
   sleep 2
-  if [ -n "$id" ]; then import -window "$id" "$out/main.png"; else echo "help-screens: no main window" >&2; fi
+  if [ -n "$id" ]; then
+    import -window "$id" "$out/main.png"
+    # The preview pane with its size box and buttons, cut out of the window
+    # by its client position (8, 323) below the caption and frame.
+    frame=$(( ($(identify -format %w "$out/main.png") - 612) / 2 ))
+    top=$(( $(identify -format %h "$out/main.png") - 475 - frame ))
+    convert "$out/main.png" -crop "150x152+$((frame + 4))+$((top + 319))" +repage "$out/preview.png"
+  else
+    echo "help-screens: no main window" >&2
+  fi
   kill $pid 2>/dev/null || true
   wineserver -k >/dev/null 2>&1 || true
   wineserver -p >/dev/null 2>&1
