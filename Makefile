@@ -2,12 +2,13 @@
 #   make        build both sides (installing what is missing first)
 #   make test   every test of both builds
 #   make demo   compose a wallpaper with the real program under Wine
+#   make dist   the download, out/dist/Tolvex-<version>.zip
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 WIN := build/windows
 NAT := build/native
 
-.PHONY: all bootstrap windows native test test-native test-windows demo gui bench fuzz clean
+.PHONY: all bootstrap windows native test test-native test-windows demo gui dist bench fuzz clean
 
 all: windows native
 
@@ -39,6 +40,9 @@ demo: windows native
 
 gui: windows native
 	./scripts/gui.sh
+
+dist: windows
+	./scripts/dist.sh
 
 bench: bootstrap
 	./scripts/bench.sh

@@ -6,6 +6,7 @@
 #include "base/owners_win.h"
 #include "base/path.h"
 #include "res/control_ids.h"
+#include "res/version.h"
 #include "ui/about_window.h"
 #include "ui/about_window_parts.h"
 #include "ui/help_win.h"
@@ -16,7 +17,7 @@ namespace {
 
 constexpr wchar_t kParentClass[] = L"ver_parent_class";
 constexpr wchar_t kChildClass[] = L"ver_child_class";
-constexpr wchar_t kProgramLine[] = L"Tolvex  version 2.22";
+constexpr wchar_t kProgramLine[] = L"Tolvex  version " TOLVEX_VERSION_WIDE;
 constexpr wchar_t kMakerLine[] = L"作者  Tolvex 開発チーム";
 
 // Everything the open About window needs: allocated when it opens, owned by
