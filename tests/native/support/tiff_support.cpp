@@ -213,6 +213,7 @@ std::vector<uint8_t> encodeWithLibtiff(const Encoded& p) {
     if (fd < 0) return {};
     close(fd);
     std::vector<uint8_t> out;
+    TIFFSetWarningHandler(nullptr);
     TIFF* tif = TIFFOpen(path, p.bigEndian ? "wb" : "wl");
     if (tif) {
         TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, p.width);
