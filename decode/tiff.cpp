@@ -304,6 +304,9 @@ private:
     size_t left_ = 0;
 };
 
+// Bytes an LZW strip may write past what it delivers.
+constexpr size_t kLzwSlack = 8;
+
 // zlib's allocations go to the application heap.
 voidpf zAlloc(voidpf, uInt items, uInt size) noexcept {
     const uint64_t bytes = uint64_t{items} * size;
@@ -415,16 +418,18 @@ private:
 // wide, the width growing one code early; 256 clears the table, 257 ends
 // the strip. A code's string is written straight into the caller's buffer
 // when it fits there, otherwise into `pending` and handed out from there.
+// Each entry keeps the first 8 bytes of its string in one word, so a short
+// string is one 8-byte store and a long one a walk back to its eighth byte;
+// stores may reach up to 7 bytes past the string (kLzwSlack: the caller's
+// buffer carries them).
 class LzwStrip {
 public:
     bool open() noexcept {
         t_.reset(static_cast<Tables*>(heapAlloc(sizeof(Tables))));
         if (!t_) return false;
-        for (unsigned c = 0; c < 256; ++c) {
-            t_.get()->suffix[c] = t_.get()->first[c] = static_cast<uint8_t>(c);
-            t_.get()->length[c] = 1;
-            t_.get()->prefix[c] = 0;
-        }
+        for (unsigned c = 0; c < 256; ++c)
+            t_.get()->entry[c] = Entry{
+                {static_cast<uint8_t>(c)}, 0, 1, static_cast<uint8_t>(c), static_cast<uint8_t>(c)};
         return true;
     }
     void begin(const uint8_t* in, size_t length) noexcept {
@@ -433,59 +438,89 @@ public:
         pos_ = 0;
         bits_ = 0;
         buffer_ = 0;
-        clear();
+        free_ = kFirstFree;
+        width_ = 9;
+        prev_ = kNone;
         pendingAt_ = pendingEnd_ = 0;
         done_ = false;
     }
     size_t consumed() const noexcept { return pos_; }
 
     size_t read(uint8_t* out, size_t n) noexcept {
+        Tables& t = *t_.get();
         size_t got = 0;
         if (pendingAt_ != pendingEnd_) {
             const size_t k = pendingEnd_ - pendingAt_ < n ? pendingEnd_ - pendingAt_ : n;
-            std::memcpy(out, t_.get()->pending + pendingAt_, k);
+            std::memcpy(out, t.pending + pendingAt_, k);
             pendingAt_ += k;
             got = k;
         }
-        Tables& t = *t_.get();
-        while (got < n && !done_) {
-            const unsigned code = nextCode();
-            if (code == kEnd) {
-                done_ = true;
-                break;
+        // The state in locals for the loop, put back at the end.
+        Entry* const e = t.entry;
+        const uint8_t* const in = in_;
+        const size_t length = length_;
+        size_t pos = pos_;
+        uint32_t buffer = buffer_;
+        unsigned bits = bits_, width = width_, free = free_, prev = prev_;
+        bool done = done_;
+        while (got < n && !done) {
+            // The next code; the strip's end counts as an end code. Up to
+            // three bytes are taken at once (the word holds 32 bits).
+            if (bits < width) {
+                while (bits <= 24 && pos != length) {
+                    buffer = buffer << 8 | in[pos++];
+                    bits += 8;
+                }
+                if (bits < width) {
+                    done = true;
+                    break;
+                }
             }
+            bits -= width;
+            const unsigned code = (buffer >> bits) & ((1u << width) - 1);
             if (code == kClear) {
-                clear();
+                free = kFirstFree;
+                width = 9;
+                prev = kNone;
                 continue;
             }
-            if (prev_ == kNone) {  // first code after a clear: a single byte
+            if (code == kEnd) {
+                done = true;
+                break;
+            }
+            if (prev == kNone) {  // first code after a clear: a single byte
                 if (code > 255) {
-                    done_ = true;
+                    done = true;
                     break;
                 }
                 out[got++] = static_cast<uint8_t>(code);
-                prev_ = code;
+                prev = code;
                 continue;
             }
-            if (code > free_ || (code == free_ && free_ == kTableSize)) {
-                done_ = true;  // a code not yet defined
+            if (code > free || (code == free && free == kTableSize)) {
+                done = true;  // a code not yet defined
                 break;
             }
-            if (free_ < kTableSize) {
-                t.prefix[free_] = static_cast<uint16_t>(prev_);
-                t.first[free_] = t.first[prev_];
-                t.suffix[free_] = code < free_ ? t.first[code] : t.first[prev_];
-                t.length[free_] = static_cast<uint16_t>(t.length[prev_] + 1);
-                ++free_;
-                if (free_ == (1u << width_) - 1 && width_ < 12) ++width_;
+            if (free < kTableSize) {
+                const Entry& p = e[prev];
+                const uint8_t last = code < free ? e[code].first : p.first;
+                Entry& added = e[free];
+                std::memcpy(added.head, p.head, 8);
+                if (p.length < 8) added.head[p.length] = last;
+                added.prefix = static_cast<uint16_t>(prev);
+                added.length = static_cast<uint16_t>(p.length + 1);
+                added.suffix = last;
+                added.first = p.first;
+                ++free;
+                if (free == (1u << width) - 1 && width < 12) ++width;
             }
-            prev_ = code;
-            const size_t len = t.length[code];
+            prev = code;
+            const size_t len = e[code].length;
             if (len <= n - got) {
-                spell(code, len, out + got);
+                spell(e, code, len, out + got);
                 got += len;
             } else {
-                spell(code, len, t.pending);
+                spell(e, code, len, t.pending);
                 const size_t k = n - got;
                 std::memcpy(out + got, t.pending, k);
                 got = n;
@@ -493,43 +528,40 @@ public:
                 pendingEnd_ = len;
             }
         }
+        pos_ = pos;
+        buffer_ = buffer;
+        bits_ = bits;
+        width_ = width;
+        free_ = free;
+        prev_ = prev;
+        done_ = done;
         return got;
     }
 
 private:
     static constexpr unsigned kClear = 256, kEnd = 257, kFirstFree = 258;
     static constexpr unsigned kTableSize = 4096, kNone = 0xFFFF;
+    // A code's string: its first 8 bytes (fewer for a shorter string, the
+    // first in the lowest byte), the code of all but its last byte, its
+    // length, its last and its first byte.
+    struct Entry {
+        uint8_t head[8];
+        uint16_t prefix, length;
+        uint8_t suffix, first;
+    };
     struct Tables {
-        uint16_t prefix[kTableSize];
-        uint16_t length[kTableSize];
-        uint8_t suffix[kTableSize];
-        uint8_t first[kTableSize];
-        uint8_t pending[kTableSize];
+        Entry entry[kTableSize];
+        uint8_t pending[kTableSize + kLzwSlack];
     };
 
-    void clear() noexcept {
-        free_ = kFirstFree;
-        width_ = 9;
-        prev_ = kNone;
-    }
-    // The next code, or kEnd when the strip's bytes run out.
-    unsigned nextCode() noexcept {
-        while (bits_ < width_) {
-            if (pos_ == length_) return kEnd;
-            buffer_ = buffer_ << 8 | in_[pos_++];
-            bits_ += 8;
+    // Writes the `len` bytes of `code`'s string to out: the bytes past the
+    // eighth last byte first, then the first eight at once.
+    static void spell(const Entry* e, unsigned code, size_t len, uint8_t* out) noexcept {
+        for (size_t i = len; i > 8;) {
+            out[--i] = e[code].suffix;
+            code = e[code].prefix;
         }
-        bits_ -= width_;
-        return (buffer_ >> bits_) & ((1u << width_) - 1);
-    }
-    // Writes the `len` bytes of `code`'s string to out, last byte first.
-    void spell(unsigned code, size_t len, uint8_t* out) const noexcept {
-        const Tables& t = *t_.get();
-        for (size_t i = len; i > 1;) {
-            out[--i] = t.suffix[code];
-            code = t.prefix[code];
-        }
-        out[0] = static_cast<uint8_t>(code);
+        std::memcpy(out, e[code].head, 8);
     }
 
     HeapPtr<Tables> t_;
@@ -546,6 +578,18 @@ private:
 // the left, modulo its width. 16-bit samples are in the file's byte order.
 void undoPredictor(uint8_t* row, size_t bytes, unsigned samples, unsigned bits,
                    bool bigEndian) noexcept {
+    if (bits == 8 && samples == 3) {  // the running sums kept in registers
+        if (bytes < 3) return;
+        uint8_t r = row[0], g = row[1], b = row[2];
+        for (size_t i = 3; i + 3 <= bytes; i += 3) {
+            row[i] = r = static_cast<uint8_t>(r + row[i]);
+            row[i + 1] = g = static_cast<uint8_t>(g + row[i + 1]);
+            row[i + 2] = b = static_cast<uint8_t>(b + row[i + 2]);
+        }
+        for (size_t i = bytes - bytes % 3; i < bytes; ++i)
+            row[i] = static_cast<uint8_t>(row[i] + row[i - 3]);
+        return;
+    }
     if (bits == 8) {
         for (size_t i = samples; i < bytes; ++i)
             row[i] = static_cast<uint8_t>(row[i] + row[i - samples]);
@@ -640,7 +684,7 @@ struct Target {
     uint32_t width, height;
     size_t rowBytes, stride;
     uint8_t* pixels;  // bottom-up
-    uint8_t* joined;  // one row of file data
+    uint8_t* joined;  // one row of file data, and kLzwSlack bytes
     bool bigEndian;
 
     uint8_t* row(uint32_t y) const noexcept { return pixels + size_t{height - 1 - y} * stride; }
@@ -741,7 +785,7 @@ LoadedImage* decodeTiff(DecoderState& state) noexcept {
     const int bitCount = rgb ? 24 : 8;
     const size_t stride = rowStride(static_cast<int32_t>(width), bitCount);
     PageBlock pixels(stride * height);
-    const HeapPtr<uint8_t> joined(static_cast<uint8_t*>(heapAlloc(rowBytes)));
+    const HeapPtr<uint8_t> joined(static_cast<uint8_t*>(heapAlloc(rowBytes + kLzwSlack)));
     if (!pixels || !joined) return state.fail(DecodeError::OutOfMemory);
 
     // Rows run top to bottom in the file, bottom to top in the block. Rows the
