@@ -4,7 +4,6 @@
 
 #if defined(__i386__) || defined(__x86_64__)
 #define PNG_ROWS_X86 1
-#include <cpuid.h>
 #include <emmintrin.h>
 #include <tmmintrin.h>
 #endif
