@@ -246,7 +246,6 @@ PNG_ROWS_TARGET_END
 
 PNG_ROWS_TARGET_BEGIN("ssse3")
 namespace ssse3 {
-#include "decode/png_rows_generic.inc"
 
 // 8-bit RGB rows filtered with None or Up, whose pixels do not depend on
 // their left neighbours: the Up filter undone over the whole row first (16
@@ -256,7 +255,8 @@ namespace ssse3 {
 // pixel's place, written in the next step; the last pixels go one at a time.
 template <int Filter>
 void rgbWholeRow(const RowJob& job) noexcept {
-    if constexpr (Filter == 2) unfilterBytes<3, 2>(job.cur, job.prior, size_t{job.pixels} * 3);
+    if constexpr (Filter == 2)
+        sse2::unfilterBytes<3, 2>(job.cur, job.prior, size_t{job.pixels} * 3);
     const __m128i order = _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, 15);
     const uint8_t* v = job.cur;
     uint8_t* out = job.out;
@@ -284,12 +284,11 @@ struct RgbRows {
     };
 };
 
-// The SSE2 set's RGB and RGBA routines (but for the ones above), and the
-// generic ones as the compiler widens them with SSSE3.
+// The SSE2 set but for the routines above: the compiler widens the others
+// no further with SSSE3 (measured), so they are not built a third time.
 const RowRoutine* routines(PixelFormat format, bool spaced) noexcept {
-    if (format == PixelFormat::Rgb8) return pick<RgbRows::Row>(spaced);
-    if (format == PixelFormat::Rgba8) return sse2::routines(format, spaced);
-    return genericRoutines(format, spaced);
+    if (format == PixelFormat::Rgb8) return sse2::pick<RgbRows::Row>(spaced);
+    return sse2::routines(format, spaced);
 }
 
 }  // namespace ssse3
