@@ -2,149 +2,39 @@
 
 #include <cstring>
 
-#ifdef __SSE2__
+#if defined(__i386__) || defined(__x86_64__)
+#define PNG_ROWS_X86 1
 #include <emmintrin.h>
+#include <tmmintrin.h>
 #endif
+
+// The SIMD sets are compiled for their instruction sets function by function
+// (every function between BEGIN and END carries the target attribute), so the
+// rest of the program keeps the build's baseline and runs on any processor;
+// rowRoutines() hands them out only when the processor has the instructions.
+#if defined(__clang__)
+#define PNG_ROWS_TARGET_BEGIN(isa) \
+    _Pragma(PNG_ROWS_STR(clang attribute push(__attribute__((target(isa))), apply_to = function)))
+#define PNG_ROWS_TARGET_END _Pragma("clang attribute pop")
+#else
+#define PNG_ROWS_TARGET_BEGIN(isa) \
+    _Pragma("GCC push_options") _Pragma(PNG_ROWS_STR(GCC target(isa)))
+#define PNG_ROWS_TARGET_END _Pragma("GCC pop_options")
+#endif
+#define PNG_ROWS_STR(x) #x
 
 namespace png {
 namespace {
 
-// The predictors of the five filter types, for one byte position: `left` is
-// the reconstructed byte one pixel to the left, `up` the one above,
-// `upLeft` the one above that (all 0 outside the row or pass).
-template <int Filter>
-inline uint8_t predict(uint8_t left, uint8_t up, uint8_t upLeft) noexcept {
-    if constexpr (Filter == 1) {
-        return left;
-    } else if constexpr (Filter == 2) {
-        return up;
-    } else if constexpr (Filter == 3) {
-        return static_cast<uint8_t>((left + up) >> 1);
-    } else {
-        // Paeth: the neighbour closest to left + up - upLeft; ties prefer
-        // left, then up. Written so the compiler selects without jumps.
-        const int a = left, b = up, c = upLeft;
-        const int pa = b > c ? b - c : c - b;  // |p - a|
-        const int pb = a > c ? a - c : c - a;  // |p - b|
-        const int d = a + b - 2 * c;
-        const int pc = d < 0 ? -d : d;  // |p - c|
-        int pick = pb < pa ? b : a;
-        const int best = pb < pa ? pb : pa;
-        pick = pc < best ? c : pick;
-        return static_cast<uint8_t>(pick);
-    }
-}
+namespace portable {
+#include "decode/png_rows_generic.inc"
+}  // namespace portable
 
-// Undoing a filter, in place, for every byte of a row whose pixels are
-// `Unit` bytes apart. The generic form runs one byte after another; the
-// compiler keeps the Unit independent chains in registers.
-template <int Unit, int Filter>
-inline void unfilterBytes(uint8_t* cur, const uint8_t* up, size_t bytes) noexcept {
-    if constexpr (Filter == 0) {
-        return;
-    } else if constexpr (Filter == 2) {
-        for (size_t i = 0; i < bytes; ++i) cur[i] = static_cast<uint8_t>(cur[i] + up[i]);
-    } else {
-        const size_t first = bytes < size_t{Unit} ? bytes : size_t{Unit};
-        for (size_t i = 0; i < first; ++i)
-            cur[i] = static_cast<uint8_t>(cur[i] + predict<Filter>(0, up[i], 0));
-        for (size_t i = first; i < bytes; ++i)
-            cur[i] =
-                static_cast<uint8_t>(cur[i] + predict<Filter>(cur[i - Unit], up[i], up[i - Unit]));
-    }
-}
+#ifdef PNG_ROWS_X86
+PNG_ROWS_TARGET_BEGIN("sse2")
+namespace sse2 {
+#include "decode/png_rows_generic.inc"
 
-// 16-bit samples: only the high byte of each sample is reconstructed (byte
-// offsets 0, 2, 4, 6 of the pixel). Filters act on each byte position alone,
-// so this is exact, and the low bytes are dropped anyway.
-template <int Unit, int Filter>
-inline void unfilterHighBytes(uint8_t* cur, const uint8_t* up, size_t pixels) noexcept {
-    constexpr int kSamples = Unit / 2;
-    if constexpr (Filter == 0) return;
-    uint8_t left[kSamples] = {};
-    uint8_t upLeft[kSamples] = {};
-    for (size_t n = pixels; n != 0; --n, cur += Unit, up += Unit) {
-        for (int s = 0; s < kSamples; ++s) {
-            const uint8_t b = up[2 * s];
-            const uint8_t r =
-                static_cast<uint8_t>(cur[2 * s] + predict<Filter>(left[s], b, upLeft[s]));
-            cur[2 * s] = r;
-            left[s] = r;
-            upLeft[s] = b;
-        }
-    }
-}
-
-template <int Unit, int Filter>
-inline void unfilter(uint8_t* cur, const uint8_t* up, size_t pixels) noexcept {
-    unfilterBytes<Unit, Filter>(cur, up, pixels * Unit);
-}
-
-// What a reconstructed pixel becomes in the bitmap, per format.
-struct Index8 {
-    static constexpr int kUnit = 1, kOutBytes = 1;
-    static constexpr bool kHighBytesOnly = false;
-    static void emit(const uint8_t* v, uint8_t* out, const Blend*) noexcept { out[0] = v[0]; }
-};
-struct Grey16 {
-    static constexpr int kUnit = 2, kOutBytes = 1;
-    static constexpr bool kHighBytesOnly = true;
-    static void emit(const uint8_t* v, uint8_t* out, const Blend*) noexcept { out[0] = v[0]; }
-};
-// The grey bitmap keeps its ramp palette, so the background's share is taken
-// from the red of the background colour.
-template <int Gap>
-struct GreyAlpha {
-    static constexpr int kUnit = 2 * Gap, kOutBytes = 1;
-    static constexpr bool kHighBytesOnly = Gap == 2;
-    static void emit(const uint8_t* v, uint8_t* out, const Blend* b) noexcept {
-        const uint8_t a = v[Gap];
-        out[0] = static_cast<uint8_t>(b->product[(a << 8) | v[0]] + b->backPart[a][2]);
-    }
-};
-template <int Gap>
-struct Rgb {
-    static constexpr int kUnit = 3 * Gap, kOutBytes = 3;
-    static constexpr bool kHighBytesOnly = Gap == 2;
-    static void emit(const uint8_t* v, uint8_t* out, const Blend*) noexcept {
-        out[0] = v[2 * Gap];
-        out[1] = v[Gap];
-        out[2] = v[0];
-    }
-};
-template <int Gap>
-struct Rgba {
-    static constexpr int kUnit = 4 * Gap, kOutBytes = 3;
-    static constexpr bool kHighBytesOnly = Gap == 2;
-    static void emit(const uint8_t* v, uint8_t* out, const Blend* b) noexcept {
-        const uint8_t a = v[3 * Gap];
-        const uint8_t* t = b->product + (a << 8);
-        const uint8_t* k = b->backPart[a];
-        out[0] = static_cast<uint8_t>(t[v[2 * Gap]] + k[0]);
-        out[1] = static_cast<uint8_t>(t[v[Gap]] + k[1]);
-        out[2] = static_cast<uint8_t>(t[v[0]] + k[2]);
-    }
-};
-
-template <class F, int Filter, bool Spaced>
-void sampleRow(const RowJob& job) noexcept {
-    if constexpr (F::kHighBytesOnly)
-        unfilterHighBytes<F::kUnit, Filter>(job.cur, job.prior, job.pixels);
-    else
-        unfilter<F::kUnit, Filter>(job.cur, job.prior, job.pixels);
-    const uint8_t* v = job.cur;
-    uint8_t* out = job.out;
-    if constexpr (F::kUnit == 1 && !Spaced) {
-        std::memcpy(out, v, job.pixels);
-        return;
-    }
-    const size_t outStep = (Spaced ? size_t{job.pixelStep} : 1) * F::kOutBytes;
-    const Blend* blend = job.blend;
-    for (uint32_t n = job.pixels; n != 0; --n, v += F::kUnit, out += outStep)
-        F::emit(v, out, blend);
-}
-
-#ifdef __SSE2__
 // 8-bit RGB and RGBA: each pixel of Sub, Average and Paeth depends on the one
 // to its left, so the work goes one pixel at a time with its samples side by
 // side in one register, and the pixel is turned into blue-green-red (and
@@ -336,46 +226,7 @@ void colourRow(const RowJob& job) noexcept {
     }
     store3(out, pixel());
 }
-#endif
 
-// Depths 1, 2 and 4: the filter works on whole bytes (unit 1); each
-// reconstructed byte is unpacked into 8 / Depth index bytes, most significant
-// bits first; the row's last byte holds only the pixels left over.
-template <int Depth, int Filter, bool Spaced>
-void packedRow(const RowJob& job) noexcept {
-    constexpr uint32_t kPerByte = 8 / Depth;
-    constexpr uint8_t kMask = (1u << Depth) - 1;
-    const size_t step = Spaced ? job.pixelStep : 1;
-    const uint32_t bytes = (job.pixels + kPerByte - 1) / kPerByte;
-    unfilterBytes<1, Filter>(job.cur, job.prior, bytes);
-    const uint8_t* v = job.cur;
-    uint8_t* out = job.out;
-    for (uint32_t i = 0; i + 1 < bytes; ++i, out += kPerByte * step) {
-        const uint8_t byte = v[i];
-        for (uint32_t k = 0; k < kPerByte; ++k)
-            out[k * step] = static_cast<uint8_t>((byte >> (8 - Depth * (k + 1))) & kMask);
-    }
-    const uint8_t last = v[bytes - 1];
-    const uint32_t tail = job.pixels - (bytes - 1) * kPerByte;
-    for (uint32_t k = 0; k < tail; ++k)
-        out[k * step] = static_cast<uint8_t>((last >> (8 - Depth * (k + 1))) & kMask);
-}
-
-template <template <int, bool> class Row, bool Spaced>
-struct FilterSet {
-    static constexpr RowRoutine routines[5] = {Row<0, Spaced>::run, Row<1, Spaced>::run,
-                                               Row<2, Spaced>::run, Row<3, Spaced>::run,
-                                               Row<4, Spaced>::run};
-};
-
-template <class F>
-struct SampleRows {
-    template <int Filter, bool Spaced>
-    struct Row {
-        static void run(const RowJob& job) noexcept { sampleRow<F, Filter, Spaced>(job); }
-    };
-};
-#ifdef __SSE2__
 template <int Unit>
 struct ColourRows {
     template <int Filter, bool Spaced>
@@ -383,56 +234,102 @@ struct ColourRows {
         static void run(const RowJob& job) noexcept { colourRow<Unit, Filter, Spaced>(job); }
     };
 };
-#endif
-template <int Depth>
-struct PackedRows {
+
+const RowRoutine* routines(PixelFormat format, bool spaced) noexcept {
+    if (format == PixelFormat::Rgb8) return pick<ColourRows<3>::Row>(spaced);
+    if (format == PixelFormat::Rgba8) return pick<ColourRows<4>::Row>(spaced);
+    return genericRoutines(format, spaced);
+}
+
+}  // namespace sse2
+PNG_ROWS_TARGET_END
+
+PNG_ROWS_TARGET_BEGIN("ssse3")
+namespace ssse3 {
+
+// 8-bit RGB rows filtered with None or Up, whose pixels do not depend on
+// their left neighbours: the Up filter undone over the whole row first (16
+// bytes an add), then five pixels (15 bytes) a step turned into
+// blue-green-red with one byte shuffle. The 16-byte loads stay inside the
+// row, since a sixth pixel follows; the bitmap store's last byte is the next
+// pixel's place, written in the next step; the last pixels go one at a time.
+template <int Filter>
+void rgbWholeRow(const RowJob& job) noexcept {
+    if constexpr (Filter == 2)
+        sse2::unfilterBytes<3, 2>(job.cur, job.prior, size_t{job.pixels} * 3);
+    const __m128i order = _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, 15);
+    const uint8_t* v = job.cur;
+    uint8_t* out = job.out;
+    uint32_t n = job.pixels;
+    for (; n > 5; n -= 5, v += 15, out += 15)
+        _mm_storeu_si128(
+            reinterpret_cast<__m128i*>(out),
+            _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(v)), order));
+    for (; n != 0; --n, v += 3, out += 3) {
+        out[0] = v[2];
+        out[1] = v[1];
+        out[2] = v[0];
+    }
+}
+
+struct RgbRows {
     template <int Filter, bool Spaced>
     struct Row {
-        static void run(const RowJob& job) noexcept { packedRow<Depth, Filter, Spaced>(job); }
+        static void run(const RowJob& job) noexcept {
+            if constexpr (!Spaced && (Filter == 0 || Filter == 2))
+                rgbWholeRow<Filter>(job);
+            else
+                sse2::colourRow<3, Filter, Spaced>(job);
+        }
     };
 };
 
-template <template <int, bool> class Row>
-constexpr const RowRoutine* pick(bool spaced) noexcept {
-    return spaced ? FilterSet<Row, true>::routines : FilterSet<Row, false>::routines;
+// The SSE2 set but for the routines above: the compiler widens the others
+// no further with SSSE3 (measured), so they are not built a third time.
+const RowRoutine* routines(PixelFormat format, bool spaced) noexcept {
+    if (format == PixelFormat::Rgb8) return sse2::pick<RgbRows::Row>(spaced);
+    return sse2::routines(format, spaced);
+}
+
+}  // namespace ssse3
+PNG_ROWS_TARGET_END
+#endif
+
+RowSimd detectRowSimd() noexcept {
+#ifdef PNG_ROWS_X86
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("ssse3")) return RowSimd::Ssse3;
+    if (__builtin_cpu_supports("sse2")) return RowSimd::Sse2;
+#endif
+    return RowSimd::None;
 }
 
 }  // namespace
 
-const RowRoutine* portableRowRoutines(PixelFormat format, bool spaced) noexcept {
-    switch (format) {
-        case PixelFormat::Packed1:
-            return pick<PackedRows<1>::Row>(spaced);
-        case PixelFormat::Packed2:
-            return pick<PackedRows<2>::Row>(spaced);
-        case PixelFormat::Packed4:
-            return pick<PackedRows<4>::Row>(spaced);
-        case PixelFormat::Index8:
-            return pick<SampleRows<Index8>::Row>(spaced);
-        case PixelFormat::GreyAlpha8:
-            return pick<SampleRows<GreyAlpha<1>>::Row>(spaced);
-        case PixelFormat::Rgb8:
-            return pick<SampleRows<Rgb<1>>::Row>(spaced);
-        case PixelFormat::Rgba8:
-            return pick<SampleRows<Rgba<1>>::Row>(spaced);
-        case PixelFormat::Grey16:
-            return pick<SampleRows<Grey16>::Row>(spaced);
-        case PixelFormat::GreyAlpha16:
-            return pick<SampleRows<GreyAlpha<2>>::Row>(spaced);
-        case PixelFormat::Rgb16:
-            return pick<SampleRows<Rgb<2>>::Row>(spaced);
-        case PixelFormat::Rgba16:
-            return pick<SampleRows<Rgba<2>>::Row>(spaced);
+RowSimd rowSimdAvailable() noexcept {
+    static const RowSimd level = detectRowSimd();
+    return level;
+}
+
+const RowRoutine* rowRoutines(PixelFormat format, bool spaced, RowSimd simd) noexcept {
+    switch (simd) {
+#ifdef PNG_ROWS_X86
+        case RowSimd::Ssse3:
+            return ssse3::routines(format, spaced);
+        case RowSimd::Sse2:
+            return sse2::routines(format, spaced);
+#endif
+        default:
+            return portable::genericRoutines(format, spaced);
     }
-    return nullptr;
 }
 
 const RowRoutine* rowRoutines(PixelFormat format, bool spaced) noexcept {
-#ifdef __SSE2__
-    if (format == PixelFormat::Rgb8) return pick<ColourRows<3>::Row>(spaced);
-    if (format == PixelFormat::Rgba8) return pick<ColourRows<4>::Row>(spaced);
-#endif
-    return portableRowRoutines(format, spaced);
+    return rowRoutines(format, spaced, rowSimdAvailable());
+}
+
+const RowRoutine* portableRowRoutines(PixelFormat format, bool spaced) noexcept {
+    return rowRoutines(format, spaced, RowSimd::None);
 }
 
 const uint8_t* productTable() noexcept {

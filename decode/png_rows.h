@@ -51,11 +51,19 @@ struct RowJob {
 };
 using RowRoutine = void (*)(const RowJob&) noexcept;
 
+// The instruction sets the routines come in; each gives the same results.
+enum class RowSimd : uint8_t { None, Sse2, Ssse3 };
+// The best set this processor runs (asked of the processor once).
+RowSimd rowSimdAvailable() noexcept;
+
 // The five routines (filter types 0 None, 1 Sub, 2 Up, 3 Average, 4 Paeth) of
 // a format; `spaced` for rows whose pixels are not adjacent in the bitmap.
+// The set the processor runs best:
 const RowRoutine* rowRoutines(PixelFormat format, bool spaced) noexcept;
-// The same without SIMD: what builds without SSE2 (the 32-bit program) run.
-// The tests hold the two to the same results.
+// A given set, which must not be more than rowSimdAvailable(); sets this
+// build lacks (SIMD off x86) give the portable routines.
+const RowRoutine* rowRoutines(PixelFormat format, bool spaced, RowSimd simd) noexcept;
+// The set without SIMD, for processors without SSE2.
 const RowRoutine* portableRowRoutines(PixelFormat format, bool spaced) noexcept;
 
 // The blend table T: T[a][b] = T[b][a], T[0][x] = 0, T[255][x] = x, and for

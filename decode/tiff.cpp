@@ -1,7 +1,12 @@
-// TIFF reader: the first image of an uncompressed baseline file, either byte
-// order. Bilevel, grey and palette pictures become 8-bit palettised ones,
-// RGB pictures with 8 or 16 bits a sample 24-bit ones. Strips are read
-// straight from the mapped file; nothing is gathered into a second copy.
+// TIFF reader: the first image of a baseline file, either byte order,
+// uncompressed or compressed with LZW, Deflate or PackBits (LZW and Deflate
+// with or without the horizontal predictor). Bilevel, grey and palette
+// pictures become 8-bit palettised ones, RGB pictures with 8 or 16 bits a
+// sample 24-bit ones. Strips are read straight from the mapped file;
+// compressed ones are expanded a row at a time, so nothing is gathered into a
+// second copy of the picture.
+#include <zlib.h>
+
 #include <bit>
 #include <cstring>
 
@@ -18,11 +23,22 @@ enum Tag : uint16_t {
     kCompression = 259,
     kPhotometric = 262,
     kStripOffsets = 273,
+    kOrientation = 274,
+    kRowsPerStrip = 278,
     kStripByteCounts = 279,
+    kPredictor = 317,
     kColorMap = 320,
 };
 enum FieldType : uint16_t { kShort = 3, kLong = 4 };
-enum : uint16_t { kVersion = 42, kUncompressed = 1 };
+enum : uint16_t { kVersion = 42 };
+enum Compression : uint16_t {
+    kUncompressed = 1,
+    kLzw = 5,
+    kDeflate = 8,
+    kPackBits = 32773,
+    kDeflateOld = 32946,  // the code Deflate had before it was registered
+};
+enum Predictor : uint16_t { kNoPredictor = 1, kHorizontal = 2 };
 enum Photometric : uint16_t { kWhiteIsZero = 0, kBlackIsZero = 1, kRgb = 2, kPalette = 3 };
 
 // Reads at absolute offsets in the file's byte order. Callers check with
@@ -66,8 +82,24 @@ struct Directory {
     uint32_t bitsValues = 1;  // how many values BitsPerSample gave
     int photometric = -1;
     uint32_t colorMap = 0;
+    uint16_t compression = kUncompressed;
+    uint16_t predictor = kNoPredictor;
+    uint16_t orientation = 1;
+    uint32_t rowsPerStrip = 0xFFFFFFFFu;
     StripTable offsets, lengths;
 };
+
+// A SHORT or LONG value held in the entry itself; false for other types.
+bool entryNumber(const TiffBytes& f, size_t entry, uint32_t& v) noexcept {
+    const uint16_t type = f.u16(entry + 2);
+    if (type == kShort)
+        v = f.u16(entry + 8);
+    else if (type == kLong)
+        v = f.u32(entry + 8);
+    else
+        return false;
+    return true;
+}
 
 DecodeError readStripTable(const TiffBytes& f, size_t entry, StripTable& table) noexcept {
     if (table.present) return DecodeError::BadHeader;  // the same table twice
@@ -97,14 +129,8 @@ DecodeError readDirectory(const TiffBytes& f, Directory& d) noexcept {
         switch (tag) {
             case kImageWidth:
             case kImageLength: {
-                const uint16_t type = f.u16(e + 2);
                 uint32_t v;
-                if (type == kShort)
-                    v = f.u16(e + 8);
-                else if (type == kLong)
-                    v = f.u32(e + 8);
-                else
-                    return DecodeError::BadHeader;
+                if (!entryNumber(f, e, v)) return DecodeError::BadHeader;
                 if (v < 1 || v > static_cast<uint32_t>(kMaxImageSide))
                     return DecodeError::SideOutOfRange;
                 (tag == kImageWidth ? d.width : d.height) = v;
@@ -128,7 +154,23 @@ DecodeError readDirectory(const TiffBytes& f, Directory& d) noexcept {
                 break;
             }
             case kCompression:
-                if (f.u16(e + 8) != kUncompressed) return DecodeError::UnsupportedCompression;
+                d.compression = f.u16(e + 8);
+                if (d.compression != kUncompressed && d.compression != kLzw &&
+                    d.compression != kDeflate && d.compression != kDeflateOld &&
+                    d.compression != kPackBits)
+                    return DecodeError::UnsupportedCompression;
+                break;
+            case kPredictor:
+                d.predictor = f.u16(e + 8);
+                if (d.predictor != kNoPredictor && d.predictor != kHorizontal)
+                    return DecodeError::UnsupportedCompression;
+                break;
+            case kRowsPerStrip:
+                if (!entryNumber(f, e, d.rowsPerStrip) || d.rowsPerStrip == 0)
+                    return DecodeError::BadHeader;
+                break;
+            case kOrientation:
+                d.orientation = f.u16(e + 8);
                 break;
             case kPhotometric:
                 d.photometric = f.u16(e + 8);
@@ -262,6 +304,307 @@ private:
     size_t left_ = 0;
 };
 
+// Bytes an LZW strip may write past what it delivers.
+constexpr size_t kLzwSlack = 8;
+
+// zlib's allocations go to the application heap.
+voidpf zAlloc(voidpf, uInt items, uInt size) noexcept {
+    const uint64_t bytes = uint64_t{items} * size;
+    if (bytes == 0 || bytes > 0x7FFFFFFFu) return Z_NULL;
+    return heapAlloc(static_cast<size_t>(bytes));
+}
+void zFree(voidpf, voidpf p) noexcept { heapFree(p); }
+
+// Expanders of one compressed strip. begin() starts a strip; read() delivers
+// up to n bytes and returns how many, fewer only once the strip's data is
+// used up or found corrupt; consumed() tells how many input bytes it took.
+
+class PackBitsStrip {
+public:
+    void begin(const uint8_t* in, size_t length) noexcept {
+        in_ = in;
+        length_ = length;
+        pos_ = 0;
+        literal_ = run_ = 0;
+    }
+    size_t consumed() const noexcept { return pos_; }
+
+    size_t read(uint8_t* out, size_t n) noexcept {
+        size_t got = 0;
+        while (got < n) {
+            if (literal_ != 0) {
+                size_t k = literal_ < n - got ? literal_ : n - got;
+                if (k > length_ - pos_) k = length_ - pos_;
+                if (k == 0) break;  // the literal runs past the strip
+                std::memcpy(out + got, in_ + pos_, k);
+                pos_ += k;
+                got += k;
+                literal_ -= k;
+            } else if (run_ != 0) {
+                const size_t k = run_ < n - got ? run_ : n - got;
+                std::memset(out + got, runByte_, k);
+                got += k;
+                run_ -= k;
+            } else {
+                if (pos_ == length_) break;
+                const int head = static_cast<int8_t>(in_[pos_++]);
+                if (head >= 0) {
+                    literal_ = static_cast<size_t>(head) + 1;
+                } else if (head != -128) {  // -128 is a no-op
+                    if (pos_ == length_) break;
+                    runByte_ = in_[pos_++];
+                    run_ = static_cast<size_t>(1 - head);
+                }
+            }
+        }
+        return got;
+    }
+
+private:
+    const uint8_t* in_ = nullptr;
+    size_t length_ = 0, pos_ = 0;
+    size_t literal_ = 0, run_ = 0;
+    uint8_t runByte_ = 0;
+};
+
+class DeflateStrip {
+public:
+    DeflateStrip() noexcept = default;
+    ~DeflateStrip() {
+        if (open_) inflateEnd(&z_);
+    }
+    DeflateStrip(const DeflateStrip&) = delete;
+    DeflateStrip& operator=(const DeflateStrip&) = delete;
+
+    bool open() noexcept {
+        z_.zalloc = zAlloc;
+        z_.zfree = zFree;
+        z_.opaque = Z_NULL;
+        z_.next_in = Z_NULL;
+        z_.avail_in = 0;
+        open_ = inflateInit(&z_) == Z_OK;
+        return open_;
+    }
+    void begin(const uint8_t* in, size_t length) noexcept {
+        inflateReset(&z_);
+        z_.next_in = const_cast<Bytef*>(in);
+        z_.avail_in = static_cast<uInt>(length);  // no more than the file's 32-bit size
+        done_ = false;
+    }
+    size_t consumed() const noexcept { return z_.total_in; }
+
+    size_t read(uint8_t* out, size_t n) noexcept {
+        if (done_) return 0;
+        z_.next_out = out;
+        z_.avail_out = static_cast<uInt>(n);
+        // Z_OK means progress was made; anything else is the end of the
+        // stream, corrupt data or input used up.
+        while (z_.avail_out != 0) {
+            if (inflate(&z_, Z_NO_FLUSH) != Z_OK) {
+                done_ = true;
+                break;
+            }
+        }
+        return n - z_.avail_out;
+    }
+
+private:
+    z_stream z_{};
+    bool open_ = false;
+    bool done_ = false;
+};
+
+// LZW as TIFF writes it: codes most significant bit first, 9 to 12 bits
+// wide, the width growing one code early; 256 clears the table, 257 ends
+// the strip. A code's string is written straight into the caller's buffer
+// when it fits there, otherwise into `pending` and handed out from there.
+// Each entry keeps the first 8 bytes of its string in one word, so a short
+// string is one 8-byte store and a long one a walk back to its eighth byte;
+// stores may reach up to 7 bytes past the string (kLzwSlack: the caller's
+// buffer carries them).
+class LzwStrip {
+public:
+    bool open() noexcept {
+        t_.reset(static_cast<Tables*>(heapAlloc(sizeof(Tables))));
+        if (!t_) return false;
+        for (unsigned c = 0; c < 256; ++c)
+            t_.get()->entry[c] = Entry{
+                {static_cast<uint8_t>(c)}, 0, 1, static_cast<uint8_t>(c), static_cast<uint8_t>(c)};
+        return true;
+    }
+    void begin(const uint8_t* in, size_t length) noexcept {
+        in_ = in;
+        length_ = length;
+        pos_ = 0;
+        bits_ = 0;
+        buffer_ = 0;
+        free_ = kFirstFree;
+        width_ = 9;
+        prev_ = kNone;
+        pendingAt_ = pendingEnd_ = 0;
+        done_ = false;
+    }
+    size_t consumed() const noexcept { return pos_; }
+
+    size_t read(uint8_t* out, size_t n) noexcept {
+        Tables& t = *t_.get();
+        size_t got = 0;
+        if (pendingAt_ != pendingEnd_) {
+            const size_t k = pendingEnd_ - pendingAt_ < n ? pendingEnd_ - pendingAt_ : n;
+            std::memcpy(out, t.pending + pendingAt_, k);
+            pendingAt_ += k;
+            got = k;
+        }
+        // The state in locals for the loop, put back at the end.
+        Entry* const e = t.entry;
+        const uint8_t* const in = in_;
+        const size_t length = length_;
+        size_t pos = pos_;
+        uint32_t buffer = buffer_;
+        unsigned bits = bits_, width = width_, free = free_, prev = prev_;
+        bool done = done_;
+        while (got < n && !done) {
+            // The next code; the strip's end counts as an end code. Up to
+            // three bytes are taken at once (the word holds 32 bits).
+            if (bits < width) {
+                while (bits <= 24 && pos != length) {
+                    buffer = buffer << 8 | in[pos++];
+                    bits += 8;
+                }
+                if (bits < width) {
+                    done = true;
+                    break;
+                }
+            }
+            bits -= width;
+            const unsigned code = (buffer >> bits) & ((1u << width) - 1);
+            if (code == kClear) {
+                free = kFirstFree;
+                width = 9;
+                prev = kNone;
+                continue;
+            }
+            if (code == kEnd) {
+                done = true;
+                break;
+            }
+            if (prev == kNone) {  // first code after a clear: a single byte
+                if (code > 255) {
+                    done = true;
+                    break;
+                }
+                out[got++] = static_cast<uint8_t>(code);
+                prev = code;
+                continue;
+            }
+            if (code > free || (code == free && free == kTableSize)) {
+                done = true;  // a code not yet defined
+                break;
+            }
+            if (free < kTableSize) {
+                const Entry& p = e[prev];
+                const uint8_t last = code < free ? e[code].first : p.first;
+                Entry& added = e[free];
+                std::memcpy(added.head, p.head, 8);
+                if (p.length < 8) added.head[p.length] = last;
+                added.prefix = static_cast<uint16_t>(prev);
+                added.length = static_cast<uint16_t>(p.length + 1);
+                added.suffix = last;
+                added.first = p.first;
+                ++free;
+                if (free == (1u << width) - 1 && width < 12) ++width;
+            }
+            prev = code;
+            const size_t len = e[code].length;
+            if (len <= n - got) {
+                spell(e, code, len, out + got);
+                got += len;
+            } else {
+                spell(e, code, len, t.pending);
+                const size_t k = n - got;
+                std::memcpy(out + got, t.pending, k);
+                got = n;
+                pendingAt_ = k;
+                pendingEnd_ = len;
+            }
+        }
+        pos_ = pos;
+        buffer_ = buffer;
+        bits_ = bits;
+        width_ = width;
+        free_ = free;
+        prev_ = prev;
+        done_ = done;
+        return got;
+    }
+
+private:
+    static constexpr unsigned kClear = 256, kEnd = 257, kFirstFree = 258;
+    static constexpr unsigned kTableSize = 4096, kNone = 0xFFFF;
+    // A code's string: its first 8 bytes (fewer for a shorter string, the
+    // first in the lowest byte), the code of all but its last byte, its
+    // length, its last and its first byte.
+    struct Entry {
+        uint8_t head[8];
+        uint16_t prefix, length;
+        uint8_t suffix, first;
+    };
+    struct Tables {
+        Entry entry[kTableSize];
+        uint8_t pending[kTableSize + kLzwSlack];
+    };
+
+    // Writes the `len` bytes of `code`'s string to out: the bytes past the
+    // eighth last byte first, then the first eight at once.
+    static void spell(const Entry* e, unsigned code, size_t len, uint8_t* out) noexcept {
+        for (size_t i = len; i > 8;) {
+            out[--i] = e[code].suffix;
+            code = e[code].prefix;
+        }
+        std::memcpy(out, e[code].head, 8);
+    }
+
+    HeapPtr<Tables> t_;
+    const uint8_t* in_ = nullptr;
+    size_t length_ = 0, pos_ = 0;
+    uint32_t buffer_ = 0;
+    unsigned bits_ = 0, width_ = 9, free_ = kFirstFree, prev_ = kNone;
+    size_t pendingAt_ = 0, pendingEnd_ = 0;
+    bool done_ = false;
+};
+
+// Undoes horizontal differencing over the first `bytes` bytes of a row:
+// each sample is the sum of its own and the same sample of the pixel to
+// the left, modulo its width. 16-bit samples are in the file's byte order.
+void undoPredictor(uint8_t* row, size_t bytes, unsigned samples, unsigned bits,
+                   bool bigEndian) noexcept {
+    if (bits == 8 && samples == 3) {  // the running sums kept in registers
+        if (bytes < 3) return;
+        uint8_t r = row[0], g = row[1], b = row[2];
+        for (size_t i = 3; i + 3 <= bytes; i += 3) {
+            row[i] = r = static_cast<uint8_t>(r + row[i]);
+            row[i + 1] = g = static_cast<uint8_t>(g + row[i + 1]);
+            row[i + 2] = b = static_cast<uint8_t>(b + row[i + 2]);
+        }
+        for (size_t i = bytes - bytes % 3; i < bytes; ++i)
+            row[i] = static_cast<uint8_t>(row[i] + row[i - 3]);
+        return;
+    }
+    if (bits == 8) {
+        for (size_t i = samples; i < bytes; ++i)
+            row[i] = static_cast<uint8_t>(row[i] + row[i - samples]);
+        return;
+    }
+    const size_t step = size_t{samples} * 2;
+    const size_t hi = bigEndian ? 0 : 1, lo = 1 - hi;
+    for (size_t i = step; i + 1 < bytes; i += 2) {
+        const unsigned sum =
+            (row[i + hi] << 8 | row[i + lo]) + (row[i - step + hi] << 8 | row[i - step + lo]);
+        row[i + hi] = static_cast<uint8_t>(sum >> 8);
+        row[i + lo] = static_cast<uint8_t>(sum);
+    }
+}
+
 void expandBits1(const uint8_t* in, uint8_t* out, uint32_t width) noexcept {
     uint32_t x = 0;
     for (; x + 8 <= width; x += 8) {
@@ -314,6 +657,84 @@ void swapRgb16(const uint8_t* in, uint8_t* out, uint32_t width, bool bigEndian) 
     }
 }
 
+void convertRow(Layout layout, const uint8_t* in, uint8_t* out, uint32_t width,
+                bool bigEndian) noexcept {
+    switch (layout) {
+        case Layout::Bits1:
+            expandBits1(in, out, width);
+            break;
+        case Layout::Bits4:
+            expandBits4(in, out, width);
+            break;
+        case Layout::Bits8:
+            std::memcpy(out, in, width);
+            break;
+        case Layout::Rgb8:
+            swapRgb8(in, out, width);
+            break;
+        case Layout::Rgb16:
+            swapRgb16(in, out, width, bigEndian);
+            break;
+    }
+}
+
+// What the pixel loops share.
+struct Target {
+    Layout layout;
+    uint32_t width, height;
+    size_t rowBytes, stride;
+    uint8_t* pixels;  // bottom-up
+    uint8_t* joined;  // one row of file data, and kLzwSlack bytes
+    bool bigEndian;
+
+    uint8_t* row(uint32_t y) const noexcept { return pixels + size_t{height - 1 - y} * stride; }
+};
+
+// Uncompressed strips: one stream of rows.
+void readPlainStrips(const TiffBytes& f, const Directory& d, const Target& t) noexcept {
+    RowSource rows(f, d, t.rowBytes, t.joined);
+    for (uint32_t y = 0; y < t.height; ++y) {
+        const uint8_t* in = rows.next();
+        if (!in) break;
+        convertRow(t.layout, in, t.row(y), t.width, t.bigEndian);
+    }
+}
+
+// Compressed strips: each holds RowsPerStrip rows (the last one the rest)
+// and is expanded on its own, a row at a time into `joined`. A strip that
+// ends early or turns corrupt leaves its remaining rows 0 (a row it stops in
+// is kept, 0 where data is missing). The work stays within the picture and
+// the file: only the strips the picture needs are opened, a strip is expanded
+// no further than its rows, and all strips together take no more input
+// bytes than the file holds, even when their tables point at the same bytes.
+template <class Strip>
+void readCompressedStrips(const TiffBytes& f, const Directory& d, const Target& t,
+                          Strip& strip) noexcept {
+    const uint32_t perStrip = d.rowsPerStrip < t.height ? d.rowsPerStrip : t.height;
+    const uint32_t needed = (t.height - 1) / perStrip + 1;
+    const uint32_t strips = needed < d.offsets.count ? needed : d.offsets.count;
+    const bool predictor = d.predictor == kHorizontal && d.compression != kPackBits;
+    const unsigned samples = t.layout == Layout::Rgb8 || t.layout == Layout::Rgb16 ? 3 : 1;
+    const unsigned bits = t.layout == Layout::Rgb16 ? 16 : 8;
+    size_t budget = f.size;
+    for (uint32_t s = 0; s < strips && budget != 0; ++s) {
+        const uint32_t length = d.lengths.value(f, s);
+        strip.begin(f.base + d.offsets.value(f, s), length < budget ? length : budget);
+        const uint32_t first = s * perStrip;
+        const uint32_t end = t.height - first < perStrip ? t.height : first + perStrip;
+        for (uint32_t y = first; y < end; ++y) {
+            const size_t got = strip.read(t.joined, t.rowBytes);
+            if (got == 0) break;
+            std::memset(t.joined + got, 0, t.rowBytes - got);
+            if (predictor) undoPredictor(t.joined, got, samples, bits, t.bigEndian);
+            convertRow(t.layout, t.joined, t.row(y), t.width, t.bigEndian);
+            if (got < t.rowBytes) break;
+        }
+        const size_t used = strip.consumed();
+        budget -= used < budget ? used : budget;
+    }
+}
+
 }  // namespace
 
 LoadedImage* decodeTiff(DecoderState& state) noexcept {
@@ -333,6 +754,11 @@ LoadedImage* decodeTiff(DecoderState& state) noexcept {
     if (const DecodeError e = readDirectory(f, d); e != DecodeError::None) return state.fail(e);
     if (const DecodeError e = chooseLayout(d, layout); e != DecodeError::None) return state.fail(e);
     const bool rgb = layout == Layout::Rgb8 || layout == Layout::Rgb16;
+    // The predictor works on whole 8- or 16-bit samples.
+    if (d.predictor == kHorizontal &&
+        (d.compression == kLzw || d.compression == kDeflate || d.compression == kDeflateOld) &&
+        !rgb && layout != Layout::Bits8)
+        return state.fail(DecodeError::UnsupportedCompression);
     if (!rgb && !buildPalette(f, d, state.image.palette))
         return state.fail(DecodeError::DataOutsideFile);
     if (const DecodeError e = checkStrips(f, d); e != DecodeError::None) return state.fail(e);
@@ -359,37 +785,39 @@ LoadedImage* decodeTiff(DecoderState& state) noexcept {
     const int bitCount = rgb ? 24 : 8;
     const size_t stride = rowStride(static_cast<int32_t>(width), bitCount);
     PageBlock pixels(stride * height);
-    const HeapPtr<uint8_t> joined(static_cast<uint8_t*>(heapAlloc(rowBytes)));
+    const HeapPtr<uint8_t> joined(static_cast<uint8_t*>(heapAlloc(rowBytes + kLzwSlack)));
     if (!pixels || !joined) return state.fail(DecodeError::OutOfMemory);
 
     // Rows run top to bottom in the file, bottom to top in the block. Rows the
     // strips do not reach stay 0.
-    RowSource rows(f, d, rowBytes, joined.get());
-    for (uint32_t y = 0; y < height; ++y) {
-        const uint8_t* in = rows.next();
-        if (!in) break;
-        uint8_t* out = pixels.get() + size_t{height - 1 - y} * stride;
-        switch (layout) {
-            case Layout::Bits1:
-                expandBits1(in, out, width);
-                break;
-            case Layout::Bits4:
-                expandBits4(in, out, width);
-                break;
-            case Layout::Bits8:
-                std::memcpy(out, in, width);
-                break;
-            case Layout::Rgb8:
-                swapRgb8(in, out, width);
-                break;
-            case Layout::Rgb16:
-                swapRgb16(in, out, width, f.bigEndian);
-                break;
+    const Target target{layout, width,        height,       rowBytes,
+                        stride, pixels.get(), joined.get(), f.bigEndian};
+    switch (d.compression) {
+        case kUncompressed:
+            readPlainStrips(f, d, target);
+            break;
+        case kPackBits: {
+            PackBitsStrip strip;
+            readCompressedStrips(f, d, target, strip);
+            break;
+        }
+        case kLzw: {
+            LzwStrip strip;
+            if (!strip.open()) return state.fail(DecodeError::OutOfMemory);
+            readCompressedStrips(f, d, target, strip);
+            break;
+        }
+        default: {
+            DeflateStrip strip;
+            if (!strip.open()) return state.fail(DecodeError::OutOfMemory);
+            readCompressedStrips(f, d, target, strip);
+            break;
         }
     }
-
     setOutputHeader(state, static_cast<int32_t>(width), static_cast<int32_t>(height), bitCount, 0,
                     0);
     state.image.bits = pixels.release();
+    // TODO(orientation): turn the picture upright once image/orientation.h is in:
+    // applyOrientation(state.image, d.orientation);
     return &state.image;
 }

@@ -1,7 +1,8 @@
 // make_corpus CORPUS_DIR
 // Writes the PNG and JPEG fuzzers' seed files into CORPUS_DIR/png and
-// CORPUS_DIR/jpeg (both folders must exist), built with the same builders as
-// the decoder tests. The seeds in the repository come from
+// CORPUS_DIR/jpeg, and the TIFF fuzzer's compressed seeds into CORPUS_DIR/tiff
+// (the folders must exist), built with the same builders as the decoder
+// tests. The seeds in the repository come from
 //     build/native/make_corpus fuzz/corpus
 // and the builders are deterministic, so running it again rewrites the same
 // bytes. Exit status: 0 done, 1 a file could not be written, 2 usage.
@@ -12,6 +13,7 @@
 
 #include "support/jpeg_builder.h"
 #include "support/png_builder.h"
+#include "support/tiff_support.h"
 
 namespace {
 
@@ -106,6 +108,47 @@ bool writeJpegSeeds(const std::string& dir) {
     return ok;
 }
 
+// Small compressed TIFF files written by libtiff: each compression, with and
+// without the predictor, grey, palette and RGB, one strip and several.
+bool writeTiffSeeds(const std::string& dir) {
+    bool ok = true;
+    const struct {
+        const char* name;
+        uint16_t compression;
+    } codecs[] = {{"lzw", 5}, {"deflate", 8}, {"deflate_old", 32946}, {"packbits", 32773}};
+    const struct {
+        const char* name;
+        uint16_t photometric, samples, bits;
+    } kinds[] = {{"grey1", 1, 1, 1},
+                 {"grey8", 1, 1, 8},
+                 {"palette4", 3, 1, 4},
+                 {"rgb8", 2, 3, 8},
+                 {"rgb16", 2, 3, 16}};
+    for (const auto& c : codecs)
+        for (const auto& k : kinds)
+            for (uint16_t predictor : {1, 2}) {
+                if (predictor == 2 && (k.bits < 8 || c.compression == 32773)) continue;
+                tifftest::Encoded e;
+                e.width = 9;
+                e.height = 7;
+                e.photometric = k.photometric;
+                e.samples = k.samples;
+                e.bits = k.bits;
+                e.compression = c.compression;
+                e.predictor = predictor;
+                e.rowsPerStrip = k.bits == 8 ? 3 : 7;
+                e.bigEndian = k.bits == 16;
+                if (k.photometric == 3)
+                    for (int i = 0; i < 3 * 16; ++i) e.colorMap.push_back(uint16_t(i * 1361));
+                e.data = tifftest::randomBytes((9 * k.samples * k.bits + 7) / 8 * 7, 40);
+                for (size_t i = 0; i < e.data.size(); i += 5) e.data[i] = 0;  // some repeats
+                const std::string name = std::string("c_") + c.name + "_" + k.name +
+                                         (predictor == 2 ? "_pred" : "") + ".tif";
+                ok = writeFile(dir + name, tifftest::encodeWithLibtiff(e)) && ok;
+            }
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -116,5 +159,6 @@ int main(int argc, char** argv) {
     const std::string root = std::string(argv[1]) + "/";
     const bool png = writePngSeeds(root + "png/");
     const bool jpeg = writeJpegSeeds(root + "jpeg/");
-    return png && jpeg ? 0 : 1;
+    const bool tiff = writeTiffSeeds(root + "tiff/");
+    return png && jpeg && tiff ? 0 : 1;
 }

@@ -12,6 +12,7 @@
 #include "support/decode_error_print.h"
 #include "support/png_builder.h"
 #include "support/png_reference.h"
+#include "tests/png_rows_agreement.h"
 
 using namespace pngtest;
 
@@ -636,6 +637,13 @@ TEST(PngData, TruncatedDataLeavesLaterRowsAtZero) {
     ASSERT_TRUE(dc.ok);
     EXPECT_EQ(dc.pixels[5 * 40], full.pixels[5 * 40]);
     EXPECT_EQ(dc.pixels.back(), (Rgb{0, 0, 0}));
+}
+
+TEST(PngRows, EveryInstructionSetAgreesWithThePortableRoutines) {
+    for (int level = 1; level <= int(png::rowSimdAvailable()); ++level) {
+        SCOPED_TRACE(level);
+        pngrows::expectSameAsPortable(png::RowSimd(level));
+    }
 }
 
 // The SIMD row routines of this build against the portable ones that the

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <tiffio.h>
 
 #include <cstring>
 
@@ -247,7 +248,7 @@ TEST(TiffDecode, UnsupportedPicturesAreRefused) {
         File file;
         DecodeError reason;
     } cases[] = {
-        {"compressed", changed([](File& g) { g.compression = 5; }),
+        {"JPEG-compressed", changed([](File& g) { g.compression = 7; }),
          DecodeError::UnsupportedCompression},
         {"8, 8, 16 bits", changed([](File& g) {
              g.bitsPerSample = {8, 8, 16};
@@ -345,6 +346,240 @@ TEST(TiffDecode, AreasOutsideTheFileAreRefused) {
     EXPECT_EQ(refusal(bad), DecodeError::BadSignature);
     EXPECT_EQ(refusal(std::vector<uint8_t>(good.begin(), good.begin() + 7)),
               DecodeError::Truncated);
+}
+
+// Compressed files, written by libtiff.
+
+using tifftest::Encoded;
+
+// Rows that compress the way pictures do: runs, repeats of earlier rows and
+// smooth ramps between stretches of noise, so LZW fills its table (and
+// clears it) and PackBits meets both kinds of packet.
+std::vector<uint8_t> pictureLikeBytes(size_t count, uint32_t seed) {
+    std::vector<uint8_t> out = tifftest::randomBytes(count, seed);
+    for (size_t i = 0; i < count; ++i) {
+        switch (i / 97 % 4) {
+            case 0:
+                out[i] = uint8_t(i / 97 * 13);  // a run
+                break;
+            case 1:
+                out[i] = uint8_t(i / 3 + seed);  // a ramp
+                break;
+            case 2:
+                if (i >= 500) out[i] = out[i - 500];  // a repeat
+                break;
+            default:
+                break;  // noise
+        }
+    }
+    return out;
+}
+
+Encoded encoded(uint32_t w, uint32_t h, uint16_t photometric, uint16_t samples, uint16_t bits,
+                uint16_t compression, uint16_t predictor, uint32_t rowsPerStrip) {
+    Encoded e;
+    e.width = w;
+    e.height = h;
+    e.photometric = photometric;
+    e.samples = samples;
+    e.bits = bits;
+    e.compression = compression;
+    e.predictor = predictor;
+    e.rowsPerStrip = rowsPerStrip;
+    if (photometric == 3) e.colorMap = colorMap(1 << bits);
+    const size_t rowBytes = (size_t(w) * samples * bits + 7) / 8;
+    e.data = pictureLikeBytes(rowBytes * h, w * 31 + h);
+    return e;
+}
+
+// Every output sample is the one libtiff's scanline reading gives: the index
+// for grey and palette pictures, blue-green-red (the high bytes for 16 bits)
+// for RGB ones.
+void expectSamplesMatchLibtiff(const std::vector<uint8_t>& bytes, uint16_t samples, uint16_t bits) {
+    tifftest::Reference ref;
+    ASSERT_TRUE(tifftest::readWithLibtiff(bytes, ref, false));
+    Decoded d;
+    decode(bytes, d);
+    ASSERT_TRUE(d.ok) << int(d.error);
+    ASSERT_EQ(d.image.header.biWidth, int32_t(ref.width));
+    ASSERT_EQ(d.image.header.biHeight, int32_t(ref.height));
+    for (uint32_t y = 0; y < ref.height; ++y) {
+        const uint8_t* s = ref.scanlines[y].data();
+        const uint8_t* p = d.row(int(y));
+        for (uint32_t x = 0; x < ref.width; ++x) {
+            if (samples == 3) {
+                const size_t step = bits / 8;  // 16 bits: host order, the high byte second
+                const uint8_t* in = s + x * 3 * step + (step - 1);
+                ASSERT_EQ(p[x * 3 + 0], in[2 * step]) << x << "," << y;
+                ASSERT_EQ(p[x * 3 + 1], in[step]) << x << "," << y;
+                ASSERT_EQ(p[x * 3 + 2], in[0]) << x << "," << y;
+            } else {
+                const unsigned perByte = 8 / bits;
+                const unsigned shift = 8 - bits * (x % perByte + 1);
+                ASSERT_EQ(p[x], (s[x / perByte] >> shift) & ((1u << bits) - 1)) << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST(TiffDecode, EveryCompressionAndPredictorMatchesLibtiff) {
+    const struct {
+        const char* what;
+        uint16_t photometric, samples, bits;
+    } kinds[] = {
+        {"bilevel", 0, 1, 1},       {"4-bit palette", 3, 1, 4}, {"8-bit grey", 1, 1, 8},
+        {"8-bit palette", 3, 1, 8}, {"RGB 24-bit", 2, 3, 8},    {"RGB 48-bit", 2, 3, 16},
+    };
+    for (uint16_t compression :
+         {COMPRESSION_LZW, COMPRESSION_ADOBE_DEFLATE, COMPRESSION_DEFLATE, COMPRESSION_PACKBITS})
+        for (uint16_t predictor : {PREDICTOR_NONE, PREDICTOR_HORIZONTAL})
+            for (const auto& k : kinds)
+                for (bool bigEndian : {false, true})
+                    for (uint32_t rowsPerStrip : {1u, 7u, 0u}) {
+                        // libtiff takes the predictor for 8 and 16 bits, and
+                        // PackBits has none.
+                        if (predictor == PREDICTOR_HORIZONTAL &&
+                            (k.bits < 8 || compression == COMPRESSION_PACKBITS))
+                            continue;
+                        SCOPED_TRACE(testing::Message()
+                                     << k.what << " compression " << compression << " predictor "
+                                     << predictor << (bigEndian ? " MM" : " II") << " rows "
+                                     << rowsPerStrip);
+                        Encoded e = encoded(37, 23, k.photometric, k.samples, k.bits, compression,
+                                            predictor, rowsPerStrip);
+                        e.bigEndian = bigEndian;
+                        const auto bytes = tifftest::encodeWithLibtiff(e);
+                        ASSERT_FALSE(bytes.empty());
+                        expectSamplesMatchLibtiff(bytes, k.samples, k.bits);
+                        if (k.bits <= 8) expectColoursMatchLibtiff(bytes, k.samples == 3 ? 24 : 8);
+                    }
+}
+
+TEST(TiffDecode, LargeCompressedStripsMatchLibtiff) {
+    // One strip of 600 KB: LZW fills its table and starts over many times;
+    // the odd sizes put code strings across row ends.
+    for (uint16_t compression : {COMPRESSION_LZW, COMPRESSION_ADOBE_DEFLATE, COMPRESSION_PACKBITS})
+        for (uint16_t predictor : {PREDICTOR_NONE, PREDICTOR_HORIZONTAL}) {
+            if (predictor == PREDICTOR_HORIZONTAL && compression == COMPRESSION_PACKBITS) continue;
+            SCOPED_TRACE(testing::Message() << compression << " " << predictor);
+            Encoded e = encoded(501, 399, 2, 3, 8, compression, predictor, 399);
+            expectSamplesMatchLibtiff(tifftest::encodeWithLibtiff(e), 3, 8);
+            e = encoded(1, 3000, 1, 1, 8, compression, predictor, 3000);
+            expectSamplesMatchLibtiff(tifftest::encodeWithLibtiff(e), 1, 8);
+        }
+}
+
+// The strip tables of a file libtiff wrote (little-endian; SHORT or LONG).
+uint32_t le32(const std::vector<uint8_t>& b, size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24;
+}
+struct StripTable {
+    size_t entry, at;
+    bool shortValues;
+    uint32_t count;
+};
+StripTable stripTable(const std::vector<uint8_t>& b, int tag) {
+    const size_t e = entryOf(b, tag);
+    const bool shortValues = b[e + 2] == 3;
+    const uint32_t count = le32(b, e + 4);
+    const bool inside = count * (shortValues ? 2 : 4) <= 4;
+    return {e, inside ? e + 8 : le32(b, e + 8), shortValues, count};
+}
+uint32_t stripValue(const std::vector<uint8_t>& b, int tag, uint32_t i) {
+    const StripTable t = stripTable(b, tag);
+    return t.shortValues ? b[t.at + i * 2] | b[t.at + i * 2 + 1] << 8 : le32(b, t.at + i * 4);
+}
+void setStripValue(std::vector<uint8_t>& b, int tag, uint32_t i, uint32_t v) {
+    const StripTable t = stripTable(b, tag);
+    if (t.shortValues) {
+        b[t.at + i * 2] = uint8_t(v);
+        b[t.at + i * 2 + 1] = uint8_t(v >> 8);
+    } else {
+        putLe32(b, t.at + i * 4, v);
+    }
+}
+
+TEST(TiffDecode, CutAndCorruptStripsKeepWhatCameBeforeAndLeaveTheRestZero) {
+    for (uint16_t compression : {COMPRESSION_LZW, COMPRESSION_DEFLATE, COMPRESSION_PACKBITS}) {
+        SCOPED_TRACE(compression);
+        // Four strips of 10 rows of 40 grey pixels.
+        const Encoded e = encoded(40, 40, 1, 1, 8, compression, 1, 10);
+        const auto good = tifftest::encodeWithLibtiff(e);
+        ASSERT_EQ(stripTable(good, 273).count, 4u);
+        const uint32_t second = stripValue(good, 273, 1), secondLength = stripValue(good, 279, 1);
+
+        // The second strip cut to a third: the first strip's rows are whole,
+        // the second's last rows 0, the third and fourth strip whole again.
+        auto cut = good;
+        setStripValue(cut, 279, 1, secondLength / 3);
+        Decoded d;
+        decode(cut, d);
+        ASSERT_TRUE(d.ok);
+        for (int y : {0, 9, 20, 39})
+            EXPECT_EQ(std::memcmp(d.row(y), &e.data[size_t(y) * 40], 40), 0) << y;
+        EXPECT_EQ(d.row(19)[39], 0);
+
+        // Noise over the second strip: any picture (or a refusal), no fault;
+        // the other strips are untouched.
+        auto noisy = good;
+        const auto noise = tifftest::randomBytes(secondLength, compression);
+        std::copy(noise.begin(), noise.end(), noisy.begin() + second);
+        Decoded n;
+        decode(noisy, n);
+        ASSERT_TRUE(n.ok);
+        for (int y : {0, 9, 20, 39})
+            EXPECT_EQ(std::memcmp(n.row(y), &e.data[size_t(y) * 40], 40), 0) << y;
+
+        // Fewer strips than the rows need: the rows of the missing ones are 0.
+        auto fewer = good;
+        for (int tag : {273, 279}) putLe32(fewer, stripTable(fewer, tag).entry + 4, 3);
+        Decoded f;
+        decode(fewer, f);
+        ASSERT_TRUE(f.ok);
+        EXPECT_EQ(std::memcmp(f.row(29), &e.data[29 * 40], 40), 0);
+        EXPECT_EQ(f.row(30)[0] | f.row(39)[39], 0);
+    }
+}
+
+TEST(TiffDecode, StripsThatShareTheirBytesTakeNoMoreInputThanTheFileHolds) {
+    // 25,000 rows of one pixel, every strip one row long and all pointing at
+    // the same 60 KB of PackBits no-op bytes (then a run): without a bound
+    // on the input all strips together take, this reads 1.5 GB.
+    Encoded e = encoded(1, 25000, 1, 1, 8, COMPRESSION_PACKBITS, 1, 1);
+    auto bytes = tifftest::encodeWithLibtiff(e);
+    const uint32_t strips = stripTable(bytes, 273).count;
+    ASSERT_EQ(strips, 25000u);
+    const uint32_t shared = uint32_t(bytes.size());
+    bytes.resize(bytes.size() + 60000, 0x80);
+    bytes.back() = 7;
+    bytes[bytes.size() - 2] = 0xFF;  // a run of two 7s
+    for (int tag : {273, 279})
+        for (uint32_t i = 0; i < strips; ++i)
+            setStripValue(bytes, tag, i, tag == 273 ? shared : 60000);
+    Decoded d;
+    decode(bytes, d);
+    ASSERT_TRUE(d.ok);
+    EXPECT_EQ(d.row(0)[0], 7);
+    EXPECT_EQ(d.row(24999)[0], 0);
+}
+
+TEST(TiffDecode, PredictorsItCannotUndoAreRefused) {
+    Encoded e = encoded(16, 4, 1, 1, 8, COMPRESSION_LZW, PREDICTOR_HORIZONTAL, 0);
+    auto bytes = tifftest::encodeWithLibtiff(e);
+    ASSERT_TRUE(decodes(bytes));
+    const size_t predictor = entryOf(bytes, 317);
+    bytes[predictor + 8] = 3;  // floating point
+    EXPECT_EQ(refusal(bytes), DecodeError::UnsupportedCompression);
+    // Differences of 4-bit samples: libtiff writes no such file, so one of
+    // its entries (SamplesPerPixel) is turned into a predictor.
+    e = encoded(16, 4, 1, 1, 4, COMPRESSION_LZW, PREDICTOR_NONE, 0);
+    bytes = tifftest::encodeWithLibtiff(e);
+    ASSERT_TRUE(decodes(bytes));
+    const size_t entry = entryOf(bytes, 277);
+    bytes[entry] = 317 & 0xFF;
+    bytes[entry + 1] = 317 >> 8;
+    bytes[entry + 8] = 2;
+    EXPECT_EQ(refusal(bytes), DecodeError::UnsupportedCompression);
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #include "tiff_support.h"
 
 #include <tiffio.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace tifftest {
@@ -199,6 +201,53 @@ bool readWithLibtiff(const std::vector<uint8_t>& bytes, Reference& out, bool wan
         ok = TIFFReadScanline(tif, out.scanlines[y].data(), y, 0) == 1;
     TIFFClose(tif);
     return ok;
+}
+
+}  // namespace tifftest
+
+namespace tifftest {
+
+std::vector<uint8_t> encodeWithLibtiff(const Encoded& p) {
+    char path[] = "/tmp/tiff_test_XXXXXX";
+    const int fd = mkstemp(path);
+    if (fd < 0) return {};
+    close(fd);
+    std::vector<uint8_t> out;
+    TIFFSetWarningHandler(nullptr);
+    TIFF* tif = TIFFOpen(path, p.bigEndian ? "wb" : "wl");
+    if (tif) {
+        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, p.width);
+        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, p.height);
+        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, p.samples);
+        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, p.bits);
+        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, p.photometric);
+        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+        TIFFSetField(tif, TIFFTAG_COMPRESSION, p.compression);
+        if (p.predictor != 1) TIFFSetField(tif, TIFFTAG_PREDICTOR, p.predictor);
+        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP,
+                     p.rowsPerStrip ? p.rowsPerStrip : TIFFDefaultStripSize(tif, 0));
+        if (!p.colorMap.empty()) {
+            const size_t n = p.colorMap.size() / 3;
+            TIFFSetField(tif, TIFFTAG_COLORMAP, p.colorMap.data(), p.colorMap.data() + n,
+                         p.colorMap.data() + 2 * n);
+        }
+        const size_t row = static_cast<size_t>(TIFFScanlineSize(tif));
+        std::vector<uint8_t> line(row);
+        bool ok = true;
+        for (uint32_t y = 0; ok && y < p.height; ++y) {
+            std::memcpy(line.data(), p.data.data() + y * row, row);  // libtiff may change it
+            ok = TIFFWriteScanline(tif, line.data(), y, 0) == 1;
+        }
+        TIFFClose(tif);
+        if (FILE* f = ok ? std::fopen(path, "rb") : nullptr) {
+            uint8_t buf[65536];
+            size_t n;
+            while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.insert(out.end(), buf, buf + n);
+            std::fclose(f);
+        }
+    }
+    unlink(path);
+    return out;
 }
 
 }  // namespace tifftest

@@ -30,6 +30,21 @@ std::vector<uint8_t> writeTiff(const File& file);
 
 std::vector<uint8_t> randomBytes(size_t count, uint32_t seed);
 
+// A picture written by libtiff itself, compressed: rows of `samples`
+// interleaved samples of `bits` each, in the host's order for 16 bits.
+struct Encoded {
+    bool bigEndian = false;
+    uint32_t width = 0, height = 0;
+    uint16_t samples = 1, bits = 8;
+    uint16_t photometric = 1;
+    uint16_t compression = 1;
+    uint16_t predictor = 1;
+    uint32_t rowsPerStrip = 0;  // 0: libtiff's default
+    std::vector<uint16_t> colorMap;
+    std::vector<uint8_t> data;  // height rows, top first
+};
+std::vector<uint8_t> encodeWithLibtiff(const Encoded& picture);
+
 // libtiff's reading of the first image.
 struct Reference {
     uint32_t width = 0, height = 0;
