@@ -124,11 +124,12 @@ TEST_F(CalendarDialog, JapaneseFaceListHoldsNoVerticalFacesAndSelectsFaceS) {
         for (int i = 0; i < n; ++i) {
             const std::wstring face = uitest::comboItem(combo, i);
             EXPECT_NE(face[0], L'@') << "vertical face listed";
-            if (i > 0)
+            if (i > 0) {
                 EXPECT_LE(
                     CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE,
                                    uitest::comboItem(combo, i - 1).c_str(), -1, face.c_str(), -1),
                     CSTR_EQUAL);
+            }
         }
         const int sel = static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0));
         ASSERT_NE(sel, CB_ERR) << "face in use not selected";

@@ -250,10 +250,18 @@ TEST(CalendarDraw, StaysWholeInsideItsBound) {
         EXPECT_LE(drawn.right, kBoundW) << "from " << at.x << "," << at.y;
         EXPECT_LE(drawn.bottom, kBoundH) << "from " << at.x << "," << at.y;
         // Pushed back from an edge, it reaches to near that edge.
-        if (at.x > kBoundW - 136) EXPECT_GT(drawn.right, kBoundW - 40);
-        if (at.y > kBoundH / 2) EXPECT_GT(drawn.bottom, kBoundH - 40);
-        if (at.x < 0) EXPECT_LT(drawn.left, 40);
-        if (at.y < 0) EXPECT_LT(drawn.top, 40);
+        if (at.x > kBoundW - 136) {
+            EXPECT_GT(drawn.right, kBoundW - 40);
+        }
+        if (at.y > kBoundH / 2) {
+            EXPECT_GT(drawn.bottom, kBoundH - 40);
+        }
+        if (at.x < 0) {
+            EXPECT_LT(drawn.left, 40);
+        }
+        if (at.y < 0) {
+            EXPECT_LT(drawn.top, 40);
+        }
         // Every month's Saturdays are there.
         EXPECT_GT(surface.count({0, 0, kBoundW, kBoundH}, kSaturday), 30);
     }
