@@ -11,6 +11,7 @@
 #include "base/app_heap.h"
 #include "base/page_alloc.h"
 #include "decode/decoders.h"
+#include "decode/inflate_stream.h"
 #include "decode/png_rows.h"
 
 namespace png {
@@ -40,16 +41,6 @@ bool crcMatches(const uint8_t* chunk, uint32_t length) noexcept {
     const uint32_t crc = static_cast<uint32_t>(crc32_z(0, chunk + 4, size_t{length} + 4));
     return crc == be32(chunk + 8 + length);
 }
-
-// zlib's allocations go to the application heap, zero-filled.
-voidpf zAlloc(voidpf, uInt items, uInt size) noexcept {
-    const uint64_t bytes = uint64_t{items} * size;
-    if (bytes == 0 || bytes > 0x7FFFFFFFu) return Z_NULL;
-    void* p = heapAlloc(static_cast<size_t>(bytes));
-    if (p) std::memset(p, 0, static_cast<size_t>(bytes));
-    return p;
-}
-void zFree(voidpf, voidpf p) noexcept { heapFree(p); }
 
 // Two row buffers (filter-type byte then the row, then slack for the row
 // routines) in one application-heap block, zero-filled.
@@ -98,12 +89,7 @@ public:
     }
 
     bool open() noexcept {
-        z_.zalloc = zAlloc;
-        z_.zfree = zFree;
-        z_.opaque = Z_NULL;
-        z_.next_in = Z_NULL;
-        z_.avail_in = 0;
-        open_ = inflateInit(&z_) == Z_OK;
+        open_ = openInflateStream(z_);
         return open_;
     }
 

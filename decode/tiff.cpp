@@ -13,6 +13,7 @@
 #include "base/app_heap.h"
 #include "base/page_alloc.h"
 #include "decode/decoders.h"
+#include "decode/inflate_stream.h"
 
 namespace {
 
@@ -307,14 +308,6 @@ private:
 // Bytes an LZW strip may write past what it delivers.
 constexpr size_t kLzwSlack = 8;
 
-// zlib's allocations go to the application heap.
-voidpf zAlloc(voidpf, uInt items, uInt size) noexcept {
-    const uint64_t bytes = uint64_t{items} * size;
-    if (bytes == 0 || bytes > 0x7FFFFFFFu) return Z_NULL;
-    return heapAlloc(static_cast<size_t>(bytes));
-}
-void zFree(voidpf, voidpf p) noexcept { heapFree(p); }
-
 // Expanders of one compressed strip. begin() starts a strip; read() delivers
 // up to n bytes and returns how many, fewer only once the strip's data is
 // used up or found corrupt; consumed() tells how many input bytes it took.
@@ -377,12 +370,7 @@ public:
     DeflateStrip& operator=(const DeflateStrip&) = delete;
 
     bool open() noexcept {
-        z_.zalloc = zAlloc;
-        z_.zfree = zFree;
-        z_.opaque = Z_NULL;
-        z_.next_in = Z_NULL;
-        z_.avail_in = 0;
-        open_ = inflateInit(&z_) == Z_OK;
+        open_ = openInflateStream(z_);
         return open_;
     }
     void begin(const uint8_t* in, size_t length) noexcept {

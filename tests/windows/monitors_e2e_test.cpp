@@ -32,19 +32,7 @@ constexpr uint32_t kRed = 0xC80000, kBlue = 0x0000C8, kYellow = 0xC8C800;
 constexpr uint32_t kMargin = 0x008000;  // BgColor 32768 (0x00BBGGRR)
 
 std::string uniformBmp(int w, int h, uint32_t rgb) {
-    const dib::BITMAPINFOHEADER header = dib::bottomUpHeader(w, h, 24);
-    std::string pixels(pixelBlockSize(w, h, 24), '\0');
-    const size_t stride = rowStride(w, 24);
-    for (size_t row = 0; row < pixels.size(); row += stride)
-        for (size_t x = 0; x < size_t(w); ++x) {
-            pixels[row + 3 * x] = static_cast<char>(rgb);
-            pixels[row + 3 * x + 1] = static_cast<char>(rgb >> 8);
-            pixels[row + 3 * x + 2] = static_cast<char>(rgb >> 16);
-        }
-    std::string bytes(bmpFileBytes(header), '\0');
-    EXPECT_TRUE(buildBmpFile(header, nullptr, reinterpret_cast<const uint8_t*>(pixels.data()),
-                             reinterpret_cast<uint8_t*>(bytes.data()), bytes.size()));
-    return bytes;
+    return harness::uniformBmp(w, h, uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb));
 }
 
 uint32_t le32(const std::string& b, size_t at) {

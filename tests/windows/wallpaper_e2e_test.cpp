@@ -38,22 +38,7 @@ std::vector<std::wstring> filesIn(const std::wstring& folder) {
     return names;
 }
 
-// A 24-bit BMP of one colour.
-std::string uniformBmp(int w, int h, uint8_t r, uint8_t g, uint8_t b) {
-    const dib::BITMAPINFOHEADER header = dib::bottomUpHeader(w, h, 24);
-    std::string pixels(pixelBlockSize(w, h, 24), '\0');
-    const size_t stride = rowStride(w, 24);
-    for (size_t row = 0; row < pixels.size(); row += stride)
-        for (size_t x = 0; x < size_t(w); ++x) {
-            pixels[row + 3 * x] = static_cast<char>(b);
-            pixels[row + 3 * x + 1] = static_cast<char>(g);
-            pixels[row + 3 * x + 2] = static_cast<char>(r);
-        }
-    std::string bytes(bmpFileBytes(header), '\0');
-    EXPECT_TRUE(buildBmpFile(header, nullptr, reinterpret_cast<const uint8_t*>(pixels.data()),
-                             reinterpret_cast<uint8_t*>(bytes.data()), bytes.size()));
-    return bytes;
-}
+using harness::uniformBmp;
 
 std::wstring registryWallpaper() {
     wchar_t value[MAX_PATH] = {};

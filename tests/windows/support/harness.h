@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -69,6 +70,8 @@ void dismissMessageBox(HWND box);
 // Files: UTF-16 with a byte-order mark, or raw bytes.
 void writeUtf16File(const std::wstring& path, const std::wstring& text);
 void writeBytes(const std::wstring& path, const std::string& bytes);
+// The bytes of a 24-bit BMP file of w x h pixels, all of one colour.
+std::string uniformBmp(int w, int h, uint8_t r, uint8_t g, uint8_t b);
 std::string readBytes(const std::wstring& path);
 // The file's text, decoded by its byte-order mark (UTF-16) or as ANSI.
 std::wstring readText(const std::wstring& path);
