@@ -16,6 +16,7 @@
 
 #include "base/page_alloc.h"
 #include "decode/decoders.h"
+#include "decode/exif.h"
 
 namespace {
 
@@ -246,6 +247,12 @@ LoadedImage* decodeJpegBytes(DecoderState& state) noexcept {
     setOutputHeader(state, static_cast<int32_t>(result.width), static_cast<int32_t>(result.height),
                     result.bitCount, result.xPelsPerMeter, result.yPelsPerMeter);
     state.image.bits = pixels;
+    // A camera's orientation tag: the picture is kept upright.
+    if (!applyOrientation(state.image, jpegOrientation(state.view, state.fileSize))) {
+        pageFree(state.image.bits);
+        state.image.bits = nullptr;
+        return state.fail(DecodeError::OutOfMemory);
+    }
     return &state.image;
 }
 

@@ -2,7 +2,10 @@
 
 #include <cstring>
 
+#include "base/page_alloc.h"
+#include "decode/exif.h"
 #include "decode/plugin.h"
+#include "decode/webp_container.h"
 
 namespace {
 
@@ -30,7 +33,17 @@ public:
         return buffer_[pos_++ - bufferStart_];
     }
     uint32_t u16(bool bigEndian) noexcept { return value(2, bigEndian); }
+    uint32_t u24le() noexcept { return value(3, false); }
     uint32_t u32(bool bigEndian) noexcept { return value(4, bigEndian); }
+    // Copies the next `count` bytes into `out`; false when the file ends first.
+    bool read(uint8_t* out, size_t count) noexcept {
+        for (size_t i = 0; i < count; ++i) {
+            const int b = byte();
+            if (b < 0) return false;
+            out[i] = static_cast<uint8_t>(b);
+        }
+        return true;
+    }
     // True once a read found the end of the file.
     bool ranShort() const noexcept { return ranShort_; }
 
@@ -77,10 +90,22 @@ bool isOtherFrame(int marker) noexcept {
     return marker >= 0xC3 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
 }
 
-// Markers up to the first baseline, extended or progressive frame header.
+// The orientation an EXIF block of `length` bytes at the reader's position
+// gives; the reader ends up behind the block either way.
+Orientation readExifBlock(ProbeReader& r, uint32_t length) noexcept {
+    if (length > kExifReadLimit + sizeof kExifMarker) length = kExifReadLimit + sizeof kExifMarker;
+    PageBlock block(length);
+    if (!block || !r.read(block.get(), length)) return Orientation::Normal;
+    return exifOrientation(block.get(), length);
+}
+
+// Markers up to the first baseline, extended or progressive frame header;
+// the size is the upright one an EXIF orientation before it gives.
 ImageSize probeJpeg(ProbeReader& r) noexcept {
     ImageSize size;
     bool otherFrame = false;
+    Orientation orientation = Orientation::Normal;
+    bool exifSeen = false;
     for (;;) {
         int b = r.byte();
         if (b < 0) return size;
@@ -105,6 +130,7 @@ ImageSize probeJpeg(ProbeReader& r) noexcept {
                 r.skip(3);  // segment length, sample precision
                 size.height = static_cast<int32_t>(r.u16(true));
                 size.width = static_cast<int32_t>(r.u16(true));
+                uprightSize(orientation, size.width, size.height);
                 return size;
             default: {
                 otherFrame = otherFrame || isOtherFrame(marker);
@@ -113,11 +139,81 @@ ImageSize probeJpeg(ProbeReader& r) noexcept {
                     if (!r.ranShort()) size.error = DecodeError::BadHeader;
                     return size;
                 }
+                if (marker == kJpegApp1 && !exifSeen && length - 2 >= sizeof kExifMarker) {
+                    // The decoder takes the first EXIF segment; so does the probe.
+                    uint8_t head[sizeof kExifMarker];
+                    if (!r.read(head, sizeof head)) return size;
+                    if (std::memcmp(head, kExifMarker, sizeof head) == 0) {
+                        exifSeen = true;
+                        orientation = readExifBlock(r, length - 2 - sizeof head);
+                    } else {
+                        r.skip(length - 2 - sizeof head);
+                    }
+                    break;
+                }
                 r.skip(length - 2);
                 break;
             }
         }
     }
+}
+
+// A WebP file's chunks: the canvas of VP8X, or the frame header of a simple
+// file's VP8 or VP8L chunk; turned upright by an EXIF chunk where VP8X says
+// there is one.
+ImageSize probeWebp(ProbeReader& r) noexcept {
+    ImageSize size;
+    if (r.u32(false) != kRiff) {
+        if (!r.ranShort()) size.error = DecodeError::BadSignature;
+        return size;
+    }
+    const uint64_t riffEnd = uint64_t{r.u32(false)} + 8;
+    if (r.u32(false) != kWebp) {
+        if (!r.ranShort()) size.error = DecodeError::BadSignature;
+        return size;
+    }
+    constexpr uint8_t kExifFlag = 0x08;
+    bool wantExif = false;
+    Orientation orientation = Orientation::Normal;
+    uint64_t pos = 12;
+    // The decoder takes the same chunks; a file of many small ones is walked
+    // no further than a few thousand.
+    for (int chunk = 0; chunk < 4096 && pos + 8 <= riffEnd && !r.ranShort(); ++chunk) {
+        r.seek(pos);
+        const uint32_t id = r.u32(false);
+        const uint32_t length = r.u32(false);
+        if (id == kVp8x && chunk == 0) {
+            wantExif = (r.byte() & kExifFlag) != 0;
+            r.skip(3);
+            size.width = static_cast<int32_t>(r.u24le() + 1);
+            size.height = static_cast<int32_t>(r.u24le() + 1);
+            if (!wantExif) break;
+        } else if (id == kVp8 && chunk == 0) {
+            r.skip(6);  // frame tag, start code
+            size.width = static_cast<int32_t>(r.u16(false) & 0x3FFF);
+            size.height = static_cast<int32_t>(r.u16(false) & 0x3FFF);
+            break;
+        } else if (id == kVp8l && chunk == 0) {
+            r.skip(1);  // signature
+            const uint32_t bits = r.u32(false);
+            size.width = static_cast<int32_t>((bits & 0x3FFF) + 1);
+            size.height = static_cast<int32_t>((bits >> 14 & 0x3FFF) + 1);
+            break;
+        } else if (id == kExif && wantExif) {
+            orientation = readExifBlock(r, length);
+            break;
+        } else if (chunk == 0) {
+            size.error = DecodeError::BadHeader;
+            return size;
+        }
+        pos += 8 + uint64_t{length} + (length & 1);
+    }
+    if (r.ranShort()) {
+        size.width = size.height = 0;
+        return size;
+    }
+    uprightSize(orientation, size.width, size.height);
+    return size;
 }
 
 enum TiffTag : uint32_t { kImageWidth = 256, kImageLength = 257 };
@@ -202,6 +298,9 @@ ImageSize probeImageSize(ImageFormat format, ProbeSource& source) noexcept {
             break;
         case ImageFormat::Tiff:
             size = probeTiff(r);
+            break;
+        case ImageFormat::Webp:
+            size = probeWebp(r);
             break;
         case ImageFormat::Unknown:
             size.error = DecodeError::UnknownFormat;
