@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/page_alloc.h"
+#include "decode/avif_container.h"
 #include "decode/exif.h"
 #include "decode/plugin.h"
 #include "decode/webp_container.h"
@@ -263,6 +264,62 @@ ImageSize probeTiff(ProbeReader& r) noexcept {
     return size;
 }
 
+// An AVIF file's top-level boxes: the ftyp box's brands, then the meta box,
+// read whole (it is small) and taken apart as the decoder does: the primary
+// item's ispe, turned by its irot and imir.
+ImageSize probeAvif(ProbeReader& r) noexcept {
+    ImageSize size;
+    uint64_t pos = 0;
+    for (int box = 0; box < 64; ++box) {
+        r.seek(pos);
+        uint64_t length = r.u32(true);
+        const uint32_t type = r.u32(true);
+        uint32_t header = 8;
+        if (length == 1) {
+            length = uint64_t{r.u32(true)} << 32;
+            length |= r.u32(true);
+            header = 16;
+        }
+        if (r.ranShort()) return size;
+        if (box == 0 && type != boxType("ftyp")) {
+            size.error = DecodeError::BadSignature;
+            return size;
+        }
+        if (length < header) {  // 0 (to the end of the file) or broken
+            if (type != boxType("meta") || length != 0) {
+                size.error = DecodeError::BadHeader;
+                return size;
+            }
+        }
+        if (type == boxType("meta")) {
+            // A meta box to the end of the file is read up to the limit.
+            const uint64_t payload = length == 0 ? kMaxAvifMeta : length - header;
+            if (payload > kMaxAvifMeta) {
+                size.error = DecodeError::TooLarge;
+                return size;
+            }
+            PageBlock block(size_t(payload) + 1);
+            if (!block) {
+                size.error = DecodeError::OutOfMemory;
+                return size;
+            }
+            size_t got = 0;
+            for (int b; got < payload && (b = r.byte()) >= 0;) block.get()[got++] = uint8_t(b);
+            if (length != 0 && got < payload) return size;  // ends early: Truncated
+            AvifLayout layout;
+            size.error = readAvifMeta(block.get(), got, layout);
+            if (size.error != DecodeError::None) return size;
+            size.width = int32_t(layout.width);
+            size.height = int32_t(layout.height);
+            uprightSize(layout.orientation, size.width, size.height);
+            return size;
+        }
+        pos += length;
+    }
+    size.error = DecodeError::MissingImageData;
+    return size;
+}
+
 }  // namespace
 
 size_t MemoryProbeSource::readAt(uint64_t offset, void* buffer, size_t count) noexcept {
@@ -301,6 +358,9 @@ ImageSize probeImageSize(ImageFormat format, ProbeSource& source) noexcept {
             break;
         case ImageFormat::Webp:
             size = probeWebp(r);
+            break;
+        case ImageFormat::Avif:
+            size = probeAvif(r);
             break;
         case ImageFormat::Unknown:
             size.error = DecodeError::UnknownFormat;

@@ -33,7 +33,7 @@ DecodeError fromStatus(VP8StatusCode status) noexcept {
         case VP8_STATUS_USER_ABORT:
             break;
     }
-    return DecodeError::LibraryError;
+    return DecodeError::CodecError;
 }
 
 // Owners of the library's objects.
@@ -82,21 +82,21 @@ LoadedImage* decodeWebpBytes(DecoderState& state) noexcept {
 
     if (features.has_animation) {
         WebPAnimDecoderOptions options;
-        if (!WebPAnimDecoderOptionsInit(&options)) return state.fail(DecodeError::LibraryError);
+        if (!WebPAnimDecoderOptionsInit(&options)) return state.fail(DecodeError::CodecError);
         options.color_mode = MODE_BGRA;
         options.use_threads = 0;
         WebPData data{state.view, layout.riffEnd};
         AnimDecoderOwner anim{WebPAnimDecoderNew(&data, &options)};
-        if (!anim.p) return state.fail(DecodeError::LibraryError);
+        if (!anim.p) return state.fail(DecodeError::CodecError);
         uint8_t* canvas = nullptr;
         int timestamp = 0;
         if (!WebPAnimDecoderGetNext(anim.p, &canvas, &timestamp) || !canvas)
-            return state.fail(DecodeError::LibraryError);
+            return state.fail(DecodeError::CodecError);
         flattenInto(block.get(), stride, canvas, uint32_t(width) * 4, uint32_t(width),
                     uint32_t(height));
     } else {
         WebPDecoderConfig config;
-        if (!WebPInitDecoderConfig(&config)) return state.fail(DecodeError::LibraryError);
+        if (!WebPInitDecoderConfig(&config)) return state.fail(DecodeError::CodecError);
         config.options.use_threads = 0;
         PageBlock bgra;
         WebPDecBuffer& out = config.output;

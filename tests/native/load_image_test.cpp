@@ -88,7 +88,8 @@ TEST(Sniff, ExtensionTable) {
         EXPECT_EQ(formatFromExtension(e), ImageFormat::Unknown);
     EXPECT_EQ(formatFromExtension(nullptr), ImageFormat::Unknown);
     // The order in which a folder scan tries them.
-    EXPECT_EQ(builtInPatternList(), L"*.bmp;*.png;*.jpg;*.jpe;*.jpeg;*.tif;*.tiff;*.gif;*.webp");
+    EXPECT_EQ(builtInPatternList(),
+              L"*.bmp;*.png;*.jpg;*.jpe;*.jpeg;*.tif;*.tiff;*.gif;*.webp;*.avif");
 }
 
 TEST(LoadImageFile, HandsThePictureOver) {
