@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "decode/decoders.h"
+#include "decode/flatten.h"
+#include "decode/png_rows.h"
 #include "decode/size_probe.h"
 #include "support/image_access.h"
 #include "support/png_builder.h"
@@ -217,6 +219,27 @@ TEST_F(WebpOracle, DamagedFilesAreRefusedWithAReason) {
     noImage[25] = 0;
     decodeWebp(noImage, &reason);
     EXPECT_EQ(reason, DecodeError::MissingImageData);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Flatten, EveryAlphaAndColourBlendsAsThePngProductTable) {
+    // Each (alpha, colour) pair as one pixel, against the PNG decoder's own table.
+    const uint8_t* product = png::productTable();
+    std::vector<uint8_t> bgra, bgr(256 * 256 * 3);
+    for (int a = 0; a < 256; ++a)
+        for (int c = 0; c < 256; ++c)
+            bgra.insert(bgra.end(), {uint8_t(c), uint8_t(c), uint8_t(c), uint8_t(a)});
+    flattenBgraOntoWhite(bgra.data(), bgr.data(), 256 * 256);
+    int wrong = 0;
+    for (int a = 0; a < 256; ++a)
+        for (int c = 0; c < 256; ++c) {
+            const int want = product[a * 256 + c] + product[(255 - a) * 256 + 255];
+            wrong += bgr[size_t(a * 256 + c) * 3] != want;
+        }
+    EXPECT_EQ(wrong, 0);
 }
 
 }  // namespace
