@@ -164,13 +164,29 @@ void convertRow(const ColourTables& t, const Sample* y, const Sample* u, const S
         }
         return;
     }
+    const auto put = [](uint8_t* o, int32_t luma, int32_t b, int32_t g, int32_t r) {
+        o[0] = toByte(luma + b);
+        o[1] = toByte(luma + g);
+        o[2] = toByte(luma + r);
+    };
+    if (ssx) {
+        // Two pixels share each chroma sample: its terms are looked up once.
+        uint32_t x = 0;
+        for (; x + 1 < width; x += 2, out += 2 * step) {
+            const Sample cb = u[x >> 1], cr = v[x >> 1];
+            const int32_t b = t.bU[cb], g = t.gU[cb] + t.gV[cr], r = t.rV[cr];
+            put(out, t.y[y[x]], b, g, r);
+            put(out + step, t.y[y[x + 1]], b, g, r);
+        }
+        if (x < width) {
+            const Sample cb = u[x >> 1], cr = v[x >> 1];
+            put(out, t.y[y[x]], t.bU[cb], t.gU[cb] + t.gV[cr], t.rV[cr]);
+        }
+        return;
+    }
     for (uint32_t x = 0; x < width; ++x, out += step) {
-        const uint32_t cx = x >> ssx;
-        const int32_t luma = t.y[y[x]];
-        const Sample cb = u[cx], cr = v[cx];
-        out[0] = toByte(luma + t.bU[cb]);
-        out[1] = toByte(luma + t.gU[cb] + t.gV[cr]);
-        out[2] = toByte(luma + t.rV[cr]);
+        const Sample cb = u[x], cr = v[x];
+        put(out, t.y[y[x]], t.bU[cb], t.gU[cb] + t.gV[cr], t.rV[cr]);
     }
 }
 

@@ -354,7 +354,7 @@ protected:
         return (u(2) << 16) | (u(1) << 8) | u(0);
     }
     // Each channel within a lossy coder's reach of the other colour's.
-    static bool near(uint32_t a, uint32_t b) {
+    static bool closeTo(uint32_t a, uint32_t b) {
         for (int shift : {0, 8, 16})
             if (std::abs(int(a >> shift & 0xFF) - int(b >> shift & 0xFF)) > 12) return false;
         return true;
@@ -584,8 +584,8 @@ TEST_F(Installation, WebpAvifAndATurnedJpegBecomeTheWallpaperUpright) {
         // turned upright would show red on the left instead, blue on the right.
         const uint32_t upperRight = colourAt(3 * sw / 4, sh / 4);
         const uint32_t lowerLeft = colourAt(sw / 4, 3 * sh / 4);
-        EXPECT_TRUE(near(upperRight, kRed)) << std::hex << upperRight;
-        EXPECT_TRUE(near(lowerLeft, kBlue)) << std::hex << lowerLeft;
+        EXPECT_TRUE(closeTo(upperRight, kRed)) << std::hex << upperRight;
+        EXPECT_TRUE(closeTo(lowerLeft, kBlue)) << std::hex << lowerLeft;
         EXPECT_EQ(ini(L"List", L"WPNum"), L"0");
     }
 }
