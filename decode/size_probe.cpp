@@ -217,10 +217,11 @@ ImageSize probeWebp(ProbeReader& r) noexcept {
     return size;
 }
 
-enum TiffTag : uint32_t { kImageWidth = 256, kImageLength = 257 };
+enum TiffTag : uint32_t { kImageWidth = 256, kImageLength = 257, kOrientation = 274 };
 enum TiffType : uint32_t { kShort = 3, kLong = 4 };
 
-// The first directory's ImageWidth and ImageLength entries.
+// The first directory's ImageWidth and ImageLength entries, turned upright
+// by its Orientation entry when one follows them (entries come in tag order).
 ImageSize probeTiff(ProbeReader& r) noexcept {
     ImageSize size;
     const int a = r.byte(), b = r.byte();
@@ -238,10 +239,13 @@ ImageSize probeTiff(ProbeReader& r) noexcept {
     if (directory == 0) return size;
     r.seek(directory);
     const uint32_t entries = r.u16(bigEndian);
+    Orientation orientation = Orientation::Normal;
     for (uint32_t i = 0; i < entries; ++i) {
         const uint32_t tag = r.u16(bigEndian);
-        if (tag == 0) return size;
-        if (tag != kImageWidth && tag != kImageLength) {
+        if (tag == 0) break;
+        const bool sized = size.width != 0 && size.height != 0;
+        if (sized && tag > kOrientation) break;
+        if (tag != kImageWidth && tag != kImageLength && tag != kOrientation) {
             r.skip(10);
             continue;
         }
@@ -256,11 +260,15 @@ ImageSize probeTiff(ProbeReader& r) noexcept {
         } else {
             r.skip(4);
         }
-        int32_t& mine = tag == kImageWidth ? size.width : size.height;
-        const int32_t other = tag == kImageWidth ? size.height : size.width;
-        mine = asSigned(v);
-        if (other != 0) return size;
+        if (r.ranShort()) break;
+        if (tag == kOrientation) {
+            if (type == kShort) orientation = orientationFromValue(v);
+            if (sized) break;
+            continue;
+        }
+        (tag == kImageWidth ? size.width : size.height) = asSigned(v);
     }
+    if (size.width != 0 && size.height != 0) uprightSize(orientation, size.width, size.height);
     return size;
 }
 
