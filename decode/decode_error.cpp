@@ -54,6 +54,8 @@ const char* decodeErrorText(DecodeError error) noexcept {
             return "the plug-in refused the file";
         case DecodeError::PathNotAnsi:
             return "path not representable for plug-ins";
+        case DecodeError::CodecError:
+            return "WebP or AV1 library error";
     }
     return "unknown reason";
 }

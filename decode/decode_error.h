@@ -33,6 +33,7 @@ enum class DecodeError : uint8_t {
     NoPlugin,                // no plug-in of the folder takes the file
     PluginFailed,            // the plug-in that took the file did not deliver a picture
     PathNotAnsi,             // the path has no form in the ANSI code page for the plug-ins
+    CodecError,              // the WebP or AV1 library stopped with an error of its own
 };
 
 // A short English text for the reason ("file ends early"), never null.

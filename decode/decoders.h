@@ -28,8 +28,12 @@ LoadedImage* decodePng(DecoderState& state) noexcept;  // file already mapped
 LoadedImage* decodeJpeg(const wchar_t* path, DecoderState& state) noexcept;
 LoadedImage* decodeTiff(DecoderState& state) noexcept;  // file already mapped
 LoadedImage* decodeGif(DecoderState& state) noexcept;   // file already mapped
+LoadedImage* decodeWebp(DecoderState& state) noexcept;  // file already mapped
+LoadedImage* decodeAvif(DecoderState& state) noexcept;  // file already mapped
 
 // Byte-level entries used by the ones above, by tests and by the fuzzers:
 // they decode state.view .. state.view + state.fileSize.
 LoadedImage* decodeBmpBytes(DecoderState& state) noexcept;
 LoadedImage* decodeJpegBytes(DecoderState& state) noexcept;
+LoadedImage* decodeWebpBytes(DecoderState& state) noexcept;
+LoadedImage* decodeAvifBytes(DecoderState& state) noexcept;

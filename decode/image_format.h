@@ -13,7 +13,9 @@ enum class ImageFormat : int {
     Jpeg = 3,
     Tiff = 4,
     Gif = 5,
-    ReadError = 6
+    ReadError = 6,
+    Webp = 7,
+    Avif = 8,
 };
 
 // One extension of a built-in format, as the pattern "*.ext" that a folder
@@ -30,7 +32,8 @@ struct BuiltInExtension {
 inline constexpr BuiltInExtension kBuiltInExtensions[] = {
     {L"*.bmp", ImageFormat::Bmp},   {L"*.png", ImageFormat::Png},   {L"*.jpg", ImageFormat::Jpeg},
     {L"*.jpe", ImageFormat::Jpeg},  {L"*.jpeg", ImageFormat::Jpeg}, {L"*.tif", ImageFormat::Tiff},
-    {L"*.tiff", ImageFormat::Tiff}, {L"*.gif", ImageFormat::Gif},
+    {L"*.tiff", ImageFormat::Tiff}, {L"*.gif", ImageFormat::Gif},   {L"*.webp", ImageFormat::Webp},
+    {L"*.avif", ImageFormat::Avif},
 };
 
 // The format whose extension `extension` (with its dot, ".png") is, letter

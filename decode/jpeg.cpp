@@ -6,6 +6,7 @@
 
 #include <csetjmp>
 #include <cstring>
+#include <utility>
 
 // jpeglib.h needs size_t and FILE declared before it.
 // clang-format off
@@ -16,6 +17,7 @@
 
 #include "base/page_alloc.h"
 #include "decode/decoders.h"
+#include "decode/exif.h"
 
 namespace {
 
@@ -246,6 +248,11 @@ LoadedImage* decodeJpegBytes(DecoderState& state) noexcept {
     setOutputHeader(state, static_cast<int32_t>(result.width), static_cast<int32_t>(result.height),
                     result.bitCount, result.xPelsPerMeter, result.yPelsPerMeter);
     state.image.bits = pixels;
+    // A camera's orientation tag: the picture is kept upright.
+    if (!applyOrientation(state.image, jpegOrientation(state.view, state.fileSize))) {
+        const PageBlock dropped = PageBlock::adopt(std::exchange(state.image.bits, nullptr));
+        return state.fail(DecodeError::OutOfMemory);
+    }
     return &state.image;
 }
 

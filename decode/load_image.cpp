@@ -4,14 +4,18 @@
 #include <cstring>
 
 #include "base/mapped_file.h"
+#include "decode/avif_container.h"
 #include "decode/decoders.h"
 #include "decode/plugin.h"
 
 namespace {
 
+// Enough for an ftyp box with a few compatible brands.
+constexpr size_t kHeadBytes = 32;
+
 // The format the first bytes of a file announce; `n` (at least 1) of them
-// were read into b[0..8).
-ImageFormat formatOfHead(const uint8_t (&b)[8], long n) noexcept {
+// were read into b[0..32).
+ImageFormat formatOfHead(const uint8_t (&b)[kHeadBytes], long n) noexcept {
     if (n == 1) return ImageFormat::Unknown;
     // The formats are told apart by their first two bytes; a further byte
     // that the file does not have is a read error, as is a signature cut
@@ -37,13 +41,28 @@ ImageFormat formatOfHead(const uint8_t (&b)[8], long n) noexcept {
         return std::memcmp(b + 2, kTail, sizeof kTail) == 0 ? ImageFormat::Png
                                                             : ImageFormat::Unknown;
     }
+    if (b[0] == 'R' && b[1] == 'I') {  // "RIFF", the size, "WEBP"
+        if (n < 4) return ImageFormat::ReadError;
+        if (b[2] != 'F' || b[3] != 'F') return ImageFormat::Unknown;
+        if (n < 12) return ImageFormat::ReadError;
+        return std::memcmp(b + 8, "WEBP", 4) == 0 ? ImageFormat::Webp : ImageFormat::Unknown;
+    }
+    // An ISOBMFF file starts with the length of its ftyp box, then "ftyp"
+    // and the brands: AVIF when one of those read is "avif" or "avis".
+    if (n >= 12 && std::memcmp(b + 4, "ftyp", 4) == 0) {
+        const uint32_t boxSize =
+            uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | b[3];
+        size_t end = boxSize < size_t(n) ? boxSize : size_t(n);
+        if (end < 8) return ImageFormat::Unknown;
+        return hasAvifBrand(b + 8, end - 8) ? ImageFormat::Avif : ImageFormat::Unknown;
+    }
     return ImageFormat::Unknown;
 }
 
 }  // namespace
 
 ImageFormat sniffImageFormat(const wchar_t* path, DecodeError* reason) noexcept {
-    uint8_t b[8] = {};
+    uint8_t b[kHeadBytes] = {};
     const long n = readFileHead(path, b, sizeof b);
     const ImageFormat format = n < 0    ? ImageFormat::Unknown
                                : n == 0 ? ImageFormat::ReadError
@@ -68,7 +87,7 @@ bool loadImageFile(const wchar_t* path, const wchar_t* pluginFolder, DecodeError
     // this returns: their destructors run in reverse order, so the plug-in
     // state goes first and the BMP state last. A handed-over pixel block
     // belongs to CurrentImage by then and none of them touches it.
-    DecoderState bmp, png, jpeg, tiff, gif, plugin;
+    DecoderState bmp, png, jpeg, tiff, gif, webp, avif, plugin;
     // No path is a file that cannot be opened, and nothing to give plug-ins.
     DecodeError why = DecodeError::OpenFailed;
     const ImageFormat format = path ? sniffImageFormat(path, &why) : ImageFormat::ReadError;
@@ -94,6 +113,14 @@ bool loadImageFile(const wchar_t* path, const wchar_t* pluginFolder, DecodeError
         case ImageFormat::Gif:
             builtIn = &gif;
             if (mapImageFile(path, gif)) image = decodeGif(gif);
+            break;
+        case ImageFormat::Webp:
+            builtIn = &webp;
+            if (mapImageFile(path, webp)) image = decodeWebp(webp);
+            break;
+        case ImageFormat::Avif:
+            builtIn = &avif;
+            if (mapImageFile(path, avif)) image = decodeAvif(avif);
             break;
         case ImageFormat::ReadError:
         case ImageFormat::Unknown:

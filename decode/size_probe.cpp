@@ -2,7 +2,11 @@
 
 #include <cstring>
 
+#include "base/page_alloc.h"
+#include "decode/avif_container.h"
+#include "decode/exif.h"
 #include "decode/plugin.h"
+#include "decode/webp_container.h"
 
 namespace {
 
@@ -30,7 +34,17 @@ public:
         return buffer_[pos_++ - bufferStart_];
     }
     uint32_t u16(bool bigEndian) noexcept { return value(2, bigEndian); }
+    uint32_t u24le() noexcept { return value(3, false); }
     uint32_t u32(bool bigEndian) noexcept { return value(4, bigEndian); }
+    // Copies the next `count` bytes into `out`; false when the file ends first.
+    bool read(uint8_t* out, size_t count) noexcept {
+        for (size_t i = 0; i < count; ++i) {
+            const int b = byte();
+            if (b < 0) return false;
+            out[i] = static_cast<uint8_t>(b);
+        }
+        return true;
+    }
     // True once a read found the end of the file.
     bool ranShort() const noexcept { return ranShort_; }
 
@@ -77,10 +91,22 @@ bool isOtherFrame(int marker) noexcept {
     return marker >= 0xC3 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
 }
 
-// Markers up to the first baseline, extended or progressive frame header.
+// The orientation an EXIF block of `length` bytes at the reader's position
+// gives; the reader ends up behind the block either way.
+Orientation readExifBlock(ProbeReader& r, uint32_t length) noexcept {
+    if (length > kExifReadLimit + sizeof kExifMarker) length = kExifReadLimit + sizeof kExifMarker;
+    PageBlock block(length);
+    if (!block || !r.read(block.get(), length)) return Orientation::Normal;
+    return exifOrientation(block.get(), length);
+}
+
+// Markers up to the first baseline, extended or progressive frame header;
+// the size is the upright one an EXIF orientation before it gives.
 ImageSize probeJpeg(ProbeReader& r) noexcept {
     ImageSize size;
     bool otherFrame = false;
+    Orientation orientation = Orientation::Normal;
+    bool exifSeen = false;
     for (;;) {
         int b = r.byte();
         if (b < 0) return size;
@@ -105,6 +131,7 @@ ImageSize probeJpeg(ProbeReader& r) noexcept {
                 r.skip(3);  // segment length, sample precision
                 size.height = static_cast<int32_t>(r.u16(true));
                 size.width = static_cast<int32_t>(r.u16(true));
+                uprightSize(orientation, size.width, size.height);
                 return size;
             default: {
                 otherFrame = otherFrame || isOtherFrame(marker);
@@ -113,6 +140,18 @@ ImageSize probeJpeg(ProbeReader& r) noexcept {
                     if (!r.ranShort()) size.error = DecodeError::BadHeader;
                     return size;
                 }
+                if (marker == kJpegApp1 && !exifSeen && length - 2 >= sizeof kExifMarker) {
+                    // The decoder takes the first EXIF segment; so does the probe.
+                    uint8_t head[sizeof kExifMarker];
+                    if (!r.read(head, sizeof head)) return size;
+                    if (std::memcmp(head, kExifMarker, sizeof head) == 0) {
+                        exifSeen = true;
+                        orientation = readExifBlock(r, length - 2 - sizeof head);
+                    } else {
+                        r.skip(length - 2 - sizeof head);
+                    }
+                    break;
+                }
                 r.skip(length - 2);
                 break;
             }
@@ -120,10 +159,69 @@ ImageSize probeJpeg(ProbeReader& r) noexcept {
     }
 }
 
-enum TiffTag : uint32_t { kImageWidth = 256, kImageLength = 257 };
+// A WebP file's chunks: the canvas of VP8X, or the frame header of a simple
+// file's VP8 or VP8L chunk; turned upright by an EXIF chunk where VP8X says
+// there is one.
+ImageSize probeWebp(ProbeReader& r) noexcept {
+    ImageSize size;
+    if (r.u32(false) != kRiff) {
+        if (!r.ranShort()) size.error = DecodeError::BadSignature;
+        return size;
+    }
+    const uint64_t riffEnd = uint64_t{r.u32(false)} + 8;
+    if (r.u32(false) != kWebp) {
+        if (!r.ranShort()) size.error = DecodeError::BadSignature;
+        return size;
+    }
+    constexpr uint8_t kExifFlag = 0x08;
+    bool wantExif = false;
+    Orientation orientation = Orientation::Normal;
+    uint64_t pos = 12;
+    // The decoder takes the same chunks; a file of many small ones is walked
+    // no further than a few thousand.
+    for (int chunk = 0; chunk < 4096 && pos + 8 <= riffEnd && !r.ranShort(); ++chunk) {
+        r.seek(pos);
+        const uint32_t id = r.u32(false);
+        const uint32_t length = r.u32(false);
+        if (id == kVp8x && chunk == 0) {
+            wantExif = (r.byte() & kExifFlag) != 0;
+            r.skip(3);
+            size.width = static_cast<int32_t>(r.u24le() + 1);
+            size.height = static_cast<int32_t>(r.u24le() + 1);
+            if (!wantExif) break;
+        } else if (id == kVp8 && chunk == 0) {
+            r.skip(6);  // frame tag, start code
+            size.width = static_cast<int32_t>(r.u16(false) & 0x3FFF);
+            size.height = static_cast<int32_t>(r.u16(false) & 0x3FFF);
+            break;
+        } else if (id == kVp8l && chunk == 0) {
+            r.skip(1);  // signature
+            const uint32_t bits = r.u32(false);
+            size.width = static_cast<int32_t>((bits & 0x3FFF) + 1);
+            size.height = static_cast<int32_t>((bits >> 14 & 0x3FFF) + 1);
+            break;
+        } else if (id == kExif && wantExif) {
+            orientation = readExifBlock(r, length);
+            break;
+        } else if (chunk == 0) {
+            size.error = DecodeError::BadHeader;
+            return size;
+        }
+        pos += 8 + uint64_t{length} + (length & 1);
+    }
+    if (r.ranShort()) {
+        size.width = size.height = 0;
+        return size;
+    }
+    uprightSize(orientation, size.width, size.height);
+    return size;
+}
+
+enum TiffTag : uint32_t { kImageWidth = 256, kImageLength = 257, kOrientation = 274 };
 enum TiffType : uint32_t { kShort = 3, kLong = 4 };
 
-// The first directory's ImageWidth and ImageLength entries.
+// The first directory's ImageWidth and ImageLength entries, turned upright
+// by its Orientation entry when one follows them (entries come in tag order).
 ImageSize probeTiff(ProbeReader& r) noexcept {
     ImageSize size;
     const int a = r.byte(), b = r.byte();
@@ -141,10 +239,13 @@ ImageSize probeTiff(ProbeReader& r) noexcept {
     if (directory == 0) return size;
     r.seek(directory);
     const uint32_t entries = r.u16(bigEndian);
+    Orientation orientation = Orientation::Normal;
     for (uint32_t i = 0; i < entries; ++i) {
         const uint32_t tag = r.u16(bigEndian);
-        if (tag == 0) return size;
-        if (tag != kImageWidth && tag != kImageLength) {
+        if (tag == 0) break;
+        const bool sized = size.width != 0 && size.height != 0;
+        if (sized && tag > kOrientation) break;
+        if (tag != kImageWidth && tag != kImageLength && tag != kOrientation) {
             r.skip(10);
             continue;
         }
@@ -159,11 +260,71 @@ ImageSize probeTiff(ProbeReader& r) noexcept {
         } else {
             r.skip(4);
         }
-        int32_t& mine = tag == kImageWidth ? size.width : size.height;
-        const int32_t other = tag == kImageWidth ? size.height : size.width;
-        mine = asSigned(v);
-        if (other != 0) return size;
+        if (r.ranShort()) break;
+        if (tag == kOrientation) {
+            if (type == kShort) orientation = orientationFromValue(v);
+            if (sized) break;
+            continue;
+        }
+        (tag == kImageWidth ? size.width : size.height) = asSigned(v);
     }
+    if (size.width != 0 && size.height != 0) uprightSize(orientation, size.width, size.height);
+    return size;
+}
+
+// An AVIF file's top-level boxes: the ftyp box's brands, then the meta box,
+// read whole (it is small) and taken apart as the decoder does: the primary
+// item's ispe, turned by its irot and imir.
+ImageSize probeAvif(ProbeReader& r) noexcept {
+    ImageSize size;
+    uint64_t pos = 0;
+    for (int box = 0; box < 64; ++box) {
+        r.seek(pos);
+        uint64_t length = r.u32(true);
+        const uint32_t type = r.u32(true);
+        uint32_t header = 8;
+        if (length == 1) {
+            length = uint64_t{r.u32(true)} << 32;
+            length |= r.u32(true);
+            header = 16;
+        }
+        if (r.ranShort()) return size;
+        if (box == 0 && type != boxType("ftyp")) {
+            size.error = DecodeError::BadSignature;
+            return size;
+        }
+        if (length < header) {  // 0 (to the end of the file) or broken
+            if (type != boxType("meta") || length != 0) {
+                size.error = DecodeError::BadHeader;
+                return size;
+            }
+        }
+        if (type == boxType("meta")) {
+            // A meta box to the end of the file is read up to the limit.
+            const uint64_t payload = length == 0 ? kMaxAvifMeta : length - header;
+            if (payload > kMaxAvifMeta) {
+                size.error = DecodeError::TooLarge;
+                return size;
+            }
+            PageBlock block(size_t(payload) + 1);
+            if (!block) {
+                size.error = DecodeError::OutOfMemory;
+                return size;
+            }
+            size_t got = 0;
+            for (int b; got < payload && (b = r.byte()) >= 0;) block.get()[got++] = uint8_t(b);
+            if (length != 0 && got < payload) return size;  // ends early: Truncated
+            AvifLayout layout;
+            size.error = readAvifMeta(block.get(), got, layout);
+            if (size.error != DecodeError::None) return size;
+            size.width = int32_t(layout.width);
+            size.height = int32_t(layout.height);
+            uprightSize(layout.orientation, size.width, size.height);
+            return size;
+        }
+        pos += length;
+    }
+    size.error = DecodeError::MissingImageData;
     return size;
 }
 
@@ -202,6 +363,12 @@ ImageSize probeImageSize(ImageFormat format, ProbeSource& source) noexcept {
             break;
         case ImageFormat::Tiff:
             size = probeTiff(r);
+            break;
+        case ImageFormat::Webp:
+            size = probeWebp(r);
+            break;
+        case ImageFormat::Avif:
+            size = probeAvif(r);
             break;
         case ImageFormat::Unknown:
             size.error = DecodeError::UnknownFormat;

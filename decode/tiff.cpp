@@ -9,11 +9,13 @@
 
 #include <bit>
 #include <cstring>
+#include <utility>
 
 #include "base/app_heap.h"
 #include "base/page_alloc.h"
 #include "decode/decoders.h"
 #include "decode/inflate_stream.h"
+#include "image/orientation.h"
 
 namespace {
 
@@ -805,7 +807,10 @@ LoadedImage* decodeTiff(DecoderState& state) noexcept {
     setOutputHeader(state, static_cast<int32_t>(width), static_cast<int32_t>(height), bitCount, 0,
                     0);
     state.image.bits = pixels.release();
-    // TODO(orientation): turn the picture upright once image/orientation.h is in:
-    // applyOrientation(state.image, d.orientation);
+    // A scanner's or camera's Orientation tag: the picture is kept upright.
+    if (!applyOrientation(state.image, orientationFromValue(d.orientation))) {
+        const PageBlock dropped = PageBlock::adopt(std::exchange(state.image.bits, nullptr));
+        return state.fail(DecodeError::OutOfMemory);
+    }
     return &state.image;
 }

@@ -7,8 +7,9 @@
 #include "decode/size_probe.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    for (ImageFormat format : {ImageFormat::Bmp, ImageFormat::Png, ImageFormat::Jpeg,
-                               ImageFormat::Tiff, ImageFormat::Gif, ImageFormat::Unknown}) {
+    for (ImageFormat format :
+         {ImageFormat::Bmp, ImageFormat::Png, ImageFormat::Jpeg, ImageFormat::Tiff,
+          ImageFormat::Gif, ImageFormat::Webp, ImageFormat::Avif, ImageFormat::Unknown}) {
         MemoryProbeSource source(data, size);
         const ImageSize s = probeImageSize(format, source);
         if (format == ImageFormat::Unknown && (s.width != 0 || s.height != 0)) __builtin_trap();

@@ -206,6 +206,7 @@ enum AboutControlId : int {
     kIdAboutOk = 101,
     kIdAboutProgram = 102,
     kIdAboutMaker = 103,
+    kIdAboutLibraries = 104,
 };
 
 #endif  // RC_INVOKED

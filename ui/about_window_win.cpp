@@ -19,6 +19,14 @@ constexpr wchar_t kParentClass[] = L"ver_parent_class";
 constexpr wchar_t kChildClass[] = L"ver_child_class";
 constexpr wchar_t kProgramLine[] = L"Tolvex  version " TOLVEX_VERSION_WIDE;
 constexpr wchar_t kMakerLine[] = L"作者  Tolvex 開発チーム";
+// The libraries built into the program, with what their licences ask to be
+// said where only the program is given out; the full notices are in the help.
+constexpr wchar_t kLibrariesText[] =
+    L"libjpeg-turbo (BSD/IJG)、zlib (zlib)、libwebp (BSD)、dav1d (BSD) を使用しています。"
+    L"ライセンスはヘルプを参照してください。\n"
+    L"This software is based in part on the work of the Independent JPEG Group.";
+// Room the libraries' text takes below the OK button.
+constexpr int kLibrariesHeight = 104;
 
 // Everything the open About window needs: allocated when it opens, owned by
 // the window from its first message on and freed when it is destroyed.
@@ -156,6 +164,8 @@ void onCreate(AboutState& about) {
     makeChild(about, L"STATIC", about.programLine, 0, kIdAboutProgram, 10, 10, 160, 12);
     makeChild(about, L"STATIC", about.makerLine, 0, kIdAboutMaker, 28, 30, 195, 12);
     makeChild(about, kChildClass, L"", 0, kIdAboutLink, 45, 51, 120, 14);
+    makeChild(about, L"STATIC", kLibrariesText, 0, kIdAboutLibraries, 10, 104, 215,
+              kLibrariesHeight - 8);
     HWND ok =
         makeChild(about, L"BUTTON", L"OK", BS_PUSHBUTTON | WS_TABSTOP, kIdAboutOk, 139, 75, 88, 21);
     if (ok) {
@@ -249,7 +259,7 @@ bool openAboutWindowFor(HWND owner, const std::wstring& helpFile) {
     if (!classes.registered()) return true;  // nothing to report: only a failed allocation is
     const int f = 2 * GetSystemMetrics(SM_CYDLGFRAME);
     const int width = 235 + f;
-    const int height = 104 + f + GetSystemMetrics(SM_CYCAPTION);
+    const int height = 104 + kLibrariesHeight + f + GetSystemMetrics(SM_CYCAPTION);
     RECT rc = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     if (owner) GetWindowRect(owner, &rc);
     const int left = (rc.left + rc.right - width) >> 1;

@@ -167,6 +167,8 @@ std::wstring buildFilter(const std::vector<std::wstring>& pluginPatterns) {
     pair(L"JPEG (*.jpg;*.jpeg;*.jpe)", L"*.jpg;*.jpeg;*.jpe");
     pair(L"TIFF (*.tif;*.tiff)", L"*.tif;*.tiff");
     pair(L"GIF (*.gif)", L"*.gif");
+    pair(L"WebP (*.webp)", L"*.webp");
+    pair(L"AVIF (*.avif)", L"*.avif");
     if (!joined.empty()) pair(L"プラグイン対応 ファイル (" + joined + L")", joined);
     pair(L"すべて (*.*)", L"*.*");
     filter += L'\0';

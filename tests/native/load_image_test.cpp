@@ -62,6 +62,11 @@ TEST(Sniff, FormatComesFromTheFirstBytes) {
         {"r", bytes({}), ImageFormat::ReadError},
         {"s", bytes({'B'}), ImageFormat::Unknown},
         {"t", bytes({'P', 'K', 3, 4}), ImageFormat::Unknown},
+        {"u", bytes({'R', 'I', 'F', 'F', 9, 0, 0, 0, 'W', 'E', 'B', 'P'}), ImageFormat::Webp},
+        {"v", bytes({'R', 'I', 'F', 'F', 9, 0, 0, 0, 'W', 'A', 'V', 'E'}), ImageFormat::Unknown},
+        {"w", bytes({'R', 'I', 'F', 'F', 9, 0, 0, 0, 'W', 'E', 'B'}), ImageFormat::ReadError},
+        {"x", bytes({'R', 'I', 'G', 'H', 'T'}), ImageFormat::Unknown},
+        {"y", bytes({'R', 'I', 'F'}), ImageFormat::ReadError},
     };
     for (const Case& c : cases)
         EXPECT_EQ(sniffImageFormat(dir.write(c.name, c.content).c_str()), c.want) << c.name;
@@ -78,11 +83,13 @@ TEST(Sniff, ExtensionTable) {
     EXPECT_EQ(formatFromExtension(L".JPEG"), ImageFormat::Jpeg);
     // One list for every caller: ".jpg" is in it like the others.
     EXPECT_EQ(formatFromExtension(L".jpg"), ImageFormat::Jpeg);
+    EXPECT_EQ(formatFromExtension(L".WebP"), ImageFormat::Webp);
     for (const wchar_t* e : {L"", L".", L"png", L".pn", L".pngx", L".tiffs", L".spi"})
         EXPECT_EQ(formatFromExtension(e), ImageFormat::Unknown);
     EXPECT_EQ(formatFromExtension(nullptr), ImageFormat::Unknown);
     // The order in which a folder scan tries them.
-    EXPECT_EQ(builtInPatternList(), L"*.bmp;*.png;*.jpg;*.jpe;*.jpeg;*.tif;*.tiff;*.gif");
+    EXPECT_EQ(builtInPatternList(),
+              L"*.bmp;*.png;*.jpg;*.jpe;*.jpeg;*.tif;*.tiff;*.gif;*.webp;*.avif");
 }
 
 TEST(LoadImageFile, HandsThePictureOver) {

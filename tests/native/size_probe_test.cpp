@@ -194,6 +194,18 @@ TEST(SizeProbe, TiffDirectoryScanEndsWithoutASize) {
     expectSize(probe(ImageFormat::Tiff, b), 0, 7, DecodeError::BadHeader);
 }
 
+TEST(SizeProbe, TiffOrientationAfterTheSizeGivesTheUprightSize) {
+    // ImageWidth 40, ImageLength 30, Orientation v: quarter turns swap the sides.
+    for (uint8_t v : {1, 3, 5, 6, 8, 9}) {
+        const Bytes b = {'I',  'I', 42, 0, 8, 0, 0, 0, 3,  0,        //
+                         0,    1,   3,  0, 1, 0, 0, 0, 40, 0, 0, 0,  //
+                         1,    1,   3,  0, 1, 0, 0, 0, 30, 0, 0, 0,  //
+                         0x12, 1,   3,  0, 1, 0, 0, 0, v,  0, 0, 0, 0, 0, 0, 0};
+        const bool swapped = v >= 5 && v <= 8;
+        expectSize(probe(ImageFormat::Tiff, b), swapped ? 30 : 40, swapped ? 40 : 30);
+    }
+}
+
 TEST(SizeProbe, ShortReadsLeaveTheValueZero) {
     Bytes bmp = bmpHeader(640, 480);
     bmp.resize(24);  // the height is cut

@@ -582,4 +582,29 @@ TEST(TiffDecode, PredictorsItCannotUndoAreRefused) {
     EXPECT_EQ(refusal(bytes), DecodeError::UnsupportedCompression);
 }
 
+// The Orientation tag turns the picture upright: 6 is stored turned a
+// quarter to the left, so it is shown turned a quarter to the right (the
+// stored top-left pixel at the top right), sides exchanged; 3 is turned half.
+TEST(TiffDecode, OrientationTagTurnsThePictureUpright) {
+    constexpr uint32_t kW = 5, kH = 3;
+    Encoded e = encoded(kW, kH, 1, 1, 8, COMPRESSION_LZW, PREDICTOR_NONE, 0);
+    for (uint32_t i = 0; i < kW * kH; ++i) e.data[i] = uint8_t(10 + i);  // row-major, top first
+    auto stored = [&](uint32_t row, uint32_t col) { return e.data[row * kW + col]; };
+    for (uint16_t orientation : {uint16_t(6), uint16_t(3)}) {
+        e.orientation = orientation;
+        Decoded d;
+        decode(tifftest::encodeWithLibtiff(e), d);
+        ASSERT_TRUE(d.ok) << orientation;
+        const bool turned = orientation == 6;
+        ASSERT_EQ(d.image.header.biWidth, int32_t(turned ? kH : kW));
+        ASSERT_EQ(d.image.header.biHeight, int32_t(turned ? kW : kH));
+        for (int y = 0; y < d.image.header.biHeight; ++y)
+            for (int x = 0; x < d.image.header.biWidth; ++x) {
+                const uint8_t want =
+                    turned ? stored(kH - 1 - x, y) : stored(kH - 1 - y, kW - 1 - x);
+                EXPECT_EQ(d.row(y)[x], want) << orientation << " at " << x << "," << y;
+            }
+    }
+}
+
 }  // namespace

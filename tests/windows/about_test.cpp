@@ -91,7 +91,12 @@ TEST_F(About, ShowsNameVersionAndLinkOverADisabledOwner) {
     GetWindowRect(about, &rc);
     GetWindowRect(owner, &ownerRc);
     EXPECT_EQ(rc.right - rc.left, 235 + f);
-    EXPECT_EQ(rc.bottom - rc.top, 104 + f + GetSystemMetrics(SM_CYCAPTION));
+    // Below the OK button, the libraries the program contains.
+    EXPECT_EQ(rc.bottom - rc.top, 104 + 104 + f + GetSystemMetrics(SM_CYCAPTION));
+    const std::wstring libraries = uitest::text(about, kIdAboutLibraries);
+    for (const wchar_t* name : {L"libjpeg-turbo", L"zlib", L"libwebp", L"dav1d",
+                                L"based in part on the work of the Independent JPEG Group"})
+        EXPECT_NE(libraries.find(name), std::wstring::npos) << name;
     EXPECT_EQ(rc.left, (ownerRc.left + ownerRc.right - (235 + f)) >> 1);
 
     // Only Move and Close are left in its system menu.

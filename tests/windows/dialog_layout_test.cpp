@@ -56,10 +56,22 @@ BOOL CALLBACK measure(HWND control, LPARAM param) {
     HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(SYSTEM_FONT));
     SIZE size = {};
     GetTextExtentPoint32W(dc, text, len, &size);
-    SelectObject(dc, old);
-    ReleaseDC(control, dc);
     RECT rc;
     GetClientRect(control, &rc);
+    // A static taller than two lines wraps its text: what must fit is the
+    // height of the wrapped lines.
+    if (lstrcmpiW(cls, L"Static") == 0 && rc.bottom >= 2 * size.cy) {
+        RECT wrapped = {0, 0, rc.right, 0};
+        DrawTextW(dc, text, len, &wrapped, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        SelectObject(dc, old);
+        ReleaseDC(control, dc);
+        if (wrapped.bottom > rc.bottom || wrapped.right > rc.right)
+            clipped->push_back(
+                {text, static_cast<int>(wrapped.bottom), static_cast<int>(rc.bottom)});
+        return TRUE;
+    }
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
     const int needed = size.cx + captionAllowance(control);
     if (needed > rc.right) clipped->push_back({text, needed, static_cast<int>(rc.right)});
     return TRUE;

@@ -141,18 +141,18 @@ TEST(ListFolder, FolderAddsItsPicturesOnceInPatternOrder) {
     CreateDirectoryW((dir + L"\\sub.bmp").c_str(), nullptr);  // a folder is never an entry
     touch(dir + L"\\sub.bmp\\deep.bmp");                      // nor does the scan descend
     for (const wchar_t* n : {L"x.jpeg", L"y.gif", L"z.tiff", L"w.tif", L"v.jpe", L"u.jpg", L"t.png",
-                             L"s.bmp", L"readme.txt"})
+                             L"s.bmp", L"r.webp", L"readme.txt"})
         touch(dir + L"\\" + n);
     drop(w.hwnd(), {dir});
     std::vector<std::wstring> names;
     for (const auto& e : shownEntries(w)) names.push_back(PathFindFileNameW(e.c_str()));
     EXPECT_EQ(names, (std::vector<std::wstring>{L"s.bmp", L"t.png", L"u.jpg", L"v.jpe", L"x.jpeg",
-                                                L"w.tif", L"z.tiff", L"y.gif"}));
-    EXPECT_EQ(g_settings.lists[0].Count, 8);
+                                                L"w.tif", L"z.tiff", L"y.gif", L"r.webp"}));
+    EXPECT_EQ(g_settings.lists[0].Count, 9);
     EXPECT_EQ(w.state().lastFolder, dir);
 
     addFolderToShownList(w.state(), dir.c_str());
-    EXPECT_EQ(shownEntries(w).size(), 8u) << "the second time adds nothing";
+    EXPECT_EQ(shownEntries(w).size(), 9u) << "the second time adds nothing";
     EXPECT_EQ(GetFocus(), w.shownList());
 }
 

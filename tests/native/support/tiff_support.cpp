@@ -224,6 +224,7 @@ std::vector<uint8_t> encodeWithLibtiff(const Encoded& p) {
         TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
         TIFFSetField(tif, TIFFTAG_COMPRESSION, p.compression);
         if (p.predictor != 1) TIFFSetField(tif, TIFFTAG_PREDICTOR, p.predictor);
+        if (p.orientation != 1) TIFFSetField(tif, TIFFTAG_ORIENTATION, p.orientation);
         TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP,
                      p.rowsPerStrip ? p.rowsPerStrip : TIFFDefaultStripSize(tif, 0));
         if (!p.colorMap.empty()) {

@@ -40,6 +40,7 @@ struct Encoded {
     uint16_t compression = 1;
     uint16_t predictor = 1;
     uint32_t rowsPerStrip = 0;  // 0: libtiff's default
+    uint16_t orientation = 1;   // the Orientation tag (1: none written)
     std::vector<uint16_t> colorMap;
     std::vector<uint8_t> data;  // height rows, top first
 };
