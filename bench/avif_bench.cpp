@@ -86,12 +86,6 @@ bool libraryDecode(const Bytes& file) {
     return ok;
 }
 
-double cpuSeconds() {
-    timespec ts;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return ts.tv_sec + ts.tv_nsec * 1e-9;
-}
-
 struct TestFile {
     Bytes avif;
     double librarySeconds = 0;
@@ -104,21 +98,14 @@ const TestFile& testFile(uint32_t w, uint32_t h, const Kind& kind) {
     if (it != files.end()) return it->second;
     TestFile f;
     f.avif = encode(w, h, kind);
-    f.librarySeconds = 1e9;
-    for (int i = 0; i < 5; ++i) {
-        const double t0 = cpuSeconds();
+    f.librarySeconds = bestOfFiveSeconds([&] {
         if (!libraryDecode(f.avif)) std::abort();
-        const double t = cpuSeconds() - t0;
-        if (t < f.librarySeconds) f.librarySeconds = t;
-    }
+    });
     return files.emplace(key, std::move(f)).first->second;
 }
 
 void finish(benchmark::State& state, const TestFile& f) {
-    state.counters["x_library"] =
-        benchmark::Counter(f.librarySeconds * double(state.iterations()),
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    state.counters["MB_avif"] = double(f.avif.size()) / 1e6;
+    reportBeside(state, "x_library", f.librarySeconds, "MB_avif", f.avif.size());
 }
 
 void BM_Library(benchmark::State& state, uint32_t w, uint32_t h, Kind kind) {
@@ -130,17 +117,7 @@ void BM_Library(benchmark::State& state, uint32_t w, uint32_t h, Kind kind) {
 
 void BM_Ours(benchmark::State& state, uint32_t w, uint32_t h, Kind kind) {
     const TestFile& f = testFile(w, h, kind);
-    for (auto _ : state) {
-        DecoderState s;
-        s.attach(f.avif.data(), f.avif.size());
-        LoadedImage* image = decodeAvifBytes(s);
-        if (!image) {
-            state.SkipWithError("decode failed");
-            break;
-        }
-        benchmark::DoNotOptimize(image->bits);
-        pageFree(image->bits);
-    }
+    runOurDecoder(state, decodeAvifBytes, f.avif);
     finish(state, f);
 }
 

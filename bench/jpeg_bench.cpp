@@ -124,12 +124,6 @@ bool libraryDecode(const Bytes& file) {
     return true;
 }
 
-double cpuSeconds() {
-    timespec ts;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return ts.tv_sec + ts.tv_nsec * 1e-9;
-}
-
 struct TestFile {
     Bytes jpeg;
     double librarySeconds = 0;
@@ -142,21 +136,14 @@ const TestFile& testFile(uint32_t w, uint32_t h, bool progressive) {
     if (it != files.end()) return it->second;
     TestFile f;
     f.jpeg = encode(w, h, progressive);
-    f.librarySeconds = 1e9;
-    for (int i = 0; i < 5; ++i) {
-        const double t0 = cpuSeconds();
+    f.librarySeconds = bestOfFiveSeconds([&] {
         if (!libraryDecode(f.jpeg)) std::abort();
-        const double t = cpuSeconds() - t0;
-        if (t < f.librarySeconds) f.librarySeconds = t;
-    }
+    });
     return files.emplace(key, std::move(f)).first->second;
 }
 
 void finish(benchmark::State& state, const TestFile& f) {
-    state.counters["x_library"] =
-        benchmark::Counter(f.librarySeconds * double(state.iterations()),
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    state.counters["MB_jpeg"] = double(f.jpeg.size()) / 1e6;
+    reportBeside(state, "x_library", f.librarySeconds, "MB_jpeg", f.jpeg.size());
 }
 
 void BM_Library(benchmark::State& state, uint32_t w, uint32_t h, bool progressive) {
@@ -168,17 +155,7 @@ void BM_Library(benchmark::State& state, uint32_t w, uint32_t h, bool progressiv
 
 void BM_Ours(benchmark::State& state, uint32_t w, uint32_t h, bool progressive) {
     const TestFile& f = testFile(w, h, progressive);
-    for (auto _ : state) {
-        DecoderState s;
-        s.attach(f.jpeg.data(), f.jpeg.size());
-        LoadedImage* image = decodeJpegBytes(s);
-        if (!image) {
-            state.SkipWithError("decode failed");
-            break;
-        }
-        benchmark::DoNotOptimize(image->bits);
-        pageFree(image->bits);
-    }
+    runOurDecoder(state, decodeJpegBytes, f.jpeg);
     finish(state, f);
 }
 

@@ -154,12 +154,6 @@ uint32_t be32(const uint8_t* p) {
     return (uint32_t{p[0]} << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
 }
 
-double cpuSeconds() {
-    timespec ts;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return ts.tv_sec + ts.tv_nsec * 1e-9;
-}
-
 bool inflateAll(const Bytes& z, uint8_t* out, size_t size) {
     z_stream s{};
     inflateInit(&s);
@@ -245,17 +239,7 @@ void BM_Floor(benchmark::State& state, uint32_t w, uint32_t h, Kind kind) {
 
 void BM_Ours(benchmark::State& state, uint32_t w, uint32_t h, Kind kind) {
     const TestFile& f = testFile(w, h, kind);
-    for (auto _ : state) {
-        DecoderState s;
-        s.attach(f.png.data(), f.png.size());
-        LoadedImage* image = decodePng(s);
-        if (!image) {
-            state.SkipWithError("decode failed");
-            break;
-        }
-        benchmark::DoNotOptimize(image->bits);
-        pageFree(image->bits);
-    }
+    runOurDecoder(state, decodePng, f.png);
     finish(state, f);
 }
 

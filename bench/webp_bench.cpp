@@ -72,12 +72,6 @@ bool libraryDecode(const Bytes& file, bool alpha) {
     return true;
 }
 
-double cpuSeconds() {
-    timespec ts;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return ts.tv_sec + ts.tv_nsec * 1e-9;
-}
-
 struct TestFile {
     Bytes webp;
     double librarySeconds = 0;
@@ -91,21 +85,14 @@ const TestFile& testFile(uint32_t w, uint32_t h, Kind kind) {
     if (it != files.end()) return it->second;
     TestFile f;
     f.webp = encode(w, h, kind);
-    f.librarySeconds = 1e9;
-    for (int i = 0; i < 5; ++i) {
-        const double t0 = cpuSeconds();
+    f.librarySeconds = bestOfFiveSeconds([&] {
         if (!libraryDecode(f.webp, kind == Kind::LossyAlpha)) std::abort();
-        const double t = cpuSeconds() - t0;
-        if (t < f.librarySeconds) f.librarySeconds = t;
-    }
+    });
     return files.emplace(key, std::move(f)).first->second;
 }
 
 void finish(benchmark::State& state, const TestFile& f) {
-    state.counters["x_library"] =
-        benchmark::Counter(f.librarySeconds * double(state.iterations()),
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    state.counters["MB_webp"] = double(f.webp.size()) / 1e6;
+    reportBeside(state, "x_library", f.librarySeconds, "MB_webp", f.webp.size());
 }
 
 void BM_Library(benchmark::State& state, uint32_t w, uint32_t h, Kind kind) {
@@ -118,17 +105,7 @@ void BM_Library(benchmark::State& state, uint32_t w, uint32_t h, Kind kind) {
 
 void BM_Ours(benchmark::State& state, uint32_t w, uint32_t h, Kind kind) {
     const TestFile& f = testFile(w, h, kind);
-    for (auto _ : state) {
-        DecoderState s;
-        s.attach(f.webp.data(), f.webp.size());
-        LoadedImage* image = decodeWebpBytes(s);
-        if (!image) {
-            state.SkipWithError("decode failed");
-            break;
-        }
-        benchmark::DoNotOptimize(image->bits);
-        pageFree(image->bits);
-    }
+    runOurDecoder(state, decodeWebpBytes, f.webp);
     finish(state, f);
 }
 
