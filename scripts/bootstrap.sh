@@ -21,7 +21,7 @@ packages=(
   libwebp-dev libavif-dev libdav1d-dev webp libavif-bin meson
   wine wine32:i386 xvfb xauth x11-utils fonts-ipafont-gothic imagemagick
   xserver-xorg-core xserver-xorg-video-dummy libxinerama1:i386 libxrandr2:i386
-  fp-utils
+  fp-utils python3
 )
 
 sudo_() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
