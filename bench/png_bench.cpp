@@ -33,6 +33,7 @@
 #include "decode/decoders.h"
 #include "decode/png_rows.h"
 #include "decode_bench_common.h"
+#include "decoders_timing.h"
 
 namespace {
 
@@ -338,22 +339,12 @@ void BM_Stb(benchmark::State& state, uint32_t w, uint32_t h, Kind kind) {
 // 4000 pixels a row, rows of noise, bytes a second of filtered data.
 void BM_Rows(benchmark::State& state, png::PixelFormat format, int unit, int filter,
              png::RowSimd simd) {
-    constexpr uint32_t kPixels = 4000;
-    const size_t bytes = size_t(kPixels) * unit;
-    std::vector<uint8_t> cur(bytes + png::kRowSlack), prior(bytes + png::kRowSlack), source(bytes),
-        out(size_t(kPixels) * 3 + 16);
-    uint32_t lcg = 7;
-    for (auto& b : source) b = uint8_t((lcg = lcg * 1664525u + 1013904223u) >> 24);
-    for (size_t i = 0; i < bytes; ++i) prior[i] = source[bytes - 1 - i];
-    png::Blend blend{};
-    blend.product = png::productTable();
-    const png::RowRoutine routine = png::rowRoutines(format, false, simd)[filter];
+    decoderbench::RowWork work(format, unit, filter, simd);
     for (auto _ : state) {
-        std::memcpy(cur.data(), source.data(), bytes);
-        routine({cur.data(), prior.data(), kPixels, out.data(), 1, &blend});
-        benchmark::DoNotOptimize(out.data());
+        work.run();
+        benchmark::DoNotOptimize(work.out.data());
     }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes));
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(work.bytes));
 }
 
 void registerRows() {

@@ -26,28 +26,16 @@ std::map<std::string, double> nativeFigures(const std::string& folder) {
 
 // Filtered-row throughput of one routine: 4000 pixels a row of noise.
 double rowMegabytesPerSecond(png::PixelFormat format, int unit, int filter, png::RowSimd simd) {
-    constexpr uint32_t kPixels = 4000;
     constexpr int kRows = 2000;
-    const size_t bytes = size_t(kPixels) * unit;
-    std::vector<uint8_t> cur(bytes + png::kRowSlack), prior(bytes + png::kRowSlack), source(bytes),
-        out(size_t(kPixels) * 3 + 16);
-    uint32_t lcg = 7;
-    for (auto& b : source) b = uint8_t((lcg = lcg * 1664525u + 1013904223u) >> 24);
-    for (size_t i = 0; i < bytes; ++i) prior[i] = source[bytes - 1 - i];
-    png::Blend blend{};
-    blend.product = png::productTable();
-    const png::RowRoutine routine = png::rowRoutines(format, false, simd)[filter];
+    decoderbench::RowWork work(format, unit, filter, simd);
     double best = 1e30;
     for (int round = 0; round < 3; ++round) {
         const auto start = std::chrono::steady_clock::now();
-        for (int r = 0; r < kRows; ++r) {
-            std::memcpy(cur.data(), source.data(), bytes);
-            routine({cur.data(), prior.data(), kPixels, out.data(), 1, &blend});
-        }
+        for (int r = 0; r < kRows; ++r) work.run();
         const auto end = std::chrono::steady_clock::now();
         best = std::min(best, std::chrono::duration<double>(end - start).count());
     }
-    return double(bytes) * kRows / best / 1e6;
+    return double(work.bytes) * kRows / best / 1e6;
 }
 
 }  // namespace
