@@ -61,6 +61,21 @@ inline void store3(uint8_t* p, __m128i v) noexcept {
 inline __m128i abs16(__m128i v) noexcept {
     return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v));
 }
+
+// The Paeth predictor of 16-bit lanes: a (left), b (up) or c (up-left),
+// whichever is nearest to a + b - c, ties going to a, then b.
+inline __m128i paeth16(__m128i a, __m128i b, __m128i c) noexcept {
+    const __m128i bc = _mm_sub_epi16(b, c);
+    const __m128i ac = _mm_sub_epi16(a, c);
+    const __m128i pa = abs16(bc);
+    const __m128i pb = abs16(ac);
+    const __m128i pc = abs16(_mm_add_epi16(ac, bc));
+    const __m128i smallest = _mm_min_epi16(pa, _mm_min_epi16(pb, pc));
+    const __m128i takeA = _mm_cmpeq_epi16(pa, smallest);
+    const __m128i takeB = _mm_cmpeq_epi16(pb, smallest);
+    const __m128i pred = _mm_or_si128(_mm_and_si128(takeB, b), _mm_andnot_si128(takeB, c));
+    return _mm_or_si128(_mm_and_si128(takeA, a), _mm_andnot_si128(takeA, pred));
+}
 // T[a][c] in closed form: floor(i * 65536 / 255) is 257 * i for i <= 254,
 // which makes T[a][c] = (257 * a * c + 32768) >> 16 for every a and c.
 inline __m128i product16(__m128i a, __m128i c) noexcept {
@@ -110,16 +125,7 @@ void unfilterRgba(uint8_t* cur, const uint8_t* up, size_t pixels) noexcept {
             const __m128i a = left;
             const __m128i b = _mm_unpacklo_epi8(load4(up), zero);
             const __m128i c = upLeft;
-            const __m128i bc = _mm_sub_epi16(b, c);
-            const __m128i ac = _mm_sub_epi16(a, c);
-            const __m128i pa = abs16(bc);
-            const __m128i pb = abs16(ac);
-            const __m128i pc = abs16(_mm_add_epi16(ac, bc));
-            const __m128i smallest = _mm_min_epi16(pa, _mm_min_epi16(pb, pc));
-            const __m128i takeA = _mm_cmpeq_epi16(pa, smallest);
-            const __m128i takeB = _mm_cmpeq_epi16(pb, smallest);
-            __m128i pred = _mm_or_si128(_mm_and_si128(takeB, b), _mm_andnot_si128(takeB, c));
-            pred = _mm_or_si128(_mm_and_si128(takeA, a), _mm_andnot_si128(takeA, pred));
+            const __m128i pred = paeth16(a, b, c);
             left = _mm_and_si128(_mm_add_epi16(_mm_unpacklo_epi8(x, zero), pred), low);
             upLeft = b;
             store4(cur, _mm_packus_epi16(left, left));
@@ -182,16 +188,7 @@ void colourRow(const RowJob& job) noexcept {
             const __m128i a = left;
             const __m128i b = _mm_unpacklo_epi8(load4(up), zero);
             const __m128i c = upLeft;
-            const __m128i bc = _mm_sub_epi16(b, c);
-            const __m128i ac = _mm_sub_epi16(a, c);
-            const __m128i pa = abs16(bc);
-            const __m128i pb = abs16(ac);
-            const __m128i pc = abs16(_mm_add_epi16(ac, bc));
-            const __m128i smallest = _mm_min_epi16(pa, _mm_min_epi16(pb, pc));
-            const __m128i takeA = _mm_cmpeq_epi16(pa, smallest);
-            const __m128i takeB = _mm_cmpeq_epi16(pb, smallest);
-            __m128i pred = _mm_or_si128(_mm_and_si128(takeB, b), _mm_andnot_si128(takeB, c));
-            pred = _mm_or_si128(_mm_and_si128(takeA, a), _mm_andnot_si128(takeA, pred));
+            const __m128i pred = paeth16(a, b, c);
             r16 = _mm_and_si128(_mm_add_epi16(_mm_unpacklo_epi8(x, zero), pred), low);
             left = r16;
             upLeft = b;
